@@ -1,0 +1,7 @@
+# The index.dat reader and wiper (included from src/CMakeLists.txt).
+target_sources(klarvex_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDat.h
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatWin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatSettings.cpp
+)
