@@ -105,7 +105,15 @@ const SQLite3Library* SQLite3(std::wstring& error) {
     static bool loaded = false;
 
     const std::lock_guard lock(mutex);
-    if (!loaded) loaded = LoadSQLite3Library(ExeDir() + L"sqlite3.dll", library, error);
+    if (!loaded) {
+        const std::wstring folder = ExeDir();
+        if (folder.empty()) {
+            // A bare name would let LoadLibrary search the path.
+            error = L"The SQLite library cannot be loaded: the program's folder is unknown";
+            return nullptr;
+        }
+        loaded = LoadSQLite3Library(folder + L"sqlite3.dll", library, error);
+    }
     return loaded ? &library : nullptr;
 }
 

@@ -35,9 +35,6 @@ private:
 // by SQLite: even a read can leave -wal or -shm files beside a database.
 std::wstring CopyRealData(const ScratchFolder& folder, const std::wstring& name);
 
-// Writes `bytes` to a new file.
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-
 bool FileExists(const std::wstring& path);
 
 // The message of the ESQLiteException `action` raises (a test failure if it

@@ -144,21 +144,5 @@ TEST(SQLiteLockedDatabase, FailsAtOnceWithCode5) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, kAtOnce);
 }
 
-TEST(SQLiteLockedDatabase, NothingIsLostAndWorkGoesOnOnceTheLockIsGone) {
-    test::ScratchFolder folder;
-    const std::wstring path = folder / L"History";
-    TSQLiteDatabase db(path);
-    db.ExecuteStatement(L"create table downloads (id integer)");
-    db.ExecuteStatement(L"insert into downloads values (1)");
-    {
-        LockHolder holder(path);
-        ASSERT_TRUE(holder.Holding());
-        EXPECT_THROW(db.ExecuteStatement(L"delete from downloads"), ESQLiteException);
-    }
-    EXPECT_EQ(db.QueryTable(L"select * from downloads").RowTotal(), 1);
-    db.ExecuteStatement(L"delete from downloads");
-    EXPECT_EQ(db.QueryTable(L"select * from downloads").RowTotal(), 0);
-}
-
 }  // namespace
 }  // namespace klarvex

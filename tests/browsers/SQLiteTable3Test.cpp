@@ -54,19 +54,6 @@ TEST(SQLiteRealDatabases, ChromeHistoryAndWebDataTables) {
     EXPECT_FALSE(webData.HasTable(L"downloads"));
 }
 
-TEST(SQLiteRealDatabases, EmptyingATableOfARealDatabaseSticks) {
-    ScratchFolder folder;
-    const std::wstring path = test::CopyRealData(folder, L"dfirlabs-chrome-57.0.2987.133-History");
-    {
-        TSQLiteDatabase history(path);
-        ASSERT_GT(history.QueryTable(L"select * from urls").RowTotal(), 0);
-        history.ExecuteStatement(L"delete from urls");
-    }
-    TSQLiteDatabase reopened(path);
-    EXPECT_EQ(reopened.QueryTable(L"select * from urls").RowTotal(), 0);
-    EXPECT_TRUE(reopened.HasTable(L"urls"));
-}
-
 // --- HasTable -----------------------------------------------------------------
 
 TEST_F(SQLiteDatabaseTest, HasTableIgnoresTheCaseOfAsciiLettersOnBothSides) {
@@ -96,16 +83,14 @@ TEST_F(SQLiteDatabaseTest, HasTableCountsOnlyTablesOfTheMainSchema) {
     EXPECT_FALSE(db.HasTable(L"only_attached"));
 }
 
-TEST_F(SQLiteDatabaseTest, HasTableFoldsOnlyAsciiLetters) {
+TEST_F(SQLiteDatabaseTest, HasTableFoldsOnlyAsciiLettersAndKeepsQuotesInside) {
     // SQLite's lower() leaves other letters alone, so the name must too.
-    TSQLiteDatabase& db = Database({L"create table \"ÄRGER\" (id integer)"});
+    TSQLiteDatabase& db = Database({L"create table \"ÄRGER\" (id integer)",
+                                    L"create table \"it's\" (id integer)"});
     EXPECT_TRUE(db.HasTable(L"ÄRGER"));
     EXPECT_TRUE(db.HasTable(L"Ärger"));
     EXPECT_FALSE(db.HasTable(L"ärger"));
-}
-
-TEST_F(SQLiteDatabaseTest, HasTableWithAQuoteInTheNameIsAnAnswerNotAnError) {
-    TSQLiteDatabase& db = Database({L"create table \"it's\" (id integer)"});
+    // A quote in the name stays inside the text it is compared with.
     EXPECT_TRUE(db.HasTable(L"It's"));
     EXPECT_FALSE(db.HasTable(L"x' or 'a' = 'a"));
 }
@@ -240,8 +225,9 @@ TEST_F(SQLiteDatabaseTest, StepFailuresAreReportedWithTheLibrarysOwnError) {
 
 TEST_F(SQLiteDatabaseTest, ExecuteStatementRefusesAQueryThatReturnsRows) {
     TSQLiteDatabase& db = Database({L"create table t (id integer)", L"insert into t values (1)"});
-    const std::wstring message = MessageOf([&] { db.ExecuteStatement(L"select id from t"); });
-    EXPECT_EQ(message.rfind(L"Error executing SQL statement", 0), 0u) << message;
+    // Having a row ready is no library error, so the message has no details.
+    EXPECT_EQ(MessageOf([&] { db.ExecuteStatement(L"select id from t"); }),
+              L"Error executing SQL statement");
 }
 
 TEST(SQLiteOpen, APathInAMissingFolderFailsNamingThePath) {
@@ -293,8 +279,7 @@ TEST(SQLiteOpen, EveryHandleIsReleasedAfterFailuresToo) {
     }
     EXPECT_TRUE(DeleteFileW(path.c_str())) << "error " << GetLastError();
 
-    const std::wstring notDatabase = folder / L"not-a-database.db";
-    test::WriteFileBytes(notDatabase, std::string(4096, 'x'));
+    const std::wstring notDatabase = test::CopyRealData(folder, L"plaso-old-index.dat");
     {
         TSQLiteDatabase db(notDatabase);
         EXPECT_THROW(db.HasTable(L"t"), ESQLiteException);
