@@ -45,9 +45,15 @@ if ! have_good_tarball; then
         command -v npm >/dev/null 2>&1 ||
             { echo "fetch-sqlite.sh: npm is missing (scripts/setup.sh installs it)" >&2; exit 1; }
         echo "fetch-sqlite.sh: npm pack $npm_package" >&2
-        (cd "$cache" && npm pack --silent "$npm_package" >/dev/null)
+        # npm keeps its own download cache in the build tree too.
+        (cd "$cache" && npm pack --silent --cache "$cache/npm" "$npm_package" >/dev/null)
     fi
-    tar -xzf "$cache/$npm_file" -C "$cache" --strip-components=2 "package/deps/$tarball"
+    if ! tar -xzf "$cache/$npm_file" -C "$cache" --strip-components=2 --no-same-owner \
+            "package/deps/$tarball"; then
+        echo "fetch-sqlite.sh: $npm_file holds no readable deps/$tarball" >&2
+        rm -f "$cache/$npm_file" "$cache/$tarball"
+        exit 1
+    fi
     if ! have_good_tarball; then
         echo "fetch-sqlite.sh: $tarball from $npm_package does not have the expected sha256" >&2
         echo "  expected $tarball_sha256" >&2
