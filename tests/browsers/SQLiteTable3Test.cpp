@@ -11,7 +11,6 @@ namespace klarvex {
 namespace {
 
 using test::MessageOf;
-
 using test::ScratchFolder;
 
 std::wstring Text(const TSQLiteCell& cell) {
@@ -52,6 +51,22 @@ TEST(SQLiteRealDatabases, ChromeHistoryAndWebDataTables) {
     TSQLiteDatabase webData(test::CopyRealData(folder, L"plaso-Web Data"));
     EXPECT_TRUE(webData.HasTable(L"autofill"));
     EXPECT_FALSE(webData.HasTable(L"downloads"));
+}
+
+TEST(SQLiteRealDatabases, DeletingFromAFirefoxDatabaseWithItsWriteAheadLog) {
+    // Firefox keeps places.sqlite in WAL mode: the delete goes through the
+    // log and its shared-memory index, and must still be there on reopening.
+    ScratchFolder folder;
+    const std::wstring path = test::CopyRealData(folder, L"dfirlabs-firefox-25.0-places.sqlite");
+    test::CopyRealData(folder, L"dfirlabs-firefox-25.0-places.sqlite-wal");
+    {
+        TSQLiteDatabase places(path);
+        ASSERT_EQ(places.QueryTable(L"select * from moz_historyvisits").RowTotal(), 2);
+        places.ExecuteStatement(L"delete from moz_historyvisits");
+    }
+    TSQLiteDatabase reopened(path);
+    EXPECT_EQ(reopened.QueryTable(L"select * from moz_historyvisits").RowTotal(), 0);
+    EXPECT_EQ(reopened.QueryTable(L"select * from moz_places").RowTotal(), 10);
 }
 
 // --- HasTable -----------------------------------------------------------------
