@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -166,7 +167,9 @@ bool ReadIndexDat(const std::wstring& path, uint8_t imageIndex,
 // Overwrites one index.dat file in place with IndexDatWipePasses passes:
 // random fillers, zeros in the last pass. Files that are links or have more
 // than one hard link are left alone. Every failure is swallowed.
-void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber);
+// `afterPass`, when given, is told of each pass made and its filler byte.
+void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
+                  const std::function<void(int pass, uint8_t filler)>& afterPass = {});
 // The same with OverwriteFile and OverwriteNumber of the settings record.
 void WipeIndexDat(const std::wstring& path);
 #endif

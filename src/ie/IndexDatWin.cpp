@@ -182,12 +182,16 @@ bool ReadIndexDat(const std::wstring& path, uint8_t imageIndex,
     return true;
 }
 
-void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber) {
+void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
+                  const std::function<void(int pass, uint8_t filler)>& afterPass) {
     try {
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
         // Overwriting through a link would destroy another file's bytes.
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
+        // Windows refuses to open a read-only file for writing; Wine running
+        // as root would open it, so the attribute is checked here.
+        if (attributes & FILE_ATTRIBUTE_READONLY) return;
 
         const int passes = IndexDatWipePasses(overwriteFile, overwriteNumber);
         std::minstd_rand random(static_cast<unsigned>(
@@ -206,6 +210,8 @@ void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwrit
             if (!WipeIndexDatPass(bytes, filler)) return;
             // Each pass must reach the disk, not merge with the next in the cache.
             FlushFileBuffers(file.Get());
+            file.Reset();
+            if (afterPass) afterPass(pass, filler);
         }
     } catch (...) {
         // A failed wipe is not reported: the cleaner goes on with its item.
