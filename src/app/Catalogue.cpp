@@ -1,0 +1,238 @@
+#include "app/Catalogue.h"
+
+#include <windows.h>
+
+#include "base/Handles.h"
+#include "base/Strings.h"
+#include "settings/Global.h"
+#include "settings/IniFile.h"
+
+namespace klarvex {
+
+namespace {
+
+struct CategoryDefinition {
+    const wchar_t* text;
+    int number;
+    std::vector<const wchar_t*> items;
+};
+
+const std::vector<CategoryDefinition>& Definitions() {
+    static const std::vector<CategoryDefinition> definitions = {
+        {L"Internet Explorer", 1,
+         {L"Recently Typed URLs", L"Cookies", L"Visited URL History", L"Last Download Location",
+          L"Temporary Internet Files", L"Index.dat Files", L"Autocomplete History"}},
+        {L"Windows", 2,
+         {L"Recent Documents", L"Start Run", L"Search Assistant", L"Empty Recycle Bin", L"Temporary Files",
+          L"Clipboard", L"Memory Dumps", L"Chkdsk File Fragments", L"Windows Log Files"}},
+        {L"Netscape", 3,
+         {L"Cookies", L"Visited URL History", L"Temporary Internet Files", L"Preferences",
+          L"Saved Form Information"}},
+        {L"Opera", 4,
+         {L"Recently Typed URLs", L"Cookies", L"Visited URL History", L"Temporary Internet Files",
+          L"Autocomplete History", L"Transfers"}},
+        {L"Mozilla Firefox", 5,
+         {L"Cookies", L"Visited URL History", L"Download Manager", L"Temporary Internet Files",
+          L"Autocomplete History", L"Preferences", L"Saved Form Information", L"Session"}},
+        {L"Google Chrome", 11,
+         {L"Temporary Internet Files", L"Cookies", L"Visited URL History", L"Stored passwords in Forms",
+          L"Download History", L"Saved Form Information", L"Session"}},
+        {L"Advanced", 6,
+         {L"Open File History", L"Menu Order Cache", L"Tray Notifications Cache", L"User Assist History", L"Paint",
+          L"Google Toolbar History", L"MSN Toolbar History", L"Yahoo! Toolbar History"}},
+        {L"Microsoft Office", 7, {L"Access", L"Excel", L"FrontPage", L"Powerpoint", L"Word", L"Recent Files"}},
+        {L"Instant Messengers", 8,
+         {L"MSN Messenger", L"Yahoo! Messenger", L"ICQ", L"AOL Instant Messenger", L"Skype"}},
+        {kApplicationsCategory, 9, {}},
+        {kCustomListsCategory, 10, {kNewListItem}},
+    };
+    return definitions;
+}
+
+TickState Flipped(TickState state) {
+    return state == TickState::Ticked ? TickState::Unticked : TickState::Ticked;
+}
+
+}  // namespace
+
+std::wstring ItemName(const std::wstring& category, const std::wstring& item) {
+    return category + kNameSeparator + item;
+}
+
+TCatalogue::TCatalogue() {
+    for (const auto& definition : Definitions()) {
+        TCatalogueCategory category;
+        category.Text = definition.text;
+        category.Number = definition.number;
+        for (const wchar_t* item : definition.items) category.Items.push_back({item});
+        categories_.push_back(std::move(category));
+    }
+}
+
+void TCatalogue::ClickCheckBox(size_t categoryIndex, std::optional<size_t> itemIndex) {
+    auto& category = categories_.at(categoryIndex);
+    if (!itemIndex) {
+        category.State = Flipped(category.State);
+        for (auto& item : category.Items) item.State = category.State;
+        return;
+    }
+    auto& item = category.Items.at(*itemIndex);
+    item.State = Flipped(item.State);
+    UpdateCategoryFromItems(category);
+}
+
+void TCatalogue::UpdateCategoryFromItems(TCatalogueCategory& category) {
+    bool anyTicked = false;
+    for (const auto& item : category.Items) anyTicked = anyTicked || item.State == TickState::Ticked;
+    category.State = anyTicked ? TickState::Ticked : TickState::Unticked;
+}
+
+void TCatalogue::UntickAll() {
+    for (auto& category : categories_) {
+        category.State = TickState::Unticked;
+        for (auto& item : category.Items) item.State = TickState::Unticked;
+    }
+}
+
+std::vector<std::wstring> TCatalogue::CollectTickedItems() const {
+    std::vector<std::wstring> names;
+    for (const auto& category : categories_)
+        for (const auto& item : category.Items)
+            if (item.State == TickState::Ticked) names.push_back(ItemName(category.Text, item.Text));
+    return names;
+}
+
+void TCatalogue::TickByName(const std::wstring& name) {
+    for (auto& category : categories_) {
+        if (category.Text == name) {
+            category.State = TickState::Ticked;
+            return;
+        }
+        for (auto& item : category.Items) {
+            if (ItemName(category.Text, item.Text) == name) {
+                item.State = TickState::Ticked;
+                return;
+            }
+        }
+    }
+}
+
+bool TCatalogue::IsCategoryTicked(const std::wstring& categoryText) const {
+    for (const auto& category : categories_)
+        if (category.Text == categoryText) return category.State == TickState::Ticked;
+    return false;
+}
+
+std::vector<std::wstring> TCatalogue::TickedNodeNames() const {
+    std::vector<std::wstring> names;
+    for (const auto& category : categories_) {
+        if (category.State == TickState::Ticked) names.push_back(category.Text);
+        for (const auto& item : category.Items)
+            if (item.State == TickState::Ticked) names.push_back(ItemName(category.Text, item.Text));
+    }
+    return names;
+}
+
+std::vector<std::wstring> TCatalogue::AllItemNames() const {
+    std::vector<std::wstring> names;
+    for (const auto& category : categories_)
+        for (const auto& item : category.Items) names.push_back(ItemName(category.Text, item.Text));
+    return names;
+}
+
+void TCatalogue::StoreExpandState() const {
+    for (const auto& category : categories_) Settings.FirstNodeExpand.at(category.Number) = category.Expanded;
+}
+
+void TCatalogue::RestoreExpandState() {
+    for (auto& category : categories_)
+        if (Settings.FirstNodeExpand.at(category.Number)) category.Expanded = true;
+}
+
+TCatalogueCategory* TCatalogue::FindCategory(const std::wstring& text) {
+    for (auto& category : categories_)
+        if (category.Text == text) return &category;
+    return nullptr;
+}
+
+bool TCatalogue::AddApplication(const std::wstring& sectionName) {
+    TCatalogueCategory* applications = nullptr;
+    for (auto& category : categories_)
+        if (UpperCase(category.Text) == UpperCase(kApplicationsCategory)) applications = &category;
+    if (!applications) return false;
+    const std::wstring upper = UpperCase(sectionName);
+    for (const auto& item : applications->Items)
+        if (UpperCase(item.Text) == upper) return false;
+    applications->Items.push_back({sectionName, applications->State});
+    return true;
+}
+
+std::vector<std::wstring> MatchApplications(const std::vector<std::wstring>& sectionNames,
+                                            const std::vector<std::wstring>& displayNames) {
+    std::vector<std::wstring> upperSections;
+    for (const auto& section : sectionNames) upperSections.push_back(UpperCase(section));
+    std::vector<std::wstring> matches;
+    for (const auto& displayName : displayNames) {
+        const std::wstring upperDisplay = UpperCase(displayName);
+        if (upperDisplay.empty()) continue;
+        for (size_t i = 0; i < sectionNames.size(); ++i) {
+            const std::wstring& upperSection = upperSections[i];
+            if (upperSection.empty()) continue;
+            if (upperDisplay.find(upperSection) != std::wstring::npos ||
+                upperSection.find(upperDisplay) != std::wstring::npos)
+                matches.push_back(sectionNames[i]);
+        }
+    }
+    return matches;
+}
+
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::wstring ReadDisplayName(HKEY uninstall, const std::wstring& subkey) {
+    wchar_t buffer[1024];
+    DWORD size = sizeof(buffer);
+    DWORD type = 0;
+    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                     RRF_NOEXPAND, &type, buffer, &size) != ERROR_SUCCESS)
+        return {};
+    return buffer;
+}
+
+void AppendDisplayNames(REGSAM view, std::vector<std::wstring>& names) {
+    RegKey uninstall;
+    // Read access is all this needs; a standard user cannot open the local
+    // machine's keys for writing, and would otherwise see no applications.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, uninstall.Put()) != ERROR_SUCCESS)
+        return;
+    wchar_t subkey[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        const LONG result = RegEnumKeyExW(uninstall.Get(), index, subkey, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA) continue;
+        if (result != ERROR_SUCCESS) break;
+        std::wstring name = ReadDisplayName(uninstall.Get(), subkey);
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+}
+
+}  // namespace
+
+std::vector<std::wstring> InstalledProgramNames() {
+    // 64-bit programs first, then the 32-bit programs that Windows keeps in
+    // their own view of the key.
+    std::vector<std::wstring> names;
+    AppendDisplayNames(KEY_WOW64_64KEY, names);
+    AppendDisplayNames(KEY_WOW64_32KEY, names);
+    return names;
+}
+
+void FillApplications(TCatalogue& catalogue, const std::wstring& ruleFilePath) {
+    const auto sections = TIniFile(ruleFilePath).SectionNames();
+    if (sections.empty()) return;
+    for (const auto& section : MatchApplications(sections, InstalledProgramNames()))
+        catalogue.AddApplication(section);
+}
+
+}  // namespace klarvex

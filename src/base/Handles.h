@@ -1,0 +1,79 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace klarvex {
+
+// One move-only owner per kind of Win32 handle. Each kind knows its own
+// invalid value and how it is closed; copying is forbidden so a handle is
+// closed exactly once, on every path out of the scope that opened it.
+template <typename Traits>
+class UniqueResource {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueResource() noexcept = default;
+    explicit UniqueResource(Type value) noexcept : value_(value) {}
+    ~UniqueResource() { Reset(); }
+
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : value_(other.Release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    Type Get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+
+    // For functions that return the handle through an out parameter.
+    Type* Put() noexcept {
+        Reset();
+        return &value_;
+    }
+    Type Release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+    void Reset(Type value = Traits::Invalid()) noexcept {
+        if (value_ != Traits::Invalid()) Traits::Close(value_);
+        value_ = value;
+    }
+
+private:
+    Type value_ = Traits::Invalid();
+};
+
+struct HandleTraits {  // threads, events, processes: NULL when absent
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { CloseHandle(h); }
+};
+struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE when absent
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { CloseHandle(h); }
+};
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { FindClose(h); }
+};
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { RegCloseKey(h); }
+};
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { FreeLibrary(h); }
+};
+
+using UniqueHandle = UniqueResource<HandleTraits>;
+using FileHandle = UniqueResource<FileHandleTraits>;
+using FindHandle = UniqueResource<FindHandleTraits>;
+using RegKey = UniqueResource<RegKeyTraits>;
+using Module = UniqueResource<ModuleTraits>;
+
+}  // namespace klarvex

@@ -1,0 +1,165 @@
+#pragma once
+
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "base/Handles.h"
+#include "engine/RunHost.h"
+
+namespace klarvex {
+
+enum class RunKind { Test, Clean };
+
+// One run over the ticked clean items, on a thread of its own. The runner
+// walks the item names in order, hands each to its cleaner, keeps the
+// per-item and run counters and writes the log through its host. Every
+// cleaner is an operation of the runner, and so are the removal primitives
+// the cleaners share.
+class TClearTaskThread {
+public:
+    using Cleaner = void (TClearTaskThread::*)();
+
+    // Which rule file an item's rules come from when no cleaner of its own
+    // handles it.
+    enum class RuleFile { None, Klarvex, CustomLists };
+    struct DispatchTarget {
+        Cleaner cleaner = nullptr;  // set when RuleFile is None
+        RuleFile ruleFile = RuleFile::None;
+    };
+
+    static constexpr wchar_t kKlarvexRuleFile[] = L"Klarvex.dat";
+    static constexpr wchar_t kCustomListsRuleFile[] = L"Clist.dat";
+
+    TClearTaskThread(RunKind kind, IRunHost& host, std::vector<std::wstring> itemNames);
+    virtual ~TClearTaskThread() = default;
+    TClearTaskThread(const TClearTaskThread&) = delete;
+    TClearTaskThread& operator=(const TClearTaskThread&) = delete;
+
+    // Starts the run on its own thread. From then on the runner owns itself
+    // and is freed when the run ends. The returned handle lets the caller
+    // wait for that end; it is empty when no thread could be started (the
+    // runner is then freed at once).
+    static UniqueHandle Start(TClearTaskThread* runner);
+
+    // Shares the runner's termination request: stays valid after the runner
+    // has freed itself.
+    std::stop_source StopSource() const noexcept { return stop_; }
+    void Terminate() noexcept { stop_.request_stop(); }
+    bool Terminated() const noexcept { return stop_.stop_requested(); }
+
+    bool IsTestRun() const noexcept { return kind_ == RunKind::Test; }
+
+    // The run itself; Start runs it on the new thread.
+    void Execute();
+
+    // Chooses the cleaner for an item name (exact comparison, case matters).
+    static DispatchTarget Dispatch(const std::wstring& itemName);
+
+    // --- log and counters, for the cleaners and primitives
+    void AddLog(const std::wstring& line);
+    void ScrollLog(int32_t step);
+    // A progress message, at most one every 2 seconds within an item.
+    void PostThrottledProgress(int32_t count);
+
+    // --- rule files (Klarvex.dat, Clist.dat)
+    void RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName);
+
+    // --- Windows and Advanced
+    void CleanRecentDocuments();
+    void CleanStartRun();
+    void CleanSearchAssistant();
+    void CleanRecycleBin();
+    void CleanTempFiles();
+    void CleanClipboard();
+    void CleanMemoryDumps();
+    void CleanChkdskFragments();
+    void CleanOpenFileHistory();
+    void CleanMenuOrderCache();
+    void CleanTrayNotifications();
+    void CleanUserAssist();
+    void CleanPaintRecent();
+    // --- Internet Explorer
+    void CleanIETempFiles();
+    void CleanIECookies();
+    void CleanIEHistory();
+    void CleanIETypedURLs();
+    void CleanIEIndexDat();
+    void CleanIEDownloadDir();
+    void CleanIEAutocomplete();
+    // --- Firefox and Netscape
+    void CleanFirefoxCookies();
+    void CleanFirefoxHistory();
+    void CleanFirefoxCache();
+    void CleanFirefoxDownloads();
+    void CleanFirefoxAutocomplete();
+    void CleanFirefoxPreferences();
+    void CleanFirefoxFormHistory();
+    void CleanFirefoxSession();
+    void CleanNetscapeCookies();
+    void CleanNetscapeCache();
+    void CleanNetscapeHistory();
+    void CleanNetscapePreferences();
+    void CleanNetscapeFormHistory();
+    // --- Opera
+    void CleanOperaCache();
+    void CleanOperaCookies();
+    void CleanOperaHistory();
+    void CleanOperaTypedUrls();
+    void CleanOperaWand();
+    void CleanOperaTransfers();
+    // --- Chrome
+    void CleanChromeCache();
+    void CleanChromeCookies();
+    void CleanChromeHistory();
+    void CleanChromePasswords();
+    void CleanChromeDownloads();
+    void CleanChromeFormData();
+    void CleanChromeSession();
+    // --- Office and instant messengers
+    void CleanOfficeAccess();
+    void CleanOfficeExcel();
+    void CleanOfficeFrontPage();
+    void CleanOfficePowerpoint();
+    void CleanOfficeWord();
+    void CleanOfficeRecentFiles();
+    void CleanMsnMessenger();
+    void CleanYahooMessenger();
+    void CleanSkype();
+
+protected:
+    // Runs the cleaner that Dispatch chooses for the item.
+    virtual void CleanItem(const std::wstring& itemName);
+
+    void BeginItem();
+    void EndItem();
+
+    IRunHost& Host() const noexcept { return host_; }
+
+    // Counters of the current item and of the run.
+    int32_t ItemCount = 0;
+    std::wstring ItemSizeText = L"0";
+    int64_t ItemBytes = 0;
+    std::wstring ScratchPath;
+    double LastProgressTime = 0;  // days, as Now() gives them
+    int32_t TotalCount = 0;
+    int64_t TotalBytes = 0;
+    int32_t ScrollCounter = 0;
+    std::wstring RemovedWord;
+    std::vector<std::wstring> ItemNames;
+    std::wstring LogPrefix;
+
+private:
+    void WriteRunSummary();
+    void ReportBrokenOff(const std::wstring& message);
+
+    RunKind kind_;
+    IRunHost& host_;
+    std::stop_source stop_;
+};
+
+// The time now, in days (the unit of LastProgressTime).
+double Now();
+
+}  // namespace klarvex

@@ -1,0 +1,102 @@
+#include "settings/Global.h"
+
+#include "app/Catalogue.h"
+#include "base/Strings.h"
+#include "settings/IniFile.h"
+
+namespace klarvex {
+
+TSettingsRecord Settings;
+
+namespace {
+
+constexpr wchar_t kSettings[] = L"Settings";
+constexpr wchar_t kHotkey[] = L"Hotkey";
+constexpr wchar_t kSchedule[] = L"SChedule";
+constexpr wchar_t kNodeSelected[] = L"NodeSelected";
+constexpr wchar_t kFirstNodeExpand[] = L"FirstNodeExpand";
+constexpr wchar_t kWindow[] = L"Window";
+
+constexpr int32_t kMaximized = 3;
+
+void Load(const TIniFile& ini, TCatalogue& tree, const ISettingsWindow& window) {
+    auto& s = Settings;
+    s.AskForSweep = ini.ReadBool(kSettings, L"AskForSweep", true);
+    s.OverwriteFile = ini.ReadBool(kSettings, L"OverwriteFile", false);
+    const int32_t passes = ini.ReadInteger(kSettings, L"OverwriteNumber", 1);
+    s.OverwriteNumber = passes < 1 || passes > 10 ? 1 : passes;
+
+    s.EnableHotkey = ini.ReadBool(kHotkey, L"EnableHotkey", false);
+    s.Hotkey.IsCtrl = ini.ReadBool(kHotkey, L"IsCtrl", true);
+    s.Hotkey.IsShift = ini.ReadBool(kHotkey, L"IsShift", false);
+    s.Hotkey.IsAlt = ini.ReadBool(kHotkey, L"IsAlt", false);
+    s.Hotkey.CharString = ini.ReadString(kHotkey, L"CharString", L"F5");
+    s.Hotkey.CharAscII = static_cast<uint16_t>(ini.ReadInteger(kHotkey, L"CharAscII", 116));
+    s.AutoClean = ini.ReadBool(kSchedule, L"Auto Clean", false);
+
+    tree.UntickAll();
+    s.SelectedCount = ini.ReadInteger(kNodeSelected, L"SelectedCount", 0);
+    for (int32_t n = 1; n <= s.SelectedCount; ++n) tree.TickByName(ini.ReadString(kNodeSelected, IntToStr(n), L""));
+
+    for (int k = 1; k <= kCategoryCount; ++k) s.FirstNodeExpand[k] = ini.ReadBool(kFirstNodeExpand, IntToStr(k), true);
+
+    s.ShowLogTempInternetFiles = ini.ReadBool(kSettings, L"ShowLogTempInternetFiles", false);
+    s.ShowLogRecycleBin = ini.ReadBool(kSettings, L"ShowLogRecycleBin", false);
+    s.FastScan = ini.ReadBool(kSettings, L"FastScan", true);
+
+    if (ini.ReadInteger(kWindow, L"State", 1) == kMaximized) {
+        s.WindowState = 2;
+        return;
+    }
+    const WindowBounds designed = window.Bounds();
+    s.Left = ini.ReadInteger(kWindow, L"Left", (window.ScreenWidth() - designed.Width) / 2);
+    s.Top = ini.ReadInteger(kWindow, L"Top", (window.ScreenHeight() - designed.Height) / 2);
+    s.Width = ini.ReadInteger(kWindow, L"Width", designed.Width);
+    s.Height = ini.ReadInteger(kWindow, L"Height", designed.Height);
+}
+
+void Save(const TIniFile& ini, const TCatalogue& tree, const ISettingsWindow& window) {
+    auto& s = Settings;
+    ini.WriteBool(kSettings, L"AskForSweep", s.AskForSweep);
+    ini.WriteBool(kSettings, L"OverwriteFile", s.OverwriteFile);
+    ini.WriteInteger(kSettings, L"OverwriteNumber", s.OverwriteNumber);
+
+    ini.WriteBool(kHotkey, L"EnableHotkey", s.EnableHotkey);
+    ini.WriteBool(kHotkey, L"IsCtrl", s.Hotkey.IsCtrl);
+    ini.WriteBool(kHotkey, L"IsShift", s.Hotkey.IsShift);
+    ini.WriteBool(kHotkey, L"IsAlt", s.Hotkey.IsAlt);
+    ini.WriteString(kHotkey, L"CharString", s.Hotkey.CharString);
+    ini.WriteInteger(kHotkey, L"CharAscII", s.Hotkey.CharAscII);
+    ini.WriteBool(kSchedule, L"Auto Clean", s.AutoClean);
+
+    s.SelectedCount = 0;
+    for (const auto& name : tree.TickedNodeNames()) ini.WriteString(kNodeSelected, IntToStr(++s.SelectedCount), name);
+    ini.WriteInteger(kNodeSelected, L"SelectedCount", s.SelectedCount);
+
+    for (int k = 1; k <= kCategoryCount; ++k) ini.WriteBool(kFirstNodeExpand, IntToStr(k), s.FirstNodeExpand[k]);
+
+    ini.WriteBool(kSettings, L"ShowLogTempInternetFiles", s.ShowLogTempInternetFiles);
+    ini.WriteBool(kSettings, L"ShowLogRecycleBin", s.ShowLogRecycleBin);
+    ini.WriteBool(kSettings, L"FastScan", s.FastScan);
+
+    if (const UINT showCmd = window.PlacementShowCmd()) ini.WriteInteger(kWindow, L"State", static_cast<int32_t>(showCmd));
+    const WindowBounds bounds = window.Bounds();
+    ini.WriteInteger(kWindow, L"Left", bounds.Left);
+    ini.WriteInteger(kWindow, L"Top", bounds.Top);
+    ini.WriteInteger(kWindow, L"Width", bounds.Width);
+    ini.WriteInteger(kWindow, L"Height", bounds.Height);
+}
+
+}  // namespace
+
+std::wstring SettingsFilePath() { return ExeDir() + L"settings.ini"; }
+
+void LoadSaveSettings(bool load, TCatalogue& tree, const ISettingsWindow& window, const std::wstring& path) {
+    const TIniFile ini(path);
+    if (load)
+        Load(ini, tree, window);
+    else
+        Save(ini, tree, window);
+}
+
+}  // namespace klarvex

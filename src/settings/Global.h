@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include <windows.h>
+
+namespace klarvex {
+
+// A setting that the run thread reads while the main thread may change it
+// (the "Fast Mode" check box during a run). Each read and write is whole;
+// no ordering beyond that is needed. Copyable, so the settings dialog can
+// edit a copy of the record.
+template <typename T>
+class SharedSetting {
+public:
+    SharedSetting(T value = T{}) noexcept : value_(value) {}
+    SharedSetting(const SharedSetting& other) noexcept : value_(other.Get()) {}
+    SharedSetting& operator=(const SharedSetting& other) noexcept {
+        value_.store(other.Get(), std::memory_order_relaxed);
+        return *this;
+    }
+    SharedSetting& operator=(T value) noexcept {
+        value_.store(value, std::memory_order_relaxed);
+        return *this;
+    }
+    operator T() const noexcept { return Get(); }
+    T Get() const noexcept { return value_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<T> value_;
+};
+
+struct THotkey {
+    bool IsCtrl = false;
+    bool IsShift = false;
+    bool IsAlt = false;
+    std::wstring CharString;  // the key's display name, e.g. "F5"
+    uint16_t CharAscII = 0;   // the key's virtual-key code, e.g. 116 for F5
+};
+
+// Every user setting, plus the main window's expanded categories and
+// placement. One instance for the program's life; every part of the program
+// reads its fields in place. All fields are zero, false or empty until the
+// settings file is loaded.
+struct TSettingsRecord {
+    bool AskForSweep = false;
+    SharedSetting<bool> OverwriteFile;
+    SharedSetting<int32_t> OverwriteNumber;
+    bool EnableHotkey = false;
+    THotkey Hotkey;
+    bool AutoClean = false;
+    int32_t SelectedCount = 0;
+    // Indexed 1 to 11 by category number; entry 0 is unused.
+    std::array<bool, 12> FirstNodeExpand{};
+    SharedSetting<bool> ShowLogTempInternetFiles;
+    SharedSetting<bool> ShowLogRecycleBin;
+    SharedSetting<bool> FastScan;
+    uint8_t WindowState = 0;  // 2 = start maximized
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Height = 0;
+    int32_t Width = 0;
+};
+
+extern TSettingsRecord Settings;
+
+inline constexpr int kCategoryCount = 11;
+
+}  // namespace klarvex
+
+namespace klarvex {
+
+class TCatalogue;
+
+struct WindowBounds {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// What the settings file needs of the main window.
+class ISettingsWindow {
+public:
+    virtual ~ISettingsWindow() = default;
+    // The window's current bounds (at load time: its designed size).
+    virtual WindowBounds Bounds() const = 0;
+    virtual int32_t ScreenWidth() const = 0;
+    virtual int32_t ScreenHeight() const = 0;
+    // The show command of the window's placement (1 normal, 2 minimized,
+    // 3 maximized), or 0 when the placement cannot be had.
+    virtual UINT PlacementShowCmd() const = 0;
+};
+
+// settings.ini in the folder of the executable.
+std::wstring SettingsFilePath();
+
+// load = true: the file into Settings and the ticks of the tree;
+// load = false: Settings and the ticks into the file. A failed write throws
+// Exception("Unable to write to <path>") and skips the rest of the save.
+void LoadSaveSettings(bool load, TCatalogue& tree, const ISettingsWindow& window,
+                      const std::wstring& path = SettingsFilePath());
+
+}  // namespace klarvex

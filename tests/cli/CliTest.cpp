@@ -1,0 +1,103 @@
+// klarvex-cli as a script would use it: its output, its exit status.
+
+#include <gtest/gtest.h>
+
+#include "base/Strings.h"
+#include "settings/IniFile.h"
+#include "support/Fixtures.h"
+#include "support/Process.h"
+
+namespace klarvex {
+namespace {
+
+using testing::ProcessResult;
+using testing::RunProgram;
+using testing::ScratchRegKey;
+
+const std::wstring kSeparator(107, L'-');
+
+ProcessResult Cli(const std::vector<std::wstring>& args) { return RunProgram(L"klarvex-cli.exe", args); }
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// The CLI reads the settings.ini beside it; each test that needs one writes
+// it and removes it again.
+class CliSettings {
+public:
+    explicit CliSettings(const std::string& content) { testing::WriteTextFile(path_, content); }
+    ~CliSettings() { DeleteFileW(path_.c_str()); }
+
+private:
+    std::wstring path_ = ExeDir() + L"settings.ini";
+};
+
+TEST(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
+    ScratchRegKey program(HKEY_LOCAL_MACHINE,
+                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq");
+    program.SetString(L"", L"DisplayName", L"ICQ 8.2 (build 7145)");
+    const ProcessResult result = Cli({L"--list"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    const auto& lines = result.out;
+    ASSERT_EQ(lines.size(), 62u + 1);  // the catalogue and one application
+    EXPECT_EQ(lines.front(), L"Internet Explorer - Recently Typed URLs");
+    EXPECT_EQ(lines[7], L"Windows - Recent Documents");
+    EXPECT_EQ(lines.back(), L"Custom Lists - <New List>");
+    EXPECT_EQ(lines[lines.size() - 2], L"Applications - ICQ");
+}
+
+TEST(Cli, TestRunPrintsTheLogExactly) {
+    const ProcessResult result = Cli({L"--test", L"--detail", L"Windows - Clipboard", L"Opera - Cookies"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    EXPECT_EQ(result.out, (std::vector<std::wstring>{
+                              L"Test: Clearing Windows - Clipboard ...", L"",
+                              L"0 items will be removed; 0 KB will be removed.", L"", kSeparator,
+                              L"Test: Clearing Opera - Cookies ...", L"",
+                              L"0 items will be removed; 0 KB will be removed.", L"", kSeparator,
+                              L"Total items will be removed = 0 ; Total files will be removed = 0 KB", kSeparator}));
+    EXPECT_TRUE(result.err.empty());
+}
+
+TEST(Cli, CleanRunUsesTheCleanWording) {
+    const ProcessResult result = Cli({L"--clean", L"--fast", L"Windows - Clipboard"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    EXPECT_EQ(result.out, (std::vector<std::wstring>{
+                              L"Clean: Clearing Windows - Clipboard ...", L"",
+                              L"0 items to be removed; 0 KB to be removed.", L"", kSeparator,
+                              L"Total items to be removed = 0 ; Total files to be removed = 0 KB", kSeparator}));
+}
+
+TEST(Cli, TickedRunsTheItemsTickedInSettingsInTreeOrder) {
+    CliSettings settings(
+        "[NodeSelected]\r\nSelectedCount=3\r\n1=Opera - Cookies\r\n2=Windows\r\n3=Windows - Start Run\r\n");
+    const ProcessResult result = Cli({L"--test", L"--ticked"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    ASSERT_GE(result.out.size(), 6u);
+    EXPECT_EQ(result.out[0], L"Test: Clearing Windows - Start Run ...");
+    EXPECT_EQ(result.out[5], L"Test: Clearing Opera - Cookies ...");
+}
+
+TEST(Cli, BadInputIsAUsageErrorWithAClearMessage) {
+    struct Case {
+        std::vector<std::wstring> args;
+        std::wstring message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{}, L"no command given"},
+             {{L"--frobnicate"}, L"unknown option --frobnicate"},
+             {{L"--test", L"Windows - Clipbord"}, L"unknown item name \"Windows - Clipbord\""},
+             {{L"--test", L"windows - clipboard"}, L"unknown item name \"windows - clipboard\""},
+             {{L"--test"}, L"no items to run"},
+             {{L"--test", L"--yes", L"Windows - Clipboard"}, L"--yes goes with --clean"},
+             {{L"--test", L"--fast", L"--detail", L"Windows - Clipboard"}, L"exclude each other"},
+             {{L"--test", L"--clean"}, L"only one of"},
+             {{L"--test", L"--ticked"}, L"no item is ticked"},
+         }) {
+        const ProcessResult result = Cli(c.args);
+        EXPECT_EQ(result.exitCode, 2) << WideToUtf8(c.message);
+        EXPECT_TRUE(Contains(result.err, c.message)) << WideToUtf8(result.err);
+        EXPECT_TRUE(result.out.empty());
+    }
+}
+
+}  // namespace
+}  // namespace klarvex

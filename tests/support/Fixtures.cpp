@@ -1,0 +1,127 @@
+#include "support/Fixtures.h"
+
+
+#include <fstream>
+#include <sstream>
+
+#include "base/Strings.h"
+
+namespace klarvex::testing {
+
+namespace {
+
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + name;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(path + L"\\");
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveDirectoryW(path.c_str());  // never through a link
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter = 0;
+    path_ = std::wstring(temp) + L"klarvex-test-" + IntToStr(GetCurrentProcessId()) + L"-" +
+            IntToStr(InterlockedIncrement(&counter)) + L"\\";
+    RemoveTree(path_);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+ScratchRegKey::ScratchRegKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
+    RegDeleteTreeW(root_, path_.c_str());
+}
+
+ScratchRegKey::~ScratchRegKey() { RegDeleteTreeW(root_, path_.c_str()); }
+
+void ScratchRegKey::SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const {
+    const std::wstring path = subkey.empty() ? path_ : path_ + L"\\" + subkey;
+    HKEY key;
+    if (RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return Utf8ToWide(content.str());
+}
+
+void WriteTextFile(const std::wstring& path, const std::string& content) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::vector<std::wstring> RecordingHost::Lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+std::vector<int32_t> RecordingHost::Progress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+void RecordingHost::AddLog(const std::wstring& line) {
+    std::lock_guard lock(mutex_);
+    lines_.push_back(line);
+}
+
+void RecordingHost::SetCurrentItem(const std::wstring& name) {
+    std::lock_guard lock(mutex_);
+    currentItems.push_back(name);
+}
+
+void RecordingHost::RunOnUiThread(const std::function<void()>& work) { work(); }
+
+void RecordingHost::PostProgress(int32_t count) {
+    std::lock_guard lock(mutex_);
+    progress_.push_back(count);
+}
+
+void RecordingHost::PostDone(int32_t total) {
+    std::lock_guard lock(mutex_);
+    done = true;
+    doneTotal = total;
+}
+
+bool RecordingHost::AskYesNo(const std::wstring& question) {
+    std::lock_guard lock(mutex_);
+    questions.push_back(question);
+    return answer;
+}
+
+void RecordingHost::ShowNotice(const std::wstring& text) {
+    std::lock_guard lock(mutex_);
+    notices.push_back(text);
+}
+
+void RecordingHost::ShowError(const std::wstring& message) {
+    std::lock_guard lock(mutex_);
+    errors.push_back(message);
+}
+
+}  // namespace klarvex::testing
