@@ -112,7 +112,7 @@ private:
 constexpr auto kAtOnce = std::chrono::seconds(3);
 
 TEST(SQLiteLockedDatabase, FailsAtOnceWithCode5) {
-    test::ScratchFolder folder;
+    testing::TempDir folder;
     const std::wstring path = folder / L"locked.sqlite";
     {
         TSQLiteDatabase setup(path);
