@@ -21,3 +21,7 @@
 #define IDS_URL_HOME 200
 #define IDS_URL_HELP 201
 #define IDS_URL_SUPPORT 202
+
+// Windows and Advanced cleaners
+#define IDS_PLEASE_WAIT 300
+#define IDS_CANNOT_OPEN_CLIPBOARD 301
