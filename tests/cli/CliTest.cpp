@@ -76,6 +76,23 @@ TEST(Cli, TickedRunsTheItemsTickedInSettingsInTreeOrder) {
     EXPECT_EQ(result.out[5], L"Test: Clearing Opera - Cookies ...");
 }
 
+TEST(Cli, IndexDatListsTheRowsOfARealFile) {
+    const ProcessResult result = Cli({L"--index-dat", L"C:\\realdata\\plaso-old-index.dat"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    ASSERT_EQ(result.out.size(), 7u);
+    bool found = false;
+    for (const auto& row : result.out) {
+        EXPECT_NE(row.find(L'\t'), std::wstring::npos);
+        found = found || Contains(row, L"funnycats.exe\t");
+    }
+    EXPECT_TRUE(found);
+
+    const ProcessResult missing = Cli({L"--index-dat", L"C:\\realdata\\no-such-index.dat"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(Contains(missing.err, L"no such file: C:\\realdata\\no-such-index.dat"));
+    EXPECT_EQ(Cli({L"--index-dat"}).exitCode, 2);
+}
+
 TEST(Cli, BadInputIsAUsageErrorWithAClearMessage) {
     struct Case {
         std::vector<std::wstring> args;
