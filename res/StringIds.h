@@ -18,6 +18,11 @@
 #define IDS_UNKNOWN_ERROR 114
 #define IDS_PRODUCT_NAME 115
 
+// Removal primitives and rule files.
+#define IDS_ASK_DELETE_ALL_UNDER 400
+#define IDS_ASK_DELETE_FILES_ON 401
+#define IDS_NEED_ADMINISTRATOR 402
+
 #define IDS_URL_HOME 200
 #define IDS_URL_HELP 201
 #define IDS_URL_SUPPORT 202

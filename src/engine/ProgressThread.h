@@ -12,6 +12,9 @@ namespace klarvex {
 
 enum class RunKind { Test, Clean };
 
+class FileMask;
+struct RulePlaceholders;
+
 // One run over the ticked clean items, on a thread of its own. The runner
 // walks the item names in order, hands each to its cleaner, keeps the
 // per-item and run counters and writes the log through its host. Every
@@ -65,6 +68,34 @@ public:
 
     // --- rule files (Klarvex.dat, Clist.dat)
     void RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName);
+
+    // --- removal primitives (FilePrimitives.cpp, RegistryPrimitives.cpp)
+    // Every cleaner removes through these. A Test run counts and lists
+    // exactly what a Clean run would remove, and removes nothing.
+    //
+    // An automatic run (start-up clean, silent clean) shows no notices.
+    void SetAutomaticRun(bool automatic) noexcept { automatic_ = automatic; }
+    bool IsAutomaticRun() const noexcept { return automatic_; }
+    // Whether the shell may show its own error boxes when a delete fails.
+    // Off unless the front end has a window (the command line never does).
+    void SetShellErrorUi(bool show) noexcept { shellErrorUi_ = show; }
+
+    // Files and folders. Folder walks never enter, count or remove a
+    // reparse point (a link to a folder elsewhere); counters are the
+    // caller's (normally ItemCount); the results are file bytes.
+    bool DeleteFileItem(const std::wstring& path, bool logIt);
+    void WipeFile(const std::wstring& path, int32_t passes);
+    int64_t ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt, const std::wstring& excludeName,
+                        int32_t& counter);
+    int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse);
+    int64_t ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
+                              const std::wstring& excludeText);
+    // Registry. The results are counts of entries: a key counts the values
+    // of its whole subtree, at least 1, taken before it is deleted.
+    int32_t DeleteUserRegKey(const std::wstring& keyPath);
+    int32_t DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPath);
+    int32_t DeleteUserRegValues(const std::wstring& keyPath, const std::wstring& valueName);
+    int32_t DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPath, const std::wstring& valueName);
 
     // --- Windows and Advanced
     void CleanRecentDocuments();
@@ -137,6 +168,14 @@ protected:
 
     IRunHost& Host() const noexcept { return host_; }
 
+    // --- what the rule-file interpreter asks of the system; tests replace
+    // them to reach the branches a test machine cannot (no administrator,
+    // the 9x family) and to keep their rule files to themselves.
+    virtual bool UserIsAdmin() const;
+    virtual int32_t WindowsVersionCode() const;
+    virtual std::wstring RuleFileFolder() const;  // with trailing backslash
+    virtual RulePlaceholders RulePlaceholderValues() const;
+
     // Counters of the current item and of the run.
     int32_t ItemCount = 0;
     std::wstring ItemSizeText = L"0";
@@ -157,6 +196,15 @@ private:
     RunKind kind_;
     IRunHost& host_;
     std::stop_source stop_;
+
+    // --- removal primitives
+    struct FolderWalk;
+    int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
+    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, int32_t& counter, bool recurse);
+    bool ConfirmFolder(const std::wstring& folderWithBackslash, const std::wstring& myDocuments, bool masked,
+                       bool anyFileMask);
+    bool automatic_ = false;
+    bool shellErrorUi_ = false;
 };
 
 // The time now, in days (the unit of LastProgressTime).

@@ -1,9 +1,100 @@
 // The rule-file interpreter: items described in Klarvex.dat or Clist.dat.
+// One section per item, one rule per line:
+//   DelRegValueN=ROOT\key path[,[value name]]
+//   DelFileN=BASE\folder path[,mask]
+// Everything a rule does goes through the removal primitives, so rules
+// count, log, ask and honour the run mode exactly as built-in cleaners do.
 
+#include <windows.h>
+
+#include <vector>
+
+#include "base/Strings.h"
+#include "base/Texts.h"
+#include "engine/Format.h"
 #include "engine/ProgressThread.h"
+#include "engine/RuleText.h"
+#include "engine/SystemLookups.h"
 
 namespace klarvex {
 
-void TClearTaskThread::RunRuleSection(const std::wstring& /*ruleFileName*/, const std::wstring& /*itemName*/) {}
+namespace {
+
+// The section's lines, "key=value", in file order (comments left out by
+// the profile functions). A missing file or section gives none.
+std::vector<std::wstring> SectionLines(const std::wstring& path, const std::wstring& section) {
+    std::wstring buffer(16 * 1024, L'\0');
+    DWORD length;
+    for (;;) {
+        length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                           path.c_str());
+        // A full buffer returns its size minus 2: try again with more room.
+        if (length + 2 < buffer.size() || buffer.size() >= (16u << 20)) break;
+        buffer.resize(buffer.size() * 4);
+    }
+    std::vector<std::wstring> lines;
+    for (size_t start = 0; start < length;) {
+        const size_t end = buffer.find(L'\0', start);
+        if (end == start || end == std::wstring::npos) break;
+        lines.emplace_back(buffer, start, end - start);
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+bool TClearTaskThread::UserIsAdmin() const { return IsAdminUser(); }
+
+int32_t TClearTaskThread::WindowsVersionCode() const { return GetWindowsVersion(); }
+
+std::wstring TClearTaskThread::RuleFileFolder() const { return ExeDir(); }
+
+RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRulePlaceholders(); }
+
+void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName) {
+    const RulePlaceholders placeholders = RulePlaceholderValues();
+    const std::wstring section = SectionNameFromItem(itemName);
+    const std::vector<std::wstring> lines = SectionLines(RuleFileFolder() + ruleFileName, section);
+
+    // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
+    // Asked once, when the first such rule comes; told once per item.
+    enum class Machine { Unknown, Allowed, Refused } machine = Machine::Unknown;
+    bool told = false;
+    auto machineAllowed = [&] {
+        if (machine == Machine::Unknown)
+            machine = IsWin9xCode(WindowsVersionCode()) || UserIsAdmin() ? Machine::Allowed : Machine::Refused;
+        if (machine == Machine::Allowed) return true;
+        if (!told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR));
+        told = true;
+        return false;
+    };
+
+    int64_t bytes = 0;
+    for (const auto& line : lines) {
+        const RuleKinds kinds = RuleKindsOfLine(line);
+        const std::wstring value = RuleValueOfLine(line);
+        if (kinds.registry) {
+            if (const auto rule = SplitRegistryRule(value)) {
+                const std::wstring root = UpperCase(rule->root);
+                if (RootKeyFromName(root) != RootKey::LocalMachine || machineAllowed()) {
+                    ItemCount += rule->hasComma ? DeleteRegValues(root, rule->keyPath, rule->valueName)
+                                                : DeleteRegKey(root, rule->keyPath);
+                }
+            }
+        }
+        if (kinds.file) {
+            const FileRule rule = SplitFileRule(value);
+            // A placeholder that reads empty leaves no folder to work on;
+            // the rule must not fall back to the current drive's root.
+            if (const auto folder = RuleFolder(rule, placeholders)) {
+                bytes += rule.hasComma ? ClearFilesByMask(*folder, rule.mask, ItemCount, false)
+                                       : ClearFolder(*folder, true, true, L"", ItemCount);
+            }
+        }
+    }
+    ItemBytes = bytes;
+    ItemSizeText = FormatKB(bytes);
+}
 
 }  // namespace klarvex

@@ -1,0 +1,158 @@
+#include "engine/RuleText.h"
+
+namespace klarvex {
+
+namespace {
+
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+}  // namespace
+
+FileMask::FileMask(std::wstring mask, std::wstring_view upperMask) : mask_(std::move(mask)) {
+    const size_t star = upperMask.find(L'*');
+    hasStar_ = star != std::wstring_view::npos;
+    if (hasStar_) {
+        prefix_ = upperMask.substr(0, star);
+        suffix_ = upperMask.substr(star + 1);
+    } else {
+        // No name holds a "*", so only the exact comparison can match.
+        prefix_ = L"*";
+    }
+}
+
+bool FileMask::Matches(std::wstring_view name, std::wstring_view upperName) const {
+    if (mask_ == L"*.*" || name == mask_) return true;
+    if (!hasStar_) return false;
+    // Prefix and suffix must not share letters of the name: "AB*B" is no
+    // match for "AB", which the two tests alone would accept.
+    if (upperName.size() < prefix_.size() + suffix_.size()) return false;
+    return StartsWith(upperName, prefix_) && EndsWith(upperName, suffix_);
+}
+
+std::wstring SectionNameFromItem(std::wstring_view itemName) {
+    const size_t dash = itemName.find(L'-');
+    if (dash == std::wstring_view::npos) return std::wstring(itemName);
+    const size_t start = dash + 2;
+    return start >= itemName.size() ? std::wstring() : std::wstring(itemName.substr(start));
+}
+
+RuleKinds RuleKindsOfLine(std::wstring_view line) {
+    return {line.find(L"DelRegValue") != std::wstring_view::npos, line.find(L"DelFile") != std::wstring_view::npos};
+}
+
+std::wstring RuleValueOfLine(std::wstring_view line) {
+    const size_t equals = line.find(L'=');
+    return equals == std::wstring_view::npos ? std::wstring() : std::wstring(line.substr(equals + 1));
+}
+
+std::optional<RegistryRule> SplitRegistryRule(std::wstring_view value) {
+    const size_t slash = value.find(L'\\');
+    if (slash == std::wstring_view::npos) return std::nullopt;
+    RegistryRule rule;
+    rule.root = value.substr(0, slash);
+    const std::wstring_view rest = value.substr(slash + 1);
+    const size_t comma = rest.find(L',');
+    rule.hasComma = comma != std::wstring_view::npos;
+    rule.keyPath = rest.substr(0, comma);
+    if (rule.hasComma) rule.valueName = rest.substr(comma + 1);
+    return rule;
+}
+
+FileRule SplitFileRule(std::wstring_view value) {
+    std::wstring text(value);
+    if (text.find(L'\\') == std::wstring::npos) text += L'\\';
+    const size_t slash = text.find(L'\\');
+    FileRule rule;
+    rule.base = text.substr(0, slash);
+    const std::wstring rest = text.substr(slash + 1);
+    const size_t comma = rest.find(L',');
+    rule.hasComma = comma != std::wstring::npos;
+    rule.folderPath = rest.substr(0, comma);
+    if (rule.hasComma) rule.mask = rest.substr(comma + 1);
+    return rule;
+}
+
+bool IsPlaceholder(std::wstring_view base) {
+    return base == L"%ProgramFiles%" || base == L"%windir%" || base == L"{Local AppData}" ||
+           base == L"{Current AppData}" || base == L"{Common AppData}" || base == L"{C: Drive}";
+}
+
+std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders) {
+    std::wstring base;
+    if (rule.base == L"%ProgramFiles%") base = placeholders.programFiles;
+    else if (rule.base == L"%windir%") base = placeholders.windowsDir;
+    else if (rule.base == L"{Local AppData}") base = placeholders.localAppData;
+    else if (rule.base == L"{Current AppData}") base = placeholders.currentAppData;
+    else if (rule.base == L"{Common AppData}") base = placeholders.commonAppData;
+    else if (rule.base == L"{C: Drive}") base = L"C:\\";
+    else base = rule.base;
+    if (base.empty()) return std::nullopt;
+    if (base.back() != L'\\') base += L'\\';
+    if (!IsAbsolutePath(base)) return std::nullopt;
+    return base + rule.folderPath;
+}
+
+RootKey RootKeyFromName(std::wstring_view upperName) {
+    if (upperName == L"HKEY_CLASSES_ROOT") return RootKey::ClassesRoot;
+    if (upperName == L"HKEY_CURRENT_USER") return RootKey::CurrentUser;
+    if (upperName == L"HKEY_LOCAL_MACHINE") return RootKey::LocalMachine;
+    if (upperName == L"HKEY_USERS") return RootKey::Users;
+    if (upperName == L"HKEY_CURRENT_CONFIG") return RootKey::CurrentConfig;
+    return RootKey::None;
+}
+
+const wchar_t* RootKeyText(RootKey root) {
+    switch (root) {
+        case RootKey::ClassesRoot: return L"HKEY_CLASSES_ROOT";
+        case RootKey::CurrentUser: return L"HKEY_CURRENT_USER";
+        case RootKey::LocalMachine: return L"HKEY_LOCAL_MACHINE";
+        case RootKey::Users: return L"HKEY_USERS";
+        case RootKey::CurrentConfig: return L"HKEY_CURRENT_CONFIG";
+        case RootKey::None: break;
+    }
+    return L"";
+}
+
+std::wstring TrimKeyPath(std::wstring_view keyPath) {
+    const size_t first = keyPath.find_first_not_of(L'\\');
+    if (first == std::wstring_view::npos) return {};
+    const size_t last = keyPath.find_last_not_of(L'\\');
+    return std::wstring(keyPath.substr(first, last - first + 1));
+}
+
+int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor) {
+    constexpr uint32_t kPlatformNT = 2;
+    if (platformId == kPlatformNT) {
+        switch (major) {
+            case 3: return 5;
+            case 4: return 6;
+            case 5: return minor == 1 ? 9 : minor == 2 ? 10 : 7;
+            case 6: return 11;
+            default: return 10;
+        }
+    }
+    if (major == 4 && minor == 0) return 1;
+    if (major == 4 && minor == 10) return 3;
+    if (major == 4 && minor == 90) return 8;
+    return 10;
+}
+
+bool IsWin9xCode(int32_t code) { return (code >= 1 && code <= 4) || code == 8; }
+
+bool IsAbsolutePath(std::wstring_view path) {
+    const bool drivePath = path.size() >= 3 && IsLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+    const bool uncPath = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
+    return drivePath || uncPath;
+}
+
+bool IsDriveRootText(std::wstring_view folderWithBackslash) { return folderWithBackslash.size() < 4; }
+
+}  // namespace klarvex

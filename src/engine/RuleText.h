@@ -1,0 +1,119 @@
+#pragma once
+
+// Text rules of the cleaning engine that need no system call: file masks,
+// the splitting of rule-file lines, root key names, placeholders and the
+// Windows version code. Kept free of Windows calls so the native build can
+// run them under the sanitizers.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace klarvex {
+
+// A one-star file mask ("cookies*.txt", "*.dmp", "*", "*.*", or an exact
+// name such as "index.dat"). prefix and suffix are the parts before and
+// after the first "*", in upper case; a mask without "*" is an exact name.
+class FileMask {
+public:
+    // upperMask is mask in upper case (the caller's locale decides it).
+    FileMask(std::wstring mask, std::wstring_view upperMask);
+
+    // name and its upper-case form. Exact names are compared with case;
+    // prefix and suffix without it.
+    bool Matches(std::wstring_view name, std::wstring_view upperName) const;
+
+    // The mask is empty or holds a "*" (it may stand for any file).
+    bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasStar_; }
+
+private:
+    std::wstring mask_;
+    std::wstring prefix_;
+    std::wstring suffix_;
+    bool hasStar_ = false;
+};
+
+// The section of a rule file that belongs to an item: the item name from
+// the second character after its first "-" ("Windows - Windows Log Files"
+// gives "Windows Log Files"; later "-" stay).
+std::wstring SectionNameFromItem(std::wstring_view itemName);
+
+// Which kinds of rule a rule-file line holds (a line may hold both).
+struct RuleKinds {
+    bool registry = false;  // the line contains "DelRegValue"
+    bool file = false;      // the line contains "DelFile"
+};
+RuleKinds RuleKindsOfLine(std::wstring_view line);
+
+// The value of a rule line: everything after its first "=" (empty when none).
+std::wstring RuleValueOfLine(std::wstring_view line);
+
+// ROOT\key path[,value name]
+struct RegistryRule {
+    std::wstring root;       // as written
+    std::wstring keyPath;
+    bool hasComma = false;   // values form: ",", or "," + value name
+    std::wstring valueName;  // empty: every value of the key and its subkeys
+};
+// Splits at the first "\" (root) and the rest at its first ",". A value
+// without "\" names no root: nullopt.
+std::optional<RegistryRule> SplitRegistryRule(std::wstring_view value);
+
+// BASE\folder path[,mask]
+struct FileRule {
+    std::wstring base;        // a placeholder or a literal folder ("C:")
+    std::wstring folderPath;  // may be empty: the rule applies to BASE itself
+    bool hasComma = false;
+    std::wstring mask;
+};
+// A value without "\" gets one appended first (BASE alone).
+FileRule SplitFileRule(std::wstring_view value);
+
+// What the placeholders of file rules stand for in this call.
+struct RulePlaceholders {
+    std::wstring programFiles;   // %ProgramFiles%
+    std::wstring windowsDir;     // %windir%
+    std::wstring localAppData;   // {Local AppData}
+    std::wstring currentAppData; // {Current AppData}
+    std::wstring commonAppData;  // {Common AppData}
+};
+
+// True when base is one of the placeholders (exact letter case).
+bool IsPlaceholder(std::wstring_view base);
+
+// The folder a file rule works on: BASE replaced (placeholders compared
+// with case, anything else taken literally), a "\" added when missing, then
+// the folder path. nullopt when BASE is or resolves to an empty text, or
+// the result is not an absolute path ("X:\..." or "\\server\..."): such a
+// rule would otherwise act relative to the current drive or folder.
+std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders);
+
+// The five registry roots, by the names rule files use.
+enum class RootKey { None, ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
+// upperName must already be in upper case; abbreviations ("HKCU") are no root.
+RootKey RootKeyFromName(std::wstring_view upperName);
+// "HKEY_CURRENT_USER" and so on; "" for None.
+const wchar_t* RootKeyText(RootKey root);
+
+// A registry key path as the system wants it: without leading or trailing
+// backslashes. Empty when nothing is left (the root itself).
+std::wstring TrimKeyPath(std::wstring_view keyPath);
+
+// The program's code for a Windows version: platformId 2 is the NT family,
+// anything else the 9x family.
+//   NT: 3.x 5, 4.x 6, 5.0 7, 5.1 9, 5.2 10, other 5.x 7, 6.x 11, other 10
+//   9x: 4.0 1, 4.10 3, 4.90 8, other 10
+int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor);
+// Codes 1 to 4 and 8 are the 9x family.
+bool IsWin9xCode(int32_t code);
+
+// "X:\..." or "\\server\...": a path that names its drive. Anything else
+// would be taken relative to the current drive or folder.
+bool IsAbsolutePath(std::wstring_view path);
+
+// A path that is a drive root by its text ("C:\", "C:" with the backslash
+// added is shorter than 4 characters).
+bool IsDriveRootText(std::wstring_view folderWithBackslash);
+
+}  // namespace klarvex

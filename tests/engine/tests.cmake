@@ -1,0 +1,10 @@
+# Removal primitives, rule files and the shipped rule file (included from
+# tests/CMakeLists.txt).
+klarvex_add_test(NAME engine_tests SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/EngineFixture.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RuleTextTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FilePrimitivesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RegistryPrimitivesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RuleFileTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ShippedRulesTest.cpp
+)
