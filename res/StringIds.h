@@ -30,3 +30,26 @@
 // Windows and Advanced cleaners
 #define IDS_PLEASE_WAIT 300
 #define IDS_CANNOT_OPEN_CLIPBOARD 301
+
+// The main window, its dialogs and the saved log.
+#define IDS_VERSION 600
+#define IDS_TITLE_HINT 601
+#define IDS_CANCEL 602
+#define IDS_TOTAL 603
+#define IDS_PREPARE_TO_CLEAN 604
+#define IDS_FINISHED 605
+#define IDS_NOTHING_TICKED 606
+#define IDS_CLOSE_FIREFOX 607
+#define IDS_CLOSE_CHROME 608
+#define IDS_FAST_MODE_HINT 609
+#define IDS_SAVE_AS_TEXT 610
+#define IDS_TEXT_FILES_FILTER 611
+#define IDS_FILE_EXISTS 612
+#define IDS_GENERATED_BY 613
+#define IDS_VISIT 614
+#define IDS_FOR_LATEST_VERSION 615
+#define IDS_ASK_PERMANENT 616
+#define IDS_ASK_PROCEED 617
+#define IDS_ABOUT 618
+#define IDS_URL_DONATE 630
+#define IDS_URL_UPDATE 631

@@ -1,46 +1,48 @@
-// Klarvex.exe: the program entry. For now it opens the main window frame;
-// the window's controls come with the main window itself.
+// Klarvex.exe: the program entry. Creates the main window and runs the
+// message loop until the window is gone.
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/DialogBase.h"
+#include "app/Main.h"
 #include "base/Texts.h"
 
 namespace {
 
-constexpr wchar_t kMainWindowClass[] = L"TfrmMain";
-constexpr int kDesignWidth = 692;
-constexpr int kDesignHeight = 507;
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+// Only the first command-line argument means anything to the program.
+std::wstring FirstArgument() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring first = arguments && count > 1 ? arguments[1] : L"";
+    LocalFree(arguments);
+    return first;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kMainWindowClass;
-    if (!RegisterClassExW(&windowClass)) return 1;
-
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
-    const std::wstring title = klarvex::LoadText(IDS_PRODUCT_NAME);
-    HWND window = CreateWindowExW(0, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, left, top, kDesignWidth,
-                                  kDesignHeight, nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-    ShowWindow(window, showCommand);
+    klarvex::TfrmMain::RegisterWindowClasses(instance);
+    klarvex::TfrmMain mainWindow(FirstArgument());
+    if (!mainWindow.Create(nullptr)) {
+        klarvex::ShowErrorBox(nullptr, L"Cannot create the main window.");
+        return 1;
+    }
+    // A silent start does its work without ever showing the window.
+    if (klarvex::ParseStartSwitch(FirstArgument()).silent) {
+        mainWindow.FirstActivation();
+    } else {
+        ShowWindow(mainWindow.Handle(), showCommand);
+        UpdateWindow(mainWindow.Handle());
+        mainWindow.FirstActivation();  // in case no activation reached the window
+    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (mainWindow.PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

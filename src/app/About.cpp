@@ -1,0 +1,58 @@
+#include "app/About.h"
+
+#include <commctrl.h>
+
+#include "app/AboutRes.h"
+#include "base/Texts.h"
+
+namespace klarvex {
+
+TfrmAbout::TfrmAbout() : TDialogBase(IDD_ABOUT) {}
+
+void TfrmAbout::OnInit() {
+    const std::wstring product = LoadText(IDS_PRODUCT_NAME);
+    SetWindowTextW(Handle(), (LoadText(IDS_ABOUT) + L" " + product).c_str());
+    SetItemText(IDC_ABOUT_NAME, product + L" " + LoadText(IDS_VERSION));
+    const std::wstring home = LoadText(IDS_URL_HOME);
+    SetItemText(IDC_ABOUT_HOME, L"<a href=\"" + home + L"\">" + home + L"</a>");
+}
+
+bool TfrmAbout::OnCommand(WORD id, WORD code, HWND control) {
+    if (id == IDC_ABOUT_DONATE_IMAGE && code == STN_CLICKED) {
+        OpenWebPage(Handle(), LoadText(IDS_URL_DONATE));
+        return true;
+    }
+    return TDialogBase::OnCommand(id, code, control);
+}
+
+bool TfrmAbout::OnNotify(const NMHDR& header, LRESULT& result) {
+    if (header.idFrom == IDC_ABOUT_HOME && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+        OpenWebPage(Handle(), LoadText(IDS_URL_HOME));
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+// The donation image: a small badge drawn in place of a bitmap.
+bool TfrmAbout::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    if (message != WM_DRAWITEM) return false;
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item.CtlID != IDC_ABOUT_DONATE_IMAGE) return false;
+    RECT box = item.rcItem;
+    HBRUSH fill = CreateSolidBrush(RGB(255, 196, 57));
+    FillRect(item.hDC, &box, fill);
+    DeleteObject(fill);
+    FrameRect(item.hDC, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, RGB(0, 48, 135));
+    DrawTextW(item.hDC, L"Donate", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (item.itemState & ODS_FOCUS) {
+        InflateRect(&box, -2, -2);
+        DrawFocusRect(item.hDC, &box);
+    }
+    result = TRUE;
+    return true;
+}
+
+}  // namespace klarvex

@@ -1,0 +1,151 @@
+#include "app/DialogBase.h"
+
+#include <shellapi.h>
+
+#include <exception>
+
+#include "base/Exception.h"
+#include "base/Strings.h"
+#include "base/Texts.h"
+
+namespace klarvex {
+
+namespace {
+
+// Messages whose result a dialog procedure returns directly instead of
+// through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+INT_PTR TDialogBase::ShowModal(HWND owner) {
+    modal_ = true;
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+HWND TDialogBase::Create(HWND owner) {
+    modal_ = false;
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+void TDialogBase::End(INT_PTR result) {
+    if (modal_) EndDialog(window_, result);
+    else DestroyWindow(window_);
+}
+
+bool TDialogBase::OnCommand(WORD id, WORD, HWND) {
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool TDialogBase::OnNotify(const NMHDR&, LRESULT&) { return false; }
+
+bool TDialogBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+std::wstring TDialogBase::ItemText(int id) const {
+    HWND item = Item(id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TDialogBase::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(window_, id, text.c_str()); }
+
+INT_PTR CALLBACK TDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TDialogBase* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<TDialogBase*>(lParam);
+        self->window_ = window;
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+    } else {
+        self = reinterpret_cast<TDialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    try {
+        const INT_PTR handled = self->Dispatch(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, DWLP_USER, 0);
+            self->window_ = nullptr;
+        }
+        return handled;
+    } catch (const Exception& e) {
+        ShowErrorBox(window, e.Message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(window, Utf8ToWide(e.what()));
+    } catch (...) {
+        ShowErrorBox(window, LoadText(IDS_UNKNOWN_ERROR));
+    }
+    return FALSE;
+}
+
+INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnInit();
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        case WM_TIMER:
+            OnTimer(wParam);
+            return TRUE;
+        default: {
+            LRESULT result = 0;
+            if (!OnMessage(message, wParam, lParam, result)) return FALSE;
+            if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+    }
+}
+
+void ShowInfoBox(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+bool AskYesNoBox(HWND owner, const std::wstring& text) {
+    return MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(),
+                       MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+void ShowErrorBox(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void OpenWebPage(HWND owner, const std::wstring& address) {
+    ShellExecuteW(owner, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace klarvex

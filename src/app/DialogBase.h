@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace klarvex {
+
+// Base of every dialog of the program, the main window included. It owns the
+// only dialog procedure: the object is bound to its window at WM_INITDIALOG
+// and every message goes to a virtual handler. No exception ever leaves a
+// handler into Windows: it is shown in an error box instead.
+class TDialogBase {
+public:
+    TDialogBase(const TDialogBase&) = delete;
+    TDialogBase& operator=(const TDialogBase&) = delete;
+    virtual ~TDialogBase() = default;
+
+    // Runs the dialog modally; returns the value it was ended with.
+    INT_PTR ShowModal(HWND owner);
+    // Creates the dialog as a modeless window (the main window).
+    HWND Create(HWND owner);
+
+    HWND Handle() const noexcept { return window_; }
+    HWND Item(int id) const noexcept { return GetDlgItem(window_, id); }
+
+protected:
+    explicit TDialogBase(UINT templateId) noexcept : templateId_(templateId) {}
+
+    virtual void OnInit() {}
+    // Commands of controls and menus; return true when handled.
+    virtual bool OnCommand(WORD id, WORD code, HWND control);
+    // WM_NOTIFY; set result and return true when handled.
+    virtual bool OnNotify(const NMHDR& header, LRESULT& result);
+    virtual void OnTimer(UINT_PTR) {}
+    virtual void OnOK() { End(IDOK); }
+    virtual void OnCancel() { End(IDCANCEL); }
+    // Any other message; set result and return true when handled.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Ends a modal dialog with that result, or destroys a modeless one.
+    void End(INT_PTR result);
+
+    std::wstring ItemText(int id) const;
+    void SetItemText(int id, const std::wstring& text) const;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    HWND window_ = nullptr;
+    bool modal_ = false;
+};
+
+// Message boxes with the product name as their caption.
+void ShowInfoBox(HWND owner, const std::wstring& text);
+bool AskYesNoBox(HWND owner, const std::wstring& text);  // No is the default
+void ShowErrorBox(HWND owner, const std::wstring& text);
+
+// Opens a web address in the default browser.
+void OpenWebPage(HWND owner, const std::wstring& address);
+
+}  // namespace klarvex

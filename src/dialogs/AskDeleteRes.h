@@ -1,0 +1,9 @@
+#pragma once
+
+#define IDD_ASK_DELETE 1200
+#define IDC_ASK_LINE1 1201
+#define IDC_ASK_LINE2 1202
+#define IDC_ASK_LINE3 1203
+#define IDC_ASK_PERMANENT 1204
+#define IDC_ASK_PROCEED 1205
+#define IDC_ASK_DONT_SHOW 1206
