@@ -1,0 +1,123 @@
+// Cleaners of the Instant Messengers category that are built into the
+// program (ICQ and AOL Instant Messenger come from Klarvex.dat).
+// Each cleaner leaves what it counted or removed in ItemCount and the bytes
+// of the files it handled in ItemBytes and ItemSizeText.
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "base/Handles.h"
+#include "engine/CleanerPaths.h"
+#include "engine/Format.h"
+#include "engine/ProgressThread.h"
+#include "engine/SystemLookups.h"
+
+namespace klarvex {
+
+namespace {
+
+const wchar_t kPassportSettingsKey[] = L"Software\\Microsoft\\MSNMessenger\\PerPassportSettings";
+
+std::vector<std::wstring> SubkeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    DWORD count = 0, longest = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    std::vector<wchar_t> name(longest + 1);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            names.emplace_back(name.data(), length);
+    }
+    return names;
+}
+
+// The text of a string or expandable-string value, as stored (environment
+// references are not expanded); "" for any other type or on any error.
+std::wstring ReadStoredText(HKEY key, const wchar_t* name) {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
+    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return {};
+    return std::wstring(data.data());  // up to the first NUL, stored or ours
+}
+
+// The message log folder of the first passport whose "MessageLogPath" names
+// an existing folder; otherwise what the last readable passport said.
+std::wstring MsnMessageLogPath() {
+    std::vector<std::wstring> passports;
+    {
+        RegKey settings;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kPassportSettingsKey, 0, KEY_ALL_ACCESS, settings.Put()) != ERROR_SUCCESS)
+            return {};
+        passports = SubkeyNames(settings.Get());
+    }
+    std::wstring logPath;
+    for (const auto& passport : passports) {
+        RegKey key;
+        const std::wstring path = std::wstring(kPassportSettingsKey) + L"\\" + passport;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) continue;
+        logPath = ReadStoredText(key.Get(), L"MessageLogPath");
+        // Only a whole path is taken: a relative one (or an unexpanded
+        // "%USERPROFILE%\...") would be completed with whatever the current
+        // folder happens to be, and that folder would be emptied.
+        if (!IsFullPath(logPath)) logPath.clear();
+        if (!logPath.empty() && IsPlainFolder(logPath)) break;
+    }
+    return logPath;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+}  // namespace
+
+void TClearTaskThread::CleanMsnMessenger() {
+    std::wstring logPath = MsnMessageLogPath();
+
+    EndBrowserSession();
+    const std::wstring documents = ShellFolderPath(CSIDL_PERSONAL);
+    std::wstring received = documents.empty() ? std::wstring() : documents + L"My Received Files\\";
+
+    logPath = WithTrailingBackslash(logPath);
+    // Folder names are not case-sensitive: the same folder written in other
+    // letters is still the same folder, and would be counted twice.
+    if (!logPath.empty() && SameFolder(logPath, received)) received.clear();
+
+    int64_t bytes = 0;
+    if (!logPath.empty() && IsPlainFolder(logPath)) bytes += ClearFolder(logPath, false, true, L"", ItemCount);
+    if (!received.empty() && IsPlainFolder(received)) bytes += ClearFolder(received, false, true, L"", ItemCount);
+    ItemBytes = bytes;
+    ItemSizeText = FormatKB(bytes);
+}
+
+void TClearTaskThread::CleanYahooMessenger() {
+    const std::wstring programFiles = GetProgramFilesDir();
+    // Without the Program Files folder the paths below would start at the
+    // root of the current drive.
+    if (!IsFullPath(programFiles)) return;
+    const std::wstring messenger = WithTrailingBackslash(programFiles) + L"Yahoo!\\Messenger";
+    int64_t bytes = ClearFilesByMask(messenger, L"ypager.log", ItemCount, false);
+    bytes += ClearFolder(messenger + L"\\IMVCache", false, true, L"", ItemCount);
+    bytes += ClearFolder(messenger + L"\\Profiles", false, true, L"", ItemCount);
+    ItemBytes = bytes;
+    ItemSizeText = FormatKB(bytes);
+}
+
+void TClearTaskThread::CleanSkype() {
+    const std::wstring appData = GetAppDataDir();
+    if (appData.empty() || !IsPlainFolder(appData)) return;
+    ItemBytes = ClearFilesByMask(WithTrailingBackslash(appData) + L"Skype", L"*.dbb", ItemCount, true);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+}  // namespace klarvex

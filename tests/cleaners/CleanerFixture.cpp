@@ -1,0 +1,241 @@
+#include "cleaners/CleanerFixture.h"
+
+#include <shlobj.h>
+
+#include "base/Handles.h"
+#include "base/Strings.h"
+#include "settings/Global.h"
+#include "support/Fixtures.h"
+
+namespace klarvex::testing {
+
+RunOutcome RunItems(RunKind kind, const std::vector<std::wstring>& names) {
+    RecordingHost host;
+    UniqueHandle thread = TClearTaskThread::Start(new TClearTaskThread(kind, host, names));
+    RunOutcome outcome;
+    if (!thread || WaitForSingleObject(thread.Get(), 120000) != WAIT_OBJECT_0) {
+        outcome.errors.push_back(L"the run did not end");
+        return outcome;
+    }
+    outcome.lines = host.Lines();
+    outcome.errors = host.errors;
+    outcome.done = host.done;
+    return outcome;
+}
+
+namespace {
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+std::vector<std::wstring> Summaries(const std::vector<std::wstring>& lines) {
+    std::vector<std::wstring> result;
+    for (const auto& line : lines)
+        if (EndsWith(line, L"KB will be removed.") || EndsWith(line, L"KB to be removed.")) result.push_back(line);
+    return result;
+}
+
+std::wstring Summary(const RunOutcome& run) {
+    const auto all = Summaries(run.lines);
+    return all.size() == 1 ? all.front() : L"(" + IntToStr(static_cast<long long>(all.size())) + L" summaries)";
+}
+
+std::wstring TestSummary(int items, const std::wstring& kb) {
+    return IntToStr(items) + L" items will be removed; " + kb + L" KB will be removed.";
+}
+
+std::wstring CleanSummary(int items, const std::wstring& kb) {
+    return IntToStr(items) + L" items to be removed; " + kb + L" KB to be removed.";
+}
+
+std::vector<std::wstring> EntryLines(const std::vector<std::wstring>& lines) {
+    std::vector<std::wstring> result;
+    for (const auto& line : lines)
+        if (line.rfind(L"Test: deleting", 0) == 0 || line.rfind(L"Clean: deleting", 0) == 0) result.push_back(line);
+    return result;
+}
+
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return {};
+    return std::wstring(path) + L"\\";
+}
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, path);
+    return path;
+}
+
+void MakeFolders(const std::wstring& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+}
+
+void MakeFile(const std::wstring& path, size_t size) {
+    MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    const std::string data(size, 'k');
+    DWORD written = 0;
+    if (size > 0) WriteFile(file.Get(), data.data(), static_cast<DWORD>(size), &written, nullptr);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool FolderIsEmpty(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((path + (path.back() == L'\\' ? L"*" : L"\\*")).c_str(), &data));
+    if (!find) return true;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") return false;
+    } while (FindNextFileW(find.Get(), &data));
+    return true;
+}
+
+void RemoveTree(const std::wstring& path) {
+    const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring entry = folder + name;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                RemoveTree(entry);
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveDirectoryW(entry.c_str());
+            } else {
+                SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(entry.c_str());
+            }
+        } while (FindNextFileW(find.Get(), &data));
+    }
+    find.Reset();
+    RemoveDirectoryW(folder.c_str());
+}
+
+OwnedTree::OwnedTree(std::wstring path) : path_(std::move(path)) {
+    RemoveTree(path_);
+    MakeFolders(path_);
+}
+
+OwnedTree::~OwnedTree() { RemoveTree(path_); }
+
+PlacedFiles::~PlacedFiles() {
+    for (const auto& file : files_) {
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(file.c_str());
+    }
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveTree(*it);
+}
+
+std::wstring PlacedFiles::File(const std::wstring& path, size_t size) {
+    MakeFile(path, size);
+    files_.push_back(path);
+    return path;
+}
+
+std::wstring PlacedFiles::Folder(const std::wstring& path) {
+    if (Exists(path)) return path;  // not ours: only our files in it go
+    MakeFolders(path);
+    folders_.push_back(path);
+    return path;
+}
+
+namespace {
+
+std::wstring Env(const wchar_t* name) {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+}
+
+void SetEnv(const wchar_t* name, const std::wstring& value) {
+    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+}
+
+}  // namespace
+
+TempRedirect::TempRedirect() : oldTmp_(Env(L"TMP")), oldTemp_(Env(L"TEMP")) {
+    path_ = TempFolder() + L"klarvex-cleaners-temp-" + IntToStr(GetCurrentProcessId()) + L"\\";
+    RemoveTree(path_);
+    MakeFolders(path_);
+    SetEnv(L"TMP", path_);
+    SetEnv(L"TEMP", path_);
+}
+
+TempRedirect::~TempRedirect() {
+    SetEnv(L"TMP", oldTmp_);
+    SetEnv(L"TEMP", oldTemp_);
+    RemoveTree(path_);
+}
+
+RegKeys::RegKeys(std::vector<std::wstring> paths, HKEY root) : root_(root), paths_(std::move(paths)) {
+    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
+}
+
+RegKeys::~RegKeys() {
+    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
+}
+
+namespace {
+
+void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    RegKey key;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+}  // namespace
+
+void CreateKey(const std::wstring& path, HKEY root) {
+    RegKey key;
+    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+}
+
+void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value, DWORD type, HKEY root) {
+    SetRaw(root, path, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root) {
+    const std::string data(size, '\x5a');
+    SetRaw(root, path, name, REG_BINARY, data.data(), static_cast<DWORD>(size));
+}
+
+void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root) {
+    SetRaw(root, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetValues(const std::wstring& path, int n, HKEY root) {
+    for (int i = 1; i <= n; ++i) SetBinary(path, L"V" + IntToStr(i), 8, root);
+    if (n == 0) CreateKey(path, root);
+}
+
+bool KeyExists(const std::wstring& path, HKEY root) {
+    RegKey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root) {
+    RegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
+    return RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void ResetSettings() {
+    Settings.FastScan = false;
+    Settings.OverwriteFile = false;
+    Settings.OverwriteNumber = 1;
+    Settings.ShowLogRecycleBin = false;
+}
+
+}  // namespace klarvex::testing

@@ -1,0 +1,125 @@
+#pragma once
+
+// Runs real cleaners in the sandbox prefix and places their traces in the
+// real places: the user's folders, the Windows and system folders, the
+// current user's registry hive. Every fixture takes away what it placed.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/ProgressThread.h"
+
+namespace klarvex::testing {
+
+// What a run over some items left behind.
+struct RunOutcome {
+    std::vector<std::wstring> lines;
+    std::vector<std::wstring> errors;
+    bool done = false;
+};
+
+// One whole run on the runner's own thread, as the front ends start it.
+RunOutcome RunItems(RunKind kind, const std::vector<std::wstring>& names);
+
+// The items' summary lines ("N items will be removed; K KB will be
+// removed."), in run order.
+std::vector<std::wstring> Summaries(const std::vector<std::wstring>& lines);
+// The one summary of a single-item run.
+std::wstring Summary(const RunOutcome& run);
+std::wstring TestSummary(int items, const std::wstring& kb);
+std::wstring CleanSummary(int items, const std::wstring& kb);
+// The per-entry lines ("Test: deleting ..."), in run order.
+std::vector<std::wstring> EntryLines(const std::vector<std::wstring>& lines);
+
+// --- places
+std::wstring ShellFolder(int csidl);  // with trailing backslash
+std::wstring TempFolder();            // GetTempPath, with trailing backslash
+
+// --- files
+void MakeFolders(const std::wstring& path);           // with all its parents
+void MakeFile(const std::wstring& path, size_t size);  // parents made as needed
+bool Exists(const std::wstring& path);
+bool FolderIsEmpty(const std::wstring& path);
+// Removes a folder tree of ours; never follows a link.
+void RemoveTree(const std::wstring& path);
+
+// A folder tree that belongs to the test alone (e.g. C:\Recycled): removed
+// before and after.
+class OwnedTree {
+public:
+    explicit OwnedTree(std::wstring path);
+    ~OwnedTree();
+    OwnedTree(const OwnedTree&) = delete;
+    OwnedTree& operator=(const OwnedTree&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Files and folders placed into a folder that is not ours (the system
+// folder, the Recent folder): each removed again, nothing else.
+class PlacedFiles {
+public:
+    PlacedFiles() = default;
+    ~PlacedFiles();
+    PlacedFiles(const PlacedFiles&) = delete;
+    PlacedFiles& operator=(const PlacedFiles&) = delete;
+    std::wstring File(const std::wstring& path, size_t size);
+    // A folder made for the test is removed with its tree; one that was there
+    // already stays.
+    std::wstring Folder(const std::wstring& path);
+
+private:
+    std::vector<std::wstring> files_;
+    std::vector<std::wstring> folders_;
+};
+
+// Points TMP and TEMP of this process (and of programs it starts) at a
+// folder of its own for a while, so that cleaning "the temporary folder"
+// cannot reach other programs' files in the shared one.
+class TempRedirect {
+public:
+    TempRedirect();
+    ~TempRedirect();
+    TempRedirect(const TempRedirect&) = delete;
+    TempRedirect& operator=(const TempRedirect&) = delete;
+    const std::wstring& Path() const { return path_; }  // with trailing backslash
+
+private:
+    std::wstring path_, oldTmp_, oldTemp_;
+};
+
+// --- registry, under HKEY_CURRENT_USER unless a root is given
+// Keys removed with their subtrees before and after the test.
+class RegKeys {
+public:
+    explicit RegKeys(std::vector<std::wstring> paths, HKEY root = HKEY_CURRENT_USER);
+    ~RegKeys();
+    RegKeys(const RegKeys&) = delete;
+    RegKeys& operator=(const RegKeys&) = delete;
+
+private:
+    HKEY root_;
+    std::vector<std::wstring> paths_;
+};
+
+void CreateKey(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
+void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value,
+               DWORD type = REG_SZ, HKEY root = HKEY_CURRENT_USER);
+void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root = HKEY_CURRENT_USER);
+void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root = HKEY_CURRENT_USER);
+// Fills a key with n binary values named V1...Vn.
+void SetValues(const std::wstring& path, int n, HKEY root = HKEY_CURRENT_USER);
+bool KeyExists(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
+bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root = HKEY_CURRENT_USER);
+
+// Settings the cleaners read, at their defaults for a test: per-entry lines
+// on, no overwriting, no recycle-bin lines.
+void ResetSettings();
+
+}  // namespace klarvex::testing
