@@ -7,4 +7,9 @@ klarvex_add_test(NAME engine_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/RegistryPrimitivesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RuleFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ShippedRulesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FolderLinksTest.cpp
 )
+# Folder links need a Unix symlink made from outside Wine.
+add_test(NAME engine_folder_links
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/folder_links_test.sh $<TARGET_FILE:engine_tests>)
+set_tests_properties(engine_folder_links PROPERTIES TIMEOUT 300)

@@ -1,0 +1,56 @@
+// Run by folder_links_test.sh, which builds a tree holding links to a folder
+// beside it and checks from outside Wine what survived.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "EngineFixture.h"
+#include "settings/Global.h"
+
+namespace klarvex {
+namespace {
+
+using testing::Exists;
+using testing::RecordingHost;
+using testing::TestRunner;
+
+std::wstring Fixture() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"KLARVEX_LINK_FIXTURE", buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) + L"\\" : std::wstring();
+}
+
+TEST(FolderLinks, WalksNeitherEnterNorRemoveALinkAndNeverTouchItsTarget) {
+    const std::wstring root = Fixture();
+    if (root.empty()) GTEST_SKIP() << "needs the fixture of folder_links_test.sh";
+    const DWORD linkAttributes = GetFileAttributesW((root + L"Tree\\Link").c_str());
+    ASSERT_NE(linkAttributes, INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT) << "Wine shows the symlink as a reparse point";
+
+    Settings.FastScan = true;
+    Settings.OverwriteFile = true;  // nothing behind a link may be overwritten either
+    Settings.OverwriteNumber = 1;
+    RecordingHost host;
+    host.answer = true;
+    TestRunner test(RunKind::Test, host);
+    int32_t counter = 0;
+    EXPECT_EQ(test.ClearFilesByMask(root + L"Tree", L"*.log", counter, true), 2);  // Sub\b.log only
+    EXPECT_EQ(counter, 1);
+    counter = 0;
+    EXPECT_EQ(test.ClearFolder(root + L"Tree\\Link", true, true, L"", counter), 0);  // a link as the folder itself
+    EXPECT_EQ(counter, 0);
+
+    TestRunner clean(RunKind::Clean, host);
+    EXPECT_EQ(clean.ClearFolderExcept(root + L"Tree\\Sub", false, counter, L"nothing"), 2);
+    EXPECT_EQ(clean.ClearFolder(root + L"Tree", true, true, L"", counter), 2);
+    EXPECT_EQ(counter, 2);
+    EXPECT_FALSE(Exists(root + L"Tree\\a.txt"));
+    EXPECT_TRUE(Exists(root + L"Tree"));  // still holds the link
+    EXPECT_TRUE(Exists(root + L"Elsewhere\\precious.log"));
+    EXPECT_TRUE(Exists(root + L"Elsewhere\\Deep\\x.txt"));
+    Settings.OverwriteFile = false;
+}
+
+}  // namespace
+}  // namespace klarvex
