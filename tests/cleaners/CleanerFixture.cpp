@@ -97,6 +97,15 @@ bool FolderIsEmpty(const std::wstring& path) {
     return true;
 }
 
+void DeleteFilesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find) return;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + data.cFileName).c_str());
+    } while (FindNextFileW(find.Get(), &data));
+}
+
 void RemoveTree(const std::wstring& path) {
     const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
     WIN32_FIND_DATAW data;
@@ -229,6 +238,13 @@ bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root) 
     RegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
     return RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool TrashIsInTheSandbox() {
+    wchar_t value[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", value, 1024);
+    return length > 0 && length < 1024 && std::wstring(value).find(L"/sandbox/home/") != std::wstring::npos &&
+           GetLogicalDrives() == 0x4;
 }
 
 void ResetSettings() {

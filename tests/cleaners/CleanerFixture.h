@@ -43,6 +43,9 @@ void MakeFolders(const std::wstring& path);           // with all its parents
 void MakeFile(const std::wstring& path, size_t size);  // parents made as needed
 bool Exists(const std::wstring& path);
 bool FolderIsEmpty(const std::wstring& path);
+// Deletes the files directly in a folder that is not ours (e.g. what earlier
+// runs left in the sandbox's Recent folder), so counts start from nothing.
+void DeleteFilesIn(const std::wstring& folder);
 // Removes a folder tree of ours; never follows a link.
 void RemoveTree(const std::wstring& path);
 
@@ -117,6 +120,12 @@ void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, H
 void SetValues(const std::wstring& path, int n, HKEY root = HKEY_CURRENT_USER);
 bool KeyExists(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
 bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root = HKEY_CURRENT_USER);
+
+// Under Wine the shell's recycle bin is the XDG trash of the calling
+// process: true only when the sandbox wrapper has pointed that into the
+// sandbox and C: is the only drive, the condition for any Clean run of
+// "Windows - Empty Recycle Bin".
+bool TrashIsInTheSandbox();
 
 // Settings the cleaners read, at their defaults for a test: per-entry lines
 // on, no overwriting, no recycle-bin lines.

@@ -69,13 +69,6 @@ bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) 
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-bool TrashIsInTheSandbox() {
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", value, 1024);
-    return length > 0 && length < 1024 && std::wstring(value).find(L"/sandbox/home/") != std::wstring::npos &&
-           GetLogicalDrives() == 0x4;
-}
-
 TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) {
     // The Clean run empties the shell's recycle bin: only the sandbox's.
     if (!TrashIsInTheSandbox()) GTEST_SKIP() << "the shell's recycle bin is not the sandbox's";
@@ -103,15 +96,7 @@ TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) 
     OwnedTree skype(appData + L"Skype");
     PlacedFiles files;
 
-    // Whatever earlier runs left in Recent would change its count.
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((recent + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((recent + data.cFileName).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    DeleteFilesIn(recent);  // earlier runs' leftovers would change its count
 
     SetValues(kExplorer + L"RecentDocs", 1);
     files.File(recent + L"notes.txt.lnk", 100);

@@ -23,13 +23,6 @@ using namespace testing;
 
 const wchar_t kItem[] = L"Windows - Empty Recycle Bin";
 
-bool TrashIsInTheSandbox() {
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(L"XDG_DATA_HOME", value, 1024);
-    if (length == 0 || length >= 1024) return false;
-    return std::wstring(value).find(L"/sandbox/home/") != std::wstring::npos && GetLogicalDrives() == 0x4;
-}
-
 // Moves a new file into the shell's recycle bin.
 bool TrashAFile(const std::wstring& path) {
     MakeFile(path, 77);

@@ -120,17 +120,7 @@ protected:
         WindowsCleaners::SetUp();
         recent_ = ShellFolder(CSIDL_RECENT);
         ASSERT_FALSE(recent_.empty());
-        // Whatever earlier runs left in the sandbox's Recent folder would
-        // change the counts.
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((recent_ + L"*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    DeleteFileW((recent_ + data.cFileName).c_str());
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
+        DeleteFilesIn(recent_);  // earlier runs' leftovers would change the counts
     }
     std::wstring recent_;
     const std::wstring key_ = kExplorer + L"RecentDocs";
