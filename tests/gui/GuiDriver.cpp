@@ -1,0 +1,287 @@
+#include "gui/GuiDriver.h"
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <thread>
+
+#include "app/MainRes.h"
+#include "base/Strings.h"
+
+namespace klarvex::testing {
+
+namespace {
+
+constexpr size_t kRemoteSize = 4096;
+constexpr size_t kTextOffset = 1024;
+
+struct FindData {
+    DWORD processId;
+    const std::wstring* className;
+    const std::wstring* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindTop(HWND window, LPARAM parameter) {
+    auto& data = *reinterpret_cast<FindData*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != data.processId) return TRUE;
+    wchar_t className[256];
+    GetClassNameW(window, className, 256);
+    if (data.className->compare(className) != 0) return TRUE;
+    if (data.caption && WindowTextOf(window) != *data.caption) return TRUE;
+    data.found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK CollectStatic(HWND window, LPARAM parameter) {
+    wchar_t className[64];
+    GetClassNameW(window, className, 64);
+    if (_wcsicmp(className, L"Static") == 0) {
+        const std::wstring text = WindowTextOf(window);
+        if (!text.empty()) reinterpret_cast<std::vector<std::wstring>*>(parameter)->push_back(text);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::wstring WindowTextOf(HWND window) {
+    wchar_t text[1024] = L"";
+    const LRESULT length = SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return std::wstring(text, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+KlarvexApp::KlarvexApp(const std::wstring& argument) {
+    std::wstring commandLine = L"\"" + ExeDir() + L"Klarvex.exe\"";
+    if (!argument.empty()) commandLine += L" " + argument;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(), &startup,
+                        &info))
+        return;
+    process_.Reset(info.hProcess);
+    thread_.Reset(info.hThread);
+    processId_ = info.dwProcessId;
+    WaitForInputIdle(info.hProcess, 10000);
+}
+
+KlarvexApp::~KlarvexApp() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        // Close boxes first (a modal box would hold the close back), then
+        // the window; the program must never be left running.
+        for (int i = 0; i < 5; ++i)
+            if (HWND box = FindWindowOf(L"#32770", L"")) PostMessageW(box, WM_CLOSE, 0, 0);
+        if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_.Get(), 15000) == WAIT_TIMEOUT) TerminateProcess(process_.Get(), 99);
+    }
+}
+
+HWND KlarvexApp::FindWindowOf(const std::wstring& className, const std::wstring& caption) const {
+    FindData data{processId_, &className, caption.empty() ? nullptr : &caption, nullptr};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+HWND KlarvexApp::WaitForWindow(const std::wstring& className, const std::wstring& caption,
+                               std::chrono::milliseconds timeout) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowOf(className, caption)) != nullptr; }, timeout);
+    return found;
+}
+
+HWND KlarvexApp::Main() {
+    if (!main_) main_ = WaitForWindow(L"TfrmMain", L"", 20s);
+    return main_;
+}
+
+HWND KlarvexApp::Control(int id) { return GetDlgItem(Main(), id); }
+
+std::vector<std::wstring> KlarvexApp::StaticTexts(HWND dialog) {
+    std::vector<std::wstring> texts;
+    EnumChildWindows(dialog, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+std::vector<std::wstring> KlarvexApp::LogLines() {
+    HWND log = Control(IDC_LOG);
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring line(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT got = SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        line.resize(static_cast<size_t>(got > 0 ? got : 0));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::wstring KlarvexApp::ProgressCaption() { return WindowTextOf(Control(IDC_PROGRESS)); }
+
+void* KlarvexApp::Remote(size_t size) {
+    if (!remote_) remote_ = VirtualAllocEx(process_.Get(), nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    return size <= kRemoteSize ? remote_ : nullptr;
+}
+
+bool KlarvexApp::ReadRemote(const void* remote, void* local, size_t size) {
+    SIZE_T done = 0;
+    return ReadProcessMemory(process_.Get(), remote, local, size, &done) && done == size;
+}
+
+bool KlarvexApp::WriteRemote(void* remote, const void* local, size_t size) {
+    SIZE_T done = 0;
+    return WriteProcessMemory(process_.Get(), remote, local, size, &done) && done == size;
+}
+
+std::wstring KlarvexApp::NodeText(HTREEITEM node) {
+    auto* remote = static_cast<char*>(Remote(kRemoteSize));
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_HANDLE;
+    item.hItem = node;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + kTextOffset);
+    item.cchTextMax = 256;
+    WriteRemote(remote, &item, sizeof(item));
+    if (!SendMessageW(Control(IDC_TREE), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote))) return L"";
+    wchar_t text[256] = L"";
+    ReadRemote(remote + kTextOffset, text, sizeof(text));
+    text[255] = L'\0';
+    return text;
+}
+
+HTREEITEM KlarvexApp::FindNode(const std::wstring& name) {
+    HWND tree = Control(IDC_TREE);
+    for (auto category = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); category;
+         category = reinterpret_cast<HTREEITEM>(
+             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(category)))) {
+        const std::wstring categoryText = NodeText(category);
+        if (categoryText == name) return category;
+        if (name.rfind(categoryText + L" - ", 0) != 0) continue;
+        for (auto item = reinterpret_cast<HTREEITEM>(
+                 SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(category)));
+             item; item = reinterpret_cast<HTREEITEM>(
+                       SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+            if (categoryText + L" - " + NodeText(item) == name) return item;
+    }
+    return nullptr;
+}
+
+int KlarvexApp::TickState(HTREEITEM node) {
+    const LRESULT state = SendMessageW(Control(IDC_TREE), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_STATEIMAGEMASK);
+    return static_cast<int>((state & TVIS_STATEIMAGEMASK) >> 12);
+}
+
+bool KlarvexApp::IsExpanded(HTREEITEM node) {
+    return (SendMessageW(Control(IDC_TREE), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_EXPANDED) &
+            TVIS_EXPANDED) != 0;
+}
+
+void KlarvexApp::ClickCheckBox(HTREEITEM node) {
+    HWND tree = Control(IDC_TREE);
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+    auto* remote = Remote(sizeof(RECT));
+    RECT rect{};
+    // TVM_GETITEMRECT takes the item in the rectangle's place.
+    WriteRemote(remote, &node, sizeof(node));
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
+    ReadRemote(remote, &rect, sizeof(rect));
+    // The state image sits just left of the label.
+    POINT at{rect.left - 10, (rect.top + rect.bottom) / 2};
+    POINT screen = at;
+    ClientToScreen(tree, &screen);
+    SetCursorPos(screen.x, screen.y);
+    const LPARAM position = MAKELPARAM(at.x, at.y);
+    PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, position);
+    PostMessageW(tree, WM_LBUTTONUP, 0, position);
+}
+
+void KlarvexApp::PressSpaceOn(HTREEITEM node) {
+    HWND tree = Control(IDC_TREE);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0x00390001);
+    PostMessageW(tree, WM_KEYUP, VK_SPACE, 0xC0390001);
+}
+
+int KlarvexApp::WaitForExit(std::chrono::milliseconds timeout) {
+    if (!process_) return -1;
+    if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    return static_cast<int>(code);
+}
+
+int KlarvexApp::Close(std::chrono::milliseconds timeout) {
+    PostMessageW(Main(), WM_CLOSE, 0, 0);
+    return WaitForExit(timeout);
+}
+
+void KlarvexApp::SaveScreenshot(const std::wstring& name) {
+    RECT rect;
+    GetWindowRect(Main(), &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageSize;
+    const std::wstring folder = ExeDir() + L"screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::ofstream out((folder + L"\\" + name + L".bmp").c_str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), imageSize);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+SettingsFileGuard::SettingsFileGuard() {
+    hadFile_ = MoveFileExW(Path().c_str(), (Path() + L".gui-test-saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+SettingsFileGuard::~SettingsFileGuard() {
+    DeleteFileW(Path().c_str());
+    if (hadFile_) MoveFileExW((Path() + L".gui-test-saved").c_str(), Path().c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::wstring SettingsFileGuard::Path() { return ExeDir() + L"settings.ini"; }
+
+void SettingsFileGuard::Write(const std::string& content) const {
+    std::ofstream out(Path().c_str(), std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::wstring SettingsFileGuard::Read(const std::wstring& section, const std::wstring& key) const {
+    wchar_t value[2048] = L"";
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 2048, Path().c_str());
+    return value;
+}
+
+}  // namespace klarvex::testing

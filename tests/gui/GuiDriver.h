@@ -1,0 +1,102 @@
+#pragma once
+
+// Drives the real Klarvex.exe from another process, as a user would: it
+// starts the program, finds its windows, clicks buttons, ticks tree nodes
+// and reads the log, the labels and the message boxes.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Handles.h"
+
+namespace klarvex::testing {
+
+using namespace std::chrono_literals;
+
+// Polls until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
+
+std::wstring WindowTextOf(HWND window);
+
+class KlarvexApp {
+public:
+    // Starts C:\Klarvex\Klarvex.exe with the given first argument (none
+    // when empty).
+    explicit KlarvexApp(const std::wstring& argument = L"");
+    ~KlarvexApp();
+    KlarvexApp(const KlarvexApp&) = delete;
+    KlarvexApp& operator=(const KlarvexApp&) = delete;
+
+    bool Started() const { return static_cast<bool>(process_); }
+    DWORD ProcessId() const { return processId_; }
+    // The main window once it exists (waits for it).
+    HWND Main();
+    HWND Control(int id);
+
+    // A top-level window of the program with that class and caption.
+    HWND FindWindowOf(const std::wstring& className, const std::wstring& caption) const;
+    HWND WaitForWindow(const std::wstring& className, const std::wstring& caption,
+                       std::chrono::milliseconds timeout = 10s) const;
+    // The message box (or dialog) titled caption: its static texts.
+    static std::vector<std::wstring> StaticTexts(HWND dialog);
+
+    std::vector<std::wstring> LogLines();
+    std::wstring ProgressCaption();
+
+    // Tree of clean items: the node of "Category" or "Category - Item".
+    HTREEITEM FindNode(const std::wstring& name);
+    // 0 no check box, 1 unticked, 2 ticked.
+    int TickState(HTREEITEM node);
+    bool IsExpanded(HTREEITEM node);
+    // A mouse click on the node's check box.
+    void ClickCheckBox(HTREEITEM node);
+    // Selects the node and presses the space bar.
+    void PressSpaceOn(HTREEITEM node);
+
+    // Closes the main window and waits for the process to end; its exit
+    // code, or -1 when it did not end in time.
+    int Close(std::chrono::milliseconds timeout = 20s);
+    // Waits for the process to end by itself.
+    int WaitForExit(std::chrono::milliseconds timeout);
+
+    // The main window's picture, as a BMP under C:\Klarvex\screenshots.
+    void SaveScreenshot(const std::wstring& name);
+
+private:
+    // Remote memory in the program for messages that carry pointers.
+    void* Remote(size_t size);
+    bool ReadRemote(const void* remote, void* local, size_t size);
+    bool WriteRemote(void* remote, const void* local, size_t size);
+    std::wstring NodeText(HTREEITEM node);
+
+    UniqueHandle process_;
+    UniqueHandle thread_;
+    DWORD processId_ = 0;
+    HWND main_ = nullptr;
+    void* remote_ = nullptr;
+};
+
+// settings.ini beside the programs: moved away for the test and put back
+// afterwards, so each test starts from the file it writes itself.
+class SettingsFileGuard {
+public:
+    SettingsFileGuard();
+    ~SettingsFileGuard();
+    SettingsFileGuard(const SettingsFileGuard&) = delete;
+    SettingsFileGuard& operator=(const SettingsFileGuard&) = delete;
+
+    static std::wstring Path();
+    void Write(const std::string& content) const;
+    std::wstring Read(const std::wstring& section, const std::wstring& key) const;
+
+private:
+    bool hadFile_ = false;
+};
+
+}  // namespace klarvex::testing

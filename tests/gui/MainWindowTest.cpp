@@ -1,0 +1,301 @@
+// The real Klarvex.exe, driven through its window as a user would drive it.
+// Every run here is over items whose traces in the sandbox prefix are the
+// prefix's own (the clipboard, an absent Opera).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/MainRes.h"
+#include "dialogs/AskDeleteRes.h"
+#include "gui/GuiDriver.h"
+#include "support/Process.h"
+
+namespace klarvex::testing {
+namespace {
+
+const std::wstring kSeparator(107, L'-');
+
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool AnyStartsWith(const std::vector<std::wstring>& lines, const std::wstring& prefix) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
+}
+
+std::string TickedSettings(const std::vector<std::string>& names, const std::string& extra) {
+    std::string text = "[NodeSelected]\r\nSelectedCount=" + std::to_string(names.size()) + "\r\n";
+    for (size_t i = 0; i < names.size(); ++i) text += std::to_string(i + 1) + "=" + names[i] + "\r\n";
+    return text + extra;
+}
+
+// Every item of the catalogue, ticked: a run long enough to be caught
+// while it runs.
+std::string AllItemsTicked(const std::string& extra) {
+    const ProcessResult list = RunProgram(L"klarvex-cli.exe", {L"--list"});
+    std::vector<std::string> names;
+    for (const auto& name : list.out)
+        if (!name.empty()) names.push_back(std::string(name.begin(), name.end()));
+    return TickedSettings(names, extra);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    SettingsFileGuard settings;
+
+    static bool Finished(KlarvexApp& app) { return app.ProgressCaption() == L"Finished!"; }
+
+    static HWND WaitForBox(KlarvexApp& app) { return app.WaitForWindow(L"#32770", L"Klarvex"); }
+};
+
+TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
+    settings.Write("[Settings]\r\nFastScan=1\r\n");
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    EXPECT_EQ(WindowTextOf(app.Main()), L"Klarvex 2.8");
+    EXPECT_FALSE(IsWindowVisible(app.Control(IDC_PROGRESS))) << "the progress bar shows only from the first run";
+
+    HTREEITEM clipboard = app.FindNode(L"Windows - Clipboard");
+    HTREEITEM windows = app.FindNode(L"Windows");
+    HTREEITEM operaCookies = app.FindNode(L"Opera - Cookies");
+    ASSERT_TRUE(clipboard && windows && operaCookies);
+    EXPECT_EQ(app.TickState(clipboard), 1);
+
+    // By mouse on the check box, and by keyboard on the selected node.
+    app.ClickCheckBox(clipboard);
+    EXPECT_TRUE(WaitUntil([&] { return app.TickState(clipboard) == 2; }, 5s));
+    EXPECT_EQ(app.TickState(windows), 2) << "a ticked item ticks its category";
+    EXPECT_EQ(app.TickState(app.FindNode(L"Windows - Start Run")), 1);
+    app.PressSpaceOn(operaCookies);
+    EXPECT_TRUE(WaitUntil([&] { return app.TickState(operaCookies) == 2; }, 5s));
+
+    SendMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s)) << "progress caption: " << std::string(app.ProgressCaption().begin(), app.ProgressCaption().end());
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(SendMessageW(app.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 1000);
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TOTAL_ITEMS)), L"Total items will be removed: ");
+
+    const auto log = app.LogLines();
+    ASSERT_GE(log.size(), 9u);
+    EXPECT_EQ(log.front(), L"Test: Clearing Windows - Clipboard ...");
+    EXPECT_TRUE(Contains(log, L"Test: Clearing Opera - Cookies ..."));
+    EXPECT_TRUE(Contains(log, L"0 items will be removed; 0 KB will be removed."));
+    EXPECT_EQ(log[log.size() - 1], kSeparator);
+    EXPECT_EQ(log[log.size() - 2].rfind(L"Total items will be removed = ", 0), 0u);
+    app.SaveScreenshot(L"main-after-test");
+
+    // The ticks cannot change while nothing runs... but they can now.
+    app.PressSpaceOn(windows);
+    EXPECT_TRUE(WaitUntil([&] { return app.TickState(clipboard) == 1; }, 5s)) << "unticking a category unticks its items";
+    EXPECT_EQ(app.Close(), 0);
+}
+
+TEST_F(MainWindowTest, RefusesToRunWithNothingTicked) {
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    for (int button : {IDC_CLEAN, IDC_TEST}) {
+        PostMessageW(app.Control(button), BM_CLICK, 0, 0);
+        HWND box = WaitForBox(app);
+        ASSERT_TRUE(box);
+        const auto texts = KlarvexApp::StaticTexts(box);
+        EXPECT_TRUE(Contains(texts, L"Please select items you want to clear from the left list firstly."));
+        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+    }
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_FALSE(IsWindowVisible(app.Control(IDC_PROGRESS)));
+    EXPECT_TRUE(app.LogLines().empty());
+    EXPECT_EQ(app.Close(), 0);
+}
+
+TEST_F(MainWindowTest, CleanAsksThenCountsThenShowsOnlyTheRemovalRun) {
+    settings.Write(TickedSettings({"Windows - Clipboard", "Opera - Cookies"},
+                                  "[Settings]\r\nAskForSweep=1\r\nFastScan=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    EXPECT_EQ(SendMessageW(app.Control(IDC_FAST_MODE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    HWND ask = app.WaitForWindow(L"#32770", L"Run Klarvex");
+    ASSERT_TRUE(ask);
+    const auto texts = KlarvexApp::StaticTexts(ask);
+    EXPECT_TRUE(Contains(texts, L"This process will permanently delete files from your system."));
+    EXPECT_TRUE(Contains(texts, L"Are you sure you wish to proceed?"));
+    EXPECT_EQ(WindowTextOf(GetDlgItem(ask, IDC_ASK_DONT_SHOW)), L"Don't show me this message again");
+    EXPECT_TRUE(app.LogLines().empty()) << "nothing runs before the answer";
+    PostMessageW(GetDlgItem(ask, IDOK), BM_CLICK, 0, 0);
+
+    ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s));
+    const auto log = app.LogLines();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), L"Clean: Clearing Windows - Clipboard ...");
+    EXPECT_FALSE(AnyStartsWith(log, L"Test: ")) << "the counting pass is not part of the log";
+    EXPECT_TRUE(AnyStartsWith(log, L"Total items to be removed = "));
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TOTAL_ITEMS)), L"Total items to be removed: ");
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(app.Close(), 0);
+    EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0") << "the counting pass gives fast mode back";
+    EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"1");
+}
+
+TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTurnsTheQuestionOff) {
+    settings.Write(TickedSettings({"Windows - Clipboard"}, "[Settings]\r\nAskForSweep=1\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    HWND ask = app.WaitForWindow(L"#32770", L"Run Klarvex");
+    ASSERT_TRUE(ask);
+    SendMessageW(GetDlgItem(ask, IDC_ASK_DONT_SHOW), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(ask); }, 5s));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(app.LogLines().empty());
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(app.Close(), 0);
+    EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"0");
+}
+
+TEST_F(MainWindowTest, CancelReturnsToIdleAndTheCancelledRunWritesNothingMore) {
+    settings.Write(AllItemsTicked("[Settings]\r\nFastScan=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    HWND test = app.Control(IDC_TEST);
+    SendMessageW(test, BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowTextOf(test), L"Cancel");
+    SendMessageW(test, BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowTextOf(test), L"Test");
+
+    std::this_thread::sleep_for(2s);
+    const auto log = app.LogLines();
+    EXPECT_FALSE(AnyStartsWith(log, L"Total items will be removed")) << "a cancelled run writes no summary";
+    EXPECT_NE(app.ProgressCaption(), L"Finished!");
+
+    // The window is idle: a new run goes through to its end.
+    SendMessageW(test, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 120s));
+    const auto second = app.LogLines();
+    ASSERT_FALSE(second.empty());
+    EXPECT_EQ(second.front().rfind(L"Test: Clearing ", 0), 0u);
+    EXPECT_EQ(std::count_if(second.begin(), second.end(),
+                            [](const std::wstring& l) { return l.rfind(L"Total items will be removed = ", 0) == 0; }),
+              1);
+    EXPECT_EQ(app.Close(), 0);
+}
+
+TEST_F(MainWindowTest, CancelDuringTheCountingPassRestoresFastModeAndRemovesNothing) {
+    settings.Write(AllItemsTicked("[Settings]\r\nAskForSweep=0\r\nFastScan=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    HWND test = app.Control(IDC_TEST);
+    SendMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    EXPECT_EQ(app.ProgressCaption(), L"Prepare to clean...");
+    SendMessageW(test, BM_CLICK, 0, 0);
+    EXPECT_EQ(WindowTextOf(test), L"Test");
+    std::this_thread::sleep_for(2s);
+    EXPECT_FALSE(AnyStartsWith(app.LogLines(), L"Clean: ")) << "no removal run after a cancelled counting pass";
+    EXPECT_EQ(app.Close(), 0);
+    EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0");
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunEndsTheProgramCleanly) {
+    settings.Write(AllItemsTicked("[Settings]\r\nFastScan=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    SendMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
+    EXPECT_EQ(app.Close(30s), 0);
+    EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0");
+}
+
+TEST_F(MainWindowTest, SilentStartCleansHiddenAndEndsByItself) {
+    settings.Write(TickedSettings({"Windows - Clipboard", "Opera - Cookies"}, "[Settings]\r\nAskForSweep=0\r\n"));
+    KlarvexApp app(L"/S");
+    ASSERT_TRUE(app.Started());
+    bool everVisible = false;
+    const bool ended = WaitUntil([&] {
+        HWND main = app.FindWindowOf(L"TfrmMain", L"");
+        if (main && IsWindowVisible(main)) everVisible = true;
+        return app.WaitForExit(0ms) != -1;
+    }, 60s);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(everVisible);
+}
+
+TEST_F(MainWindowTest, SilentStartWithNothingTickedEndsByItself) {
+    KlarvexApp app(L"/s");
+    ASSERT_TRUE(app.Started());
+    EXPECT_EQ(app.WaitForExit(30s), 0);
+}
+
+TEST_F(MainWindowTest, AutoSwitchCountsOnlyInItsExactLetterCase) {
+    const std::string file = TickedSettings({"Windows - Clipboard"}, "[Settings]\r\nAskForSweep=0\r\n[SChedule]\r\nAuto Clean=1\r\n");
+    {
+        settings.Write(file);
+        KlarvexApp app(L"-auto");
+        ASSERT_TRUE(app.Main());
+        std::this_thread::sleep_for(2s);
+        EXPECT_TRUE(app.LogLines().empty());
+        EXPECT_EQ(app.Close(), 0);
+    }
+    {
+        settings.Write(file);
+        KlarvexApp app(L"-Auto");
+        ASSERT_TRUE(app.Main());
+        ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s));
+        const auto log = app.LogLines();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.front(), L"Clean: Clearing Windows - Clipboard ...");
+        EXPECT_TRUE(IsWindowVisible(app.Main())) << "-Auto keeps the program open";
+        EXPECT_EQ(app.Close(), 0);
+    }
+}
+
+TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
+    {
+        KlarvexApp app;
+        ASSERT_TRUE(app.Main());
+        HTREEITEM recent = app.FindNode(L"Windows - Recent Documents");
+        ASSERT_TRUE(recent);
+        app.PressSpaceOn(recent);
+        ASSERT_TRUE(WaitUntil([&] { return app.TickState(recent) == 2; }, 5s));
+        SendMessageW(app.Control(IDC_FAST_MODE), BM_CLICK, 0, 0);
+        SendMessageW(app.Control(IDC_TREE), TVM_EXPAND, TVE_COLLAPSE,
+                     reinterpret_cast<LPARAM>(app.FindNode(L"Internet Explorer")));
+        SetWindowPos(app.Main(), nullptr, 100, 80, 700, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(app.Close(), 0);
+    }
+    EXPECT_EQ(settings.Read(L"NodeSelected", L"SelectedCount"), L"2");
+    EXPECT_EQ(settings.Read(L"NodeSelected", L"1"), L"Windows");
+    EXPECT_EQ(settings.Read(L"NodeSelected", L"2"), L"Windows - Recent Documents");
+    EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0");
+    EXPECT_EQ(settings.Read(L"FirstNodeExpand", L"1"), L"0");
+    EXPECT_EQ(settings.Read(L"FirstNodeExpand", L"2"), L"1");
+    EXPECT_EQ(settings.Read(L"Window", L"State"), L"1");
+    EXPECT_EQ(settings.Read(L"Window", L"Left"), L"100");
+    EXPECT_EQ(settings.Read(L"Window", L"Top"), L"80");
+    EXPECT_EQ(settings.Read(L"Window", L"Width"), L"700");
+    EXPECT_EQ(settings.Read(L"Window", L"Height"), L"520");
+
+    KlarvexApp again;
+    ASSERT_TRUE(again.Main());
+    EXPECT_EQ(again.TickState(again.FindNode(L"Windows - Recent Documents")), 2);
+    EXPECT_EQ(again.TickState(again.FindNode(L"Windows - Start Run")), 1);
+    EXPECT_FALSE(again.IsExpanded(again.FindNode(L"Internet Explorer")));
+    EXPECT_TRUE(again.IsExpanded(again.FindNode(L"Windows")));
+    EXPECT_EQ(SendMessageW(again.Control(IDC_FAST_MODE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    RECT rect{};
+    ASSERT_TRUE(WaitUntil([&] {
+        GetWindowRect(again.Main(), &rect);
+        return rect.left == 100;
+    }, 5s));
+    EXPECT_EQ(rect.top, 80);
+    EXPECT_EQ(rect.right - rect.left, 700);
+    EXPECT_EQ(rect.bottom - rect.top, 520);
+    EXPECT_EQ(again.Close(), 0);
+}
+
+}  // namespace
+}  // namespace klarvex::testing

@@ -1,0 +1,313 @@
+// The run control without a window: the faults here are the ones that need
+// exact timing to reach through the real window (messages of a cancelled
+// run arriving late, counts beyond the counting pass, silent starts that
+// cannot run).
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/RunControl.h"
+#include "settings/Global.h"
+
+namespace klarvex {
+namespace {
+
+constexpr COLORREF kText = RGB(0, 0, 0);
+constexpr COLORREF kBack = RGB(255, 255, 255);
+
+class FakeView : public IRunView {
+public:
+    std::vector<std::wstring> ticked{L"Windows - Clipboard"};
+    std::set<std::wstring> tickedCategories{L"Windows"};
+    std::set<std::wstring> openWindowClasses;
+    bool confirmAnswer = true;
+    bool runnerStarts = true;
+
+    std::vector<std::wstring> infos;
+    int confirmations = 0;
+    bool cancelCaption = false;
+    int32_t position = -1;
+    std::wstring caption;
+    bool captionVisible = false;
+    std::wstring totalLabel;
+    int32_t number = -1;
+    COLORREF textColor = kText;
+    int logClears = 0;
+    int logFinishes = 0;
+    struct Start {
+        RunKind kind;
+        std::vector<std::wstring> names;
+        uint32_t generation;
+        bool fastScan;
+    };
+    std::vector<Start> starts;
+    int terminations = 0;
+    bool timerOn = false;
+    int cleanStartsPosted = 0;
+    int autoRunsPosted = 0;
+    bool hidden = false;
+    int closes = 0;
+
+    std::vector<std::wstring> CollectTickedItems() const override { return ticked; }
+    bool IsCategoryTicked(const std::wstring& category) const override { return tickedCategories.count(category) > 0; }
+    bool WindowClassExists(const wchar_t* className) const override { return openWindowClasses.count(className) > 0; }
+    void ShowInfo(const std::wstring& text) override { infos.push_back(text); }
+    bool ConfirmClean() override {
+        ++confirmations;
+        return confirmAnswer;
+    }
+    void SetTestButtonCancel(bool cancel) override { cancelCaption = cancel; }
+    void ShowProgressControls() override {}
+    void ShowProgress(int32_t p, const std::wstring& c, bool visible) override {
+        position = p;
+        caption = c;
+        captionVisible = visible;
+    }
+    void SetTotalLabel(const std::wstring& text) override { totalLabel = text; }
+    void SetNumber(int32_t count) override { number = count; }
+    COLORREF LogTextColor() const override { return textColor; }
+    COLORREF LogBackColor() const override { return kBack; }
+    void SetLogTextColor(COLORREF color) override { textColor = color; }
+    void ClearLog() override { ++logClears; }
+    void FinishLog() override { ++logFinishes; }
+    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation) override {
+        if (!runnerStarts) return false;
+        starts.push_back({kind, names, generation, Settings.FastScan});
+        return true;
+    }
+    void TerminateRunner() override { ++terminations; }
+    void SetTimer(bool on) override { timerOn = on; }
+    void PostCleanStart() override { ++cleanStartsPosted; }
+    void PostAutoRun() override { ++autoRunsPosted; }
+    void HideWindow() override { hidden = true; }
+    void CloseWindow() override { ++closes; }
+};
+
+class RunControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Settings.AskForSweep = false;
+        Settings.FastScan = false;
+    }
+    uint32_t LastGeneration() const { return view.starts.back().generation; }
+    // Clean through its counting pass up to the start of the removal run.
+    void CleanUpToRemoval(int32_t countedTotal) {
+        control.CleanClick();
+        control.OnDone(countedTotal, LastGeneration());
+        control.OnCleanStart();
+    }
+
+    FakeView view;
+    TRunControl control{view};
+};
+
+TEST_F(RunControlTest, CleanCountsInvisiblyInFastModeThenRemovesWithTheUsersSettings) {
+    control.CleanClick();
+    ASSERT_EQ(view.starts.size(), 1u);
+    EXPECT_EQ(view.starts[0].kind, RunKind::Test);
+    EXPECT_TRUE(view.starts[0].fastScan);
+    EXPECT_EQ(view.textColor, kBack);
+    EXPECT_EQ(view.caption, L"Prepare to clean...");
+    EXPECT_TRUE(view.captionVisible);
+    EXPECT_FALSE(view.timerOn) << "nothing moves the bar while counting";
+
+    control.OnProgress(7, LastGeneration());
+    EXPECT_EQ(view.caption, L"Prepare to clean...");
+    control.OnDone(40, LastGeneration());
+    EXPECT_EQ(control.PreCountTotal(), 40);
+    EXPECT_EQ(view.cleanStartsPosted, 1);
+    EXPECT_TRUE(control.Running());
+
+    control.OnCleanStart();
+    ASSERT_EQ(view.starts.size(), 2u);
+    EXPECT_EQ(view.starts[1].kind, RunKind::Clean);
+    EXPECT_FALSE(view.starts[1].fastScan);
+    EXPECT_EQ(view.textColor, kText);
+    EXPECT_EQ(view.totalLabel, L"Total items to be removed: ");
+    EXPECT_EQ(view.caption, L"0%");
+    EXPECT_TRUE(view.captionVisible);
+
+    control.OnProgress(10, LastGeneration());
+    EXPECT_EQ(view.position, 250);
+    EXPECT_EQ(view.caption, L"25%");
+    control.OnDone(40, LastGeneration());
+    EXPECT_FALSE(control.Running());
+    EXPECT_EQ(view.position, 1000);
+    EXPECT_EQ(view.caption, L"Finished!");
+    EXPECT_FALSE(view.cancelCaption);
+}
+
+TEST_F(RunControlTest, ProgressShareNeverLeavesTheBar) {
+    CleanUpToRemoval(40);
+    control.OnProgress(55, LastGeneration());
+    EXPECT_EQ(view.position, 1000) << "more found than counted keeps the bar full";
+    control.OnProgress(3000000, LastGeneration());
+    EXPECT_EQ(view.position, 1000) << "count x 1000 must not wrap round";
+    EXPECT_EQ(view.number, 3000000);
+}
+
+TEST_F(RunControlTest, MessagesOfACancelledRunDoNotReachTheNextRun) {
+    control.TestClick();
+    const uint32_t cancelled = LastGeneration();
+    control.TestClick();  // Cancel
+    EXPECT_EQ(view.terminations, 1);
+    EXPECT_FALSE(control.Running());
+
+    control.TestClick();
+    ASSERT_EQ(view.starts.size(), 2u);
+    EXPECT_NE(LastGeneration(), cancelled);
+    control.OnProgress(99, cancelled);
+    EXPECT_EQ(view.number, 0);
+    control.OnDone(99, cancelled);
+    EXPECT_TRUE(control.Running()) << "a late end of the cancelled run ends nothing";
+    EXPECT_EQ(view.caption, L"0%");
+    control.OnDone(3, LastGeneration());
+    EXPECT_FALSE(control.Running());
+}
+
+TEST_F(RunControlTest, CancelBetweenCountingPassAndRemovalRemovesNothing) {
+    control.CleanClick();
+    control.OnDone(5, LastGeneration());
+    control.TestClick();  // Cancel, with WM_CLEAN_START on its way
+    EXPECT_EQ(view.textColor, kText);
+    EXPECT_FALSE(Settings.FastScan);
+
+    control.CleanClick();  // a new Clean counts again...
+    control.OnCleanStart();  // ...and the old message must not start its removal
+    ASSERT_EQ(view.starts.size(), 2u);
+    EXPECT_EQ(view.starts[1].kind, RunKind::Test);
+    EXPECT_EQ(view.caption, L"Prepare to clean...");
+}
+
+TEST_F(RunControlTest, CancelDuringCountingPassGivesTheLogAndFastModeBack) {
+    Settings.FastScan = false;
+    control.CleanClick();
+    EXPECT_TRUE(Settings.FastScan);
+    control.TestClick();
+    EXPECT_FALSE(Settings.FastScan);
+    EXPECT_EQ(view.textColor, kText);
+    EXPECT_FALSE(view.cancelCaption);
+    EXPECT_FALSE(view.timerOn);
+}
+
+TEST_F(RunControlTest, BrowserChecksAndConfirmationGuardRemovalButNotTest) {
+    view.ticked = {L"Mozilla Firefox - Cookies"};
+    view.tickedCategories = {L"Mozilla Firefox"};
+    view.openWindowClasses = {L"MozillaWindowClass"};
+    Settings.AskForSweep = true;
+    control.CleanClick();
+    ASSERT_EQ(view.infos.size(), 1u);
+    EXPECT_EQ(view.infos[0], L"Please close Mozilla Firefox firstly!");
+    EXPECT_TRUE(view.starts.empty());
+    EXPECT_EQ(view.confirmations, 0);
+
+    control.TestClick();
+    EXPECT_EQ(view.starts.size(), 1u) << "a Test neither checks browsers nor asks";
+    EXPECT_EQ(view.confirmations, 0);
+    control.OnDone(0, LastGeneration());
+
+    view.ticked = {L"Google Chrome - Cookies"};
+    view.tickedCategories = {L"Google Chrome"};
+    view.openWindowClasses = {L"Chrome_WidgetWin_1"};
+    control.AutoRun();
+    EXPECT_EQ(view.infos.back(), L"Please close Google Chrome firstly!");
+
+    view.openWindowClasses.clear();
+    view.confirmAnswer = false;
+    control.CleanClick();
+    EXPECT_EQ(view.confirmations, 1);
+    EXPECT_FALSE(control.Running());
+    EXPECT_EQ(view.starts.size(), 1u);
+}
+
+TEST_F(RunControlTest, StartSwitches) {
+    EXPECT_TRUE(ParseStartSwitch(L"-Auto").autoClean);
+    EXPECT_FALSE(ParseStartSwitch(L"-auto").autoClean);
+    EXPECT_FALSE(ParseStartSwitch(L"-AUTO").autoClean);
+    EXPECT_TRUE(ParseStartSwitch(L"/S").silent);
+    EXPECT_TRUE(ParseStartSwitch(L"/s").silent);
+    EXPECT_FALSE(ParseStartSwitch(L"/silent").silent);
+
+    control.ApplyStartSwitch(ParseStartSwitch(L"-Auto"), false);
+    EXPECT_EQ(view.autoRunsPosted, 0) << "-Auto needs the auto-clean setting";
+    control.ApplyStartSwitch(ParseStartSwitch(L"-Auto"), true);
+    EXPECT_EQ(view.autoRunsPosted, 1);
+    EXPECT_FALSE(view.hidden);
+}
+
+TEST_F(RunControlTest, SilentStartEndsTheProgramWhateverHappens) {
+    control.ApplyStartSwitch(ParseStartSwitch(L"/s"), false);
+    EXPECT_TRUE(view.hidden);
+    control.AutoRun();
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_EQ(view.starts[0].kind, RunKind::Clean);
+    control.OnDone(2, LastGeneration());
+    EXPECT_EQ(view.closes, 1);
+
+    FakeView nothingTicked;
+    nothingTicked.ticked.clear();
+    TRunControl silent(nothingTicked);
+    silent.ApplyStartSwitch(ParseStartSwitch(L"/S"), false);
+    silent.AutoRun();
+    EXPECT_TRUE(nothingTicked.infos.empty()) << "an automatic run shows no box for an empty list";
+    EXPECT_EQ(nothingTicked.closes, 1);
+
+    FakeView refused;
+    refused.confirmAnswer = false;
+    Settings.AskForSweep = true;
+    TRunControl asked(refused);
+    asked.ApplyStartSwitch(ParseStartSwitch(L"/s"), false);
+    asked.AutoRun();
+    EXPECT_EQ(refused.confirmations, 1);
+    EXPECT_EQ(refused.closes, 1);
+
+    FakeView broken;
+    TRunControl brokenOff(broken);
+    brokenOff.ApplyStartSwitch(ParseStartSwitch(L"/s"), false);
+    brokenOff.AutoRun();
+    brokenOff.OnRunBrokenOff(broken.starts.back().generation);
+    EXPECT_EQ(broken.closes, 1);
+}
+
+TEST_F(RunControlTest, ABrokenOffRunKeepsTheWindowRunningUntilCancel) {
+    control.TestClick();
+    control.OnRunBrokenOff(LastGeneration());
+    EXPECT_TRUE(control.Running());
+    EXPECT_TRUE(view.cancelCaption);
+    EXPECT_EQ(view.closes, 0);
+    control.TestClick();
+    EXPECT_FALSE(control.Running());
+    EXPECT_FALSE(view.cancelCaption);
+}
+
+TEST_F(RunControlTest, AutoRunAndMenuCommandsLeaveARunningRunAlone) {
+    control.CleanClick();
+    control.AutoRun();
+    control.MenuTest();
+    control.MenuClean();
+    EXPECT_EQ(view.starts.size(), 1u);
+    EXPECT_EQ(control.RunMode(), rmTest);
+    EXPECT_TRUE(view.cancelCaption) << "the menu's Test never cancels";
+}
+
+TEST_F(RunControlTest, TestTimerWrapsAndARunnerThatCannotStartLeavesTheWindowIdle) {
+    control.TestClick();
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_FALSE(view.captionVisible);
+    for (int i = 0; i < 19; ++i) control.OnTimer();
+    EXPECT_EQ(view.position, 950);
+    control.OnTimer();
+    EXPECT_EQ(view.position, 0);
+    control.OnDone(0, LastGeneration());
+
+    view.runnerStarts = false;
+    control.CleanClick();
+    EXPECT_FALSE(control.Running());
+    EXPECT_FALSE(view.cancelCaption);
+    EXPECT_EQ(view.textColor, kText);
+    EXPECT_FALSE(Settings.FastScan);
+}
+
+}  // namespace
+}  // namespace klarvex
