@@ -131,8 +131,10 @@ INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void ShowInfoBox(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONINFORMATION);
+void ShowInfoBox(HWND owner, const std::wstring& text) { ShowInfoBox(owner, text, LoadText(IDS_PRODUCT_NAME)); }
+
+void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& caption) {
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 bool AskYesNoBox(HWND owner, const std::wstring& text) {

@@ -55,6 +55,7 @@ private:
 
 // Message boxes with the product name as their caption.
 void ShowInfoBox(HWND owner, const std::wstring& text);
+void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& caption);
 bool AskYesNoBox(HWND owner, const std::wstring& text);  // No is the default
 void ShowErrorBox(HWND owner, const std::wstring& text);
 

@@ -38,8 +38,13 @@ constexpr UINT WM_RUN_SCROLL_END = WM_APP + 0x101;
 constexpr UINT WM_RUN_CURRENT_ITEM = WM_APP + 0x102;  // lParam: const std::wstring*
 constexpr UINT WM_RUN_ON_UI = WM_APP + 0x103;         // lParam: const std::function<void()>*
 constexpr UINT WM_RUN_ASK = WM_APP + 0x104;           // lParam: const std::wstring*; result 1 = Yes
-constexpr UINT WM_RUN_NOTICE = WM_APP + 0x105;        // lParam: const std::wstring*
+constexpr UINT WM_RUN_NOTICE = WM_APP + 0x105;        // lParam: const RunNotice*
 constexpr UINT WM_RUN_ERROR = WM_APP + 0x106;         // lParam: const std::wstring*
+
+struct RunNotice {
+    const std::wstring& text;
+    const std::wstring& caption;
+};
 
 // Tree node <-> catalogue position: the category index in the high word,
 // the item index + 1 in the low word (0 for the category itself).
@@ -114,7 +119,10 @@ public:
         PostMessageW(window_, WM_CLEAN_DONE, static_cast<WPARAM>(total), generation_);
     }
     bool AskYesNo(const std::wstring& question) override { return Send(WM_RUN_ASK, &question) == 1; }
-    void ShowNotice(const std::wstring& text) override { Send(WM_RUN_NOTICE, &text); }
+    void ShowNotice(const std::wstring& text, const std::wstring& caption) override {
+        const RunNotice notice{text, caption};
+        Send(WM_RUN_NOTICE, &notice);
+    }
     void ShowError(const std::wstring& message) override { Send(WM_RUN_ERROR, &message); }
 
 private:
@@ -491,7 +499,8 @@ void TfrmMain::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_RUN_NOTICE:
             if (current && !closing_) {
                 ModalScope modal(*this);
-                ShowInfoBox(Handle(), *reinterpret_cast<const std::wstring*>(lParam));
+                const auto& notice = *reinterpret_cast<const RunNotice*>(lParam);
+                ShowInfoBox(Handle(), notice.text, notice.caption);
             }
             break;
         case WM_RUN_ERROR:
@@ -795,11 +804,14 @@ void TfrmMain::FinishLog() {
     ScrollLogToEnd();
 }
 
-bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation) {
+bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
+                           bool automatic) {
     // Runners of earlier runs that have ended are let go here.
     std::erase_if(runs_, [](const RunRecord& run) { return WaitForSingleObject(run.thread.Get(), 0) == WAIT_OBJECT_0; });
     auto link = std::make_unique<TRunLink>(Handle(), generation);
     auto* runner = new TClearTaskThread(kind, *link, names);
+    runner->SetAutomaticRun(automatic);
+    runner->SetShellErrorUi(true);  // the window's user sees why a file stayed
     std::stop_source stop = runner->StopSource();
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) return false;

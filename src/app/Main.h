@@ -89,7 +89,8 @@ private:
     void SetLogTextColor(COLORREF color) override;
     void ClearLog() override;
     void FinishLog() override;
-    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation) override;
+    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
+                     bool automatic) override;
     void TerminateRunner() override;
     void SetTimer(bool on) override;
     void PostCleanStart() override;

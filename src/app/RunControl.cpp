@@ -135,7 +135,7 @@ void TRunControl::StartRun() {
 
     const uint32_t generation = ++lastGeneration_ == 0 ? ++lastGeneration_ : lastGeneration_;
     activeGeneration_ = generation;
-    if (!view_.StartRunner(test ? RunKind::Test : RunKind::Clean, tickedNames_, generation)) {
+    if (!view_.StartRunner(test ? RunKind::Test : RunKind::Clean, tickedNames_, generation, runMode_ == rmAuto)) {
         activeGeneration_ = 0;
         if (CountingPass()) {
             view_.SetLogTextColor(savedLogColor_);

@@ -46,9 +46,11 @@ public:
     // End of a run: widest line as horizontal extent, last line in view.
     virtual void FinishLog() = 0;
 
-    // Starts a runner for the run with that generation; false when no
-    // thread could be started.
-    virtual bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation) = 0;
+    // Starts a runner for the run with that generation (automatic: a clean
+    // started by -Auto or /s, which shows no notices); false when no thread
+    // could be started.
+    virtual bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
+                             bool automatic) = 0;
     virtual void TerminateRunner() = 0;
     virtual void SetTimer(bool on) = 0;
     virtual void PostCleanStart() = 0;

@@ -145,6 +145,7 @@ int Run(const Options& options) {
         return kExitRunFailed;
     }
     WaitForSingleObject(thread.Get(), INFINITE);
+    host.Flush();
     SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
     g_runStop = nullptr;
 

@@ -13,10 +13,18 @@ void WriteStdErr(const std::wstring& line);
 
 // The command-line front end's side of a run: log lines go to standard
 // output, notices and errors to standard error, questions are answered
-// without asking (a script is never left waiting for a click).
+// without asking (a script is never left waiting for a click). Log lines
+// are collected and written in blocks: a detailed run may log a line per
+// file, and one write per line would cost more than the run itself.
 class TConsoleHost final : public IRunHost {
 public:
     explicit TConsoleHost(bool answerYes) : answerYes_(answerYes) {}
+    ~TConsoleHost() override { Flush(); }
+    TConsoleHost(const TConsoleHost&) = delete;
+    TConsoleHost& operator=(const TConsoleHost&) = delete;
+
+    // Writes the collected log lines out.
+    void Flush();
 
     bool Done() const noexcept { return done_; }
     bool BrokenOff() const noexcept { return brokenOff_; }
@@ -26,12 +34,13 @@ public:
     void SetCurrentItem(const std::wstring&) override {}
     void RunOnUiThread(const std::function<void()>& work) override { work(); }
     void PostProgress(int32_t) override {}
-    void PostDone(int32_t) override { done_ = true; }
+    void PostDone(int32_t) override;
     bool AskYesNo(const std::wstring& question) override;
-    void ShowNotice(const std::wstring& text) override;
+    void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
     void ShowError(const std::wstring& message) override;
 
 private:
+    std::wstring pending_;
     bool answerYes_;
     bool done_ = false;
     bool brokenOff_ = false;

@@ -65,7 +65,7 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
         if (machine == Machine::Unknown)
             machine = IsWin9xCode(WindowsVersionCode()) || UserIsAdmin() ? Machine::Allowed : Machine::Refused;
         if (machine == Machine::Allowed) return true;
-        if (!told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR));
+        if (!told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR), L"");  // a box without caption
         told = true;
         return false;
     };

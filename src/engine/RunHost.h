@@ -32,8 +32,8 @@ public:
     virtual void PostDone(int32_t total) = 0;
     // A Yes/No question (No is the default answer).
     virtual bool AskYesNo(const std::wstring& question) = 0;
-    // A notice the user should read.
-    virtual void ShowNotice(const std::wstring& text) = 0;
+    // A notice the user should read, in a box with that caption.
+    virtual void ShowNotice(const std::wstring& text, const std::wstring& caption) = 0;
     // The run was broken off by an error; its log line is already written.
     virtual void ShowError(const std::wstring& message) = 0;
 };

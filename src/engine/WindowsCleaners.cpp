@@ -127,7 +127,11 @@ void TClearTaskThread::CleanMemoryDumps() {
     const std::wstring windows = SystemFolder(GetWindowsDirectoryW);
     if (windows.empty()) return;
     const std::wstring folder = windows.back() == L'\\' ? windows : windows + L"\\";
+    // Exact names are matched letter for letter, and Windows writes its
+    // dump as MEMORY.DMP: both spellings are asked for, so the real dump is
+    // not missed (a folder can hold only one of them on Windows).
     ItemBytes = ClearFilesByMask(folder, L"memory.dmp", ItemCount, false);
+    ItemBytes += ClearFilesByMask(folder, L"MEMORY.DMP", ItemCount, false);
     ItemBytes += ClearFilesByMask(folder + L"MiniDump", L"*.dmp", ItemCount, false);
     ItemSizeText = FormatKB(ItemBytes);
 }

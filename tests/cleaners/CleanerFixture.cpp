@@ -106,30 +106,6 @@ void DeleteFilesIn(const std::wstring& folder) {
     } while (FindNextFileW(find.Get(), &data));
 }
 
-void RemoveTree(const std::wstring& path) {
-    const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-    if (find) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring entry = folder + name;
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                RemoveTree(entry);
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveDirectoryW(entry.c_str());
-            } else {
-                SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(entry.c_str());
-            }
-        } while (FindNextFileW(find.Get(), &data));
-    }
-    find.Reset();
-    RemoveDirectoryW(folder.c_str());
-}
-
 OwnedTree::OwnedTree(std::wstring path) : path_(std::move(path)) {
     RemoveTree(path_);
     MakeFolders(path_);

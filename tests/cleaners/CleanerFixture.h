@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/ProgressThread.h"
+#include "support/Fixtures.h"
 
 namespace klarvex::testing {
 
@@ -46,8 +47,6 @@ bool FolderIsEmpty(const std::wstring& path);
 // Deletes the files directly in a folder that is not ours (e.g. what earlier
 // runs left in the sandbox's Recent folder), so counts start from nothing.
 void DeleteFilesIn(const std::wstring& folder);
-// Removes a folder tree of ours; never follows a link.
-void RemoveTree(const std::wstring& path);
 
 // A folder tree that belongs to the test alone (e.g. C:\Recycled): removed
 // before and after.

@@ -203,6 +203,14 @@ TEST_F(WindowsCleaners, MemoryDumpsTakesMemoryDmpAndTheMiniDumps) {
     EXPECT_TRUE(Exists(other));
 }
 
+TEST_F(WindowsCleaners, MemoryDumpsTakesTheDumpAsWindowsSpellsIt) {
+    PlacedFiles files;
+    const std::wstring dump = files.File(ShellFolder(CSIDL_WINDOWS) + L"MEMORY.DMP", 5000);
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {L"Windows - Memory Dumps"})), TestSummary(1, L"5"));
+    EXPECT_EQ(Summary(RunItems(RunKind::Clean, {L"Windows - Memory Dumps"})), CleanSummary(1, L"5"));
+    EXPECT_FALSE(Exists(dump));
+}
+
 TEST_F(WindowsCleaners, ChkdskFragmentsAreTakenFromTheSystemFolderOnly) {
     const std::wstring system = ShellFolder(CSIDL_SYSTEM);
     PlacedFiles files;

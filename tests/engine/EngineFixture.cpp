@@ -7,31 +7,6 @@
 
 namespace klarvex::testing {
 
-namespace {
-
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // never through a link
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + L"\\");
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-}  // namespace
-
 void MakeFile(const std::wstring& path, size_t size, char fill) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out << std::string(size, fill);

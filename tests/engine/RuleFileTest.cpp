@@ -241,6 +241,7 @@ TEST_F(MachineRules, WithoutAdministratorTheyAreSkippedWithOneNotice) {
     clean->RunItem(L"Applications - Machine");
     EXPECT_EQ(clean->Count(), 1);  // the user's rule only
     EXPECT_EQ(host.notices, (std::vector<std::wstring>{L"You must have administrators user."}));
+    EXPECT_EQ(host.noticeCaptions, std::vector<std::wstring>{L""});
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"a"));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, userPath, L"u"));
 

@@ -74,8 +74,12 @@ TEST(ShippedRules, EveryRuleIsWellFormedAndStaysOffDriveRootsAndDocuments) {
             EXPECT_TRUE(IsPlaceholder(rule.base)) << "a literal base";
             const auto folder = RuleFolder(rule, values);
             ASSERT_TRUE(folder);
-            if (!rule.hasComma) EXPECT_FALSE(rule.folderPath.empty()) << "a whole placeholder folder";
-            if (!rule.folderPath.empty()) EXPECT_NE(rule.folderPath.back(), L'\\');
+            if (!rule.hasComma) {
+                EXPECT_FALSE(rule.folderPath.empty()) << "a whole placeholder folder";
+            }
+            if (!rule.folderPath.empty()) {
+                EXPECT_NE(rule.folderPath.back(), L'\\');
+            }
             const std::wstring upper = UpperCase(WithBackslash(*folder));
             EXPECT_GE(upper.size(), 4u);
             EXPECT_FALSE(upper.starts_with(documents)) << "inside the user's documents";

@@ -40,6 +40,7 @@ public:
         std::vector<std::wstring> names;
         uint32_t generation;
         bool fastScan;
+        bool automatic;
     };
     std::vector<Start> starts;
     int terminations = 0;
@@ -71,9 +72,10 @@ public:
     void SetLogTextColor(COLORREF color) override { textColor = color; }
     void ClearLog() override { ++logClears; }
     void FinishLog() override { ++logFinishes; }
-    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation) override {
+    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
+                     bool automatic) override {
         if (!runnerStarts) return false;
-        starts.push_back({kind, names, generation, Settings.FastScan});
+        starts.push_back({kind, names, generation, Settings.FastScan, automatic});
         return true;
     }
     void TerminateRunner() override { ++terminations; }
@@ -123,6 +125,7 @@ TEST_F(RunControlTest, CleanCountsInvisiblyInFastModeThenRemovesWithTheUsersSett
     ASSERT_EQ(view.starts.size(), 2u);
     EXPECT_EQ(view.starts[1].kind, RunKind::Clean);
     EXPECT_FALSE(view.starts[1].fastScan);
+    EXPECT_FALSE(view.starts[0].automatic || view.starts[1].automatic);
     EXPECT_EQ(view.textColor, kText);
     EXPECT_EQ(view.totalLabel, L"Total items to be removed: ");
     EXPECT_EQ(view.caption, L"0%");
@@ -279,6 +282,16 @@ TEST_F(RunControlTest, ABrokenOffRunKeepsTheWindowRunningUntilCancel) {
     control.TestClick();
     EXPECT_FALSE(control.Running());
     EXPECT_FALSE(view.cancelCaption);
+}
+
+TEST_F(RunControlTest, AnAutomaticCleanIsOneRemovalRunMarkedAutomatic) {
+    view.ticked = {L"Windows - Clipboard"};
+    view.tickedCategories = {L"Windows"};
+    Settings.AskForSweep = false;
+    control.AutoRun();
+    ASSERT_EQ(view.starts.size(), 1u);
+    EXPECT_EQ(view.starts[0].kind, RunKind::Clean);
+    EXPECT_TRUE(view.starts[0].automatic) << "an automatic clean shows no notices";
 }
 
 TEST_F(RunControlTest, AutoRunAndMenuCommandsLeaveARunningRunAlone) {

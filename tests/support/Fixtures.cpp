@@ -4,36 +4,35 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/Handles.h"
 #include "base/Strings.h"
 
 namespace klarvex::testing {
 
-namespace {
-
-void RemoveTree(const std::wstring& folder) {
+void RemoveTree(const std::wstring& path) {
+    if (path.empty()) return;
+    const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (find) {
         do {
             const std::wstring name = data.cFileName;
             if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + name;
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                RemoveTree(path + L"\\");
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveDirectoryW(path.c_str());  // never through a link
+            const std::wstring entry = folder + name;
+            // Under Wine every delete through a folder link acts on its
+            // target: links are left where they are.
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(entry);
             } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
+                SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(entry.c_str());
             }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.Get(), &data));
     }
+    find.Reset();
     RemoveDirectoryW(folder.c_str());
 }
-
-}  // namespace
 
 TempDir::TempDir() {
     wchar_t temp[MAX_PATH];
@@ -114,9 +113,10 @@ bool RecordingHost::AskYesNo(const std::wstring& question) {
     return answer;
 }
 
-void RecordingHost::ShowNotice(const std::wstring& text) {
+void RecordingHost::ShowNotice(const std::wstring& text, const std::wstring& caption) {
     std::lock_guard lock(mutex_);
     notices.push_back(text);
+    noticeCaptions.push_back(caption);
 }
 
 void RecordingHost::ShowError(const std::wstring& message) {

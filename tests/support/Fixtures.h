@@ -14,6 +14,9 @@
 
 namespace klarvex::testing {
 
+// Removes a folder and everything in it; links inside are left alone.
+void RemoveTree(const std::wstring& path);
+
 // A new, empty folder under the temporary folder, removed with everything
 // in it when the object goes.
 class TempDir {
@@ -61,6 +64,7 @@ public:
     bool answer = false;
     std::vector<std::wstring> questions;
     std::vector<std::wstring> notices;
+    std::vector<std::wstring> noticeCaptions;
 
     void AddLog(const std::wstring& line) override;
     void ScrollLogToEnd() override {}
@@ -69,7 +73,7 @@ public:
     void PostProgress(int32_t count) override;
     void PostDone(int32_t total) override;
     bool AskYesNo(const std::wstring& question) override;
-    void ShowNotice(const std::wstring& text) override;
+    void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
     void ShowError(const std::wstring& message) override;
 
 private:
