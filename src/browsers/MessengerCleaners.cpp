@@ -79,6 +79,11 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
+// True when folder lies somewhere below outer; both end with a backslash.
+bool LiesInside(const std::wstring& folder, const std::wstring& outer) {
+    return !outer.empty() && folder.size() > outer.size() && SameFolder(folder.substr(0, outer.size()), outer);
+}
+
 }  // namespace
 
 void TClearTaskThread::CleanMsnMessenger() {
@@ -92,6 +97,11 @@ void TClearTaskThread::CleanMsnMessenger() {
     // Folder names are not case-sensitive: the same folder written in other
     // letters is still the same folder, and would be counted twice.
     if (!logPath.empty() && SameFolder(logPath, received)) received.clear();
+    // MSN Messenger keeps its history below "My Received Files" unless told
+    // otherwise. The walk of that folder takes the log folder with it, so
+    // a walk of its own would list every log file twice in a Test run,
+    // while a Clean run removes each once.
+    if (LiesInside(logPath, received) && IsPlainFolder(received)) logPath.clear();
 
     int64_t bytes = 0;
     if (!logPath.empty() && IsPlainFolder(logPath)) bytes += ClearFolder(logPath, false, true, L"", ItemCount);

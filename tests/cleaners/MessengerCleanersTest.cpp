@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "cleaners/CleanerFixture.h"
 
 namespace klarvex {
@@ -60,6 +62,26 @@ TEST_F(MsnMessenger, ALogFolderThatIsMyReceivedFilesIsClearedOnce) {
     CharUpperBuffW(shouted.data(), static_cast<DWORD>(shouted.size()));
     SetString(kPassports + L"\\1111", L"MessageLogPath", shouted + L"\\");
     EXPECT_EQ(Summary(RunItems(RunKind::Test, {kMsn})), TestSummary(2, L"1"));
+}
+
+TEST_F(MsnMessenger, ALogFolderInsideMyReceivedFilesIsCountedOnceAsTheCleanRunRemovesIt) {
+    // Where MSN Messenger keeps its history unless told otherwise.
+    const std::wstring history = received_ / L"someone@example.com\\History";
+    SetString(kPassports + L"\\1111", L"MessageLogPath", history);
+    MakeFile(history + L"\\chat.xml", 1000);
+    MakeFile(received_ / L"photo.jpg", 1000);
+
+    const RunOutcome test = RunItems(RunKind::Test, {kMsn});
+    EXPECT_EQ(Summary(test), TestSummary(2, L"2"));
+    std::vector<std::wstring> entries = EntryLines(test.lines);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::wstring>{L"Test: deleting " + received_.Path() + L"\\photo.jpg",
+                                                  L"Test: deleting " + history + L"\\chat.xml"}));
+
+    const RunOutcome clean = RunItems(RunKind::Clean, {kMsn});
+    EXPECT_EQ(Summary(clean), CleanSummary(2, L"2"));
+    EXPECT_TRUE(Exists(received_.Path()));
+    EXPECT_TRUE(FolderIsEmpty(received_.Path()));
 }
 
 TEST_F(MsnMessenger, WithoutPassportSettingsOnlyMyReceivedFilesIsCleared) {
