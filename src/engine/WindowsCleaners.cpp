@@ -35,7 +35,13 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-bool IsLinkEntry(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+// A folder that is a junction or link leads elsewhere and is never entered.
+// A file marked as a link (Windows marks file links so) is handled like any
+// file, as the folder walks do: deleting it removes the link alone, and the
+// overwrite passes leave it alone.
+bool IsFolderLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
 
 // The two files that make a folder the recycle bin of a drive; they stay.
 bool IsRecycleBinFile(const wchar_t* name) {
@@ -81,7 +87,7 @@ void TClearTaskThread::CleanRecycleBin() {
         if (find) {
             do {
                 if (Terminated()) break;
-                if (IsDotEntry(entry.cFileName) || IsLinkEntry(entry.dwFileAttributes)) continue;
+                if (IsDotEntry(entry.cFileName) || IsFolderLink(entry.dwFileAttributes)) continue;
                 const std::wstring path = folder + L"\\" + entry.cFileName;
                 if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                     bytes += ClearFolder(path, true, logFiles, L"", ItemCount);
