@@ -79,9 +79,20 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
            CSTR_EQUAL;
 }
 
-// True when folder lies somewhere below outer; both end with a backslash.
+// The folder as the system resolves it ("\.\" and "\..\" taken out), with a
+// trailing backslash; the text itself when it cannot be resolved.
+std::wstring ResolvedFolder(const std::wstring& folder) {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH * 2) return folder;
+    return WithTrailingBackslash(std::wstring(buffer, length));
+}
+
+// True when folder lies somewhere below outer.
 bool LiesInside(const std::wstring& folder, const std::wstring& outer) {
-    return !outer.empty() && folder.size() > outer.size() && SameFolder(folder.substr(0, outer.size()), outer);
+    if (folder.empty() || outer.empty()) return false;
+    const std::wstring inner = ResolvedFolder(folder), around = ResolvedFolder(outer);
+    return inner.size() > around.size() && SameFolder(inner.substr(0, around.size()), around);
 }
 
 }  // namespace
@@ -96,7 +107,8 @@ void TClearTaskThread::CleanMsnMessenger() {
     logPath = WithTrailingBackslash(logPath);
     // Folder names are not case-sensitive: the same folder written in other
     // letters is still the same folder, and would be counted twice.
-    if (!logPath.empty() && SameFolder(logPath, received)) received.clear();
+    if (!logPath.empty() && !received.empty() && SameFolder(ResolvedFolder(logPath), ResolvedFolder(received)))
+        received.clear();
     // MSN Messenger keeps its history below "My Received Files" unless told
     // otherwise. The walk of that folder takes the log folder with it, so
     // a walk of its own would list every log file twice in a Test run,

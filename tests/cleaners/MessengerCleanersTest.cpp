@@ -84,6 +84,17 @@ TEST_F(MsnMessenger, ALogFolderInsideMyReceivedFilesIsCountedOnceAsTheCleanRunRe
     EXPECT_TRUE(FolderIsEmpty(received_.Path()));
 }
 
+TEST_F(MsnMessenger, ALogFolderBesideMyReceivedFilesWrittenThroughItIsStillCleared) {
+    // Only the text starts like My Received Files: the folder lies beside it.
+    SetString(kPassports + L"\\1111", L"MessageLogPath", received_ / L"..\\Klarvex Chat Logs");
+    MakeFile(logs_ / L"alice.xml", 1000);
+    MakeFile(received_ / L"photo.jpg", 1000);
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kMsn})), TestSummary(2, L"2"));
+    EXPECT_EQ(Summary(RunItems(RunKind::Clean, {kMsn})), CleanSummary(2, L"2"));
+    EXPECT_FALSE(Exists(logs_ / L"alice.xml"));
+    EXPECT_FALSE(Exists(received_ / L"photo.jpg"));
+}
+
 TEST_F(MsnMessenger, WithoutPassportSettingsOnlyMyReceivedFilesIsCleared) {
     MakeFile(received_ / L"song.mp3", 3000);
     MakeFile(logs_ / L"alice.xml", 10);
