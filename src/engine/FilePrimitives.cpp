@@ -44,13 +44,31 @@ bool IsWalkableFolder(const std::wstring& folder) {
     return folder != L"\\" && IsAbsolutePath(WithBackslash(folder)) && IsPlainFolder(folder);
 }
 
-// The folder as the system resolves it ("C:\Windows\.." is the drive
-// root), for the confirmations only; the walk and its log keep the text.
-std::wstring ResolvedFolder(const std::wstring& folder) {
-    wchar_t buffer[MAX_PATH * 2];
-    const DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buffer, nullptr);
-    if (length == 0 || length >= MAX_PATH * 2) return folder;
-    return WithBackslash(std::wstring(buffer, length));
+// The spellings of one folder that the confirmations compare; the walk and
+// its log keep the text as given. Besides that text: the folder as the
+// system resolves the text ("C:\Windows\.." is the drive root, a "\\?\"
+// prefix dropped, a short 8.3 name made long), and where the folder really
+// is once opened (links on the way followed). Each with a trailing
+// backslash; a spelling the system cannot give is left out.
+std::vector<std::wstring> FolderSpellings(const std::wstring& folder) {
+    std::vector<std::wstring> spellings{WithBackslash(folder)};
+    std::vector<wchar_t> buffer(32 * 1024);
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD length = GetFullPathNameW(WithoutDevicePrefix(folder).c_str(), size, buffer.data(), nullptr);
+    if (length > 0 && length < size) {
+        const std::wstring full(buffer.data(), length);
+        length = GetLongPathNameW(full.c_str(), buffer.data(), size);
+        spellings.push_back(WithBackslash(length > 0 && length < size ? std::wstring(buffer.data(), length) : full));
+    }
+    FileHandle opened(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (opened) {
+        length = GetFinalPathNameByHandleW(opened.Get(), buffer.data(), size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length > 0 && length < size)
+            spellings.push_back(WithBackslash(WithoutDevicePrefix({buffer.data(), length})));
+    }
+    return spellings;
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
@@ -89,7 +107,17 @@ struct TClearTaskThread::FolderWalk {
     std::wstring excludeTextUpper;  // a file whose upper-case name holds this stays
     bool stopOnTerminate = true;    // the walk ends when the run is cancelled
     bool progressWithTotal = true;  // progress carries TotalCount + counter
-    std::wstring myDocuments;       // for the confirmations (Clean runs only)
+    // Spellings of My Documents and of its My Pictures folder, for the
+    // confirmations (Clean runs only).
+    std::vector<std::wstring> documents;
+    std::vector<std::wstring> pictures;
+
+    void FindUserFolders() {
+        const std::wstring myDocuments = GetMyDocumentsDir();
+        if (myDocuments.empty()) return;
+        documents = FolderSpellings(myDocuments);
+        pictures = FolderSpellings(myDocuments + L"My Pictures\\");
+    }
 };
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
@@ -146,14 +174,20 @@ void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
     }
 }
 
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const std::wstring& myDocuments, bool masked,
+bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FolderWalk& walk, bool masked,
                                      bool anyFileMask) {
     if (IsTestRun()) return true;
-    const std::wstring resolved = ResolvedFolder(folder);
-    const bool driveRoot = IsDriveRootText(folder) || IsDriveRootText(resolved);
-    const bool documents = !myDocuments.empty() && (SameText(resolved, myDocuments) || SameText(folder, myDocuments) ||
-                                                    SameText(resolved, myDocuments + L"My Pictures\\") ||
-                                                    SameText(folder, myDocuments + L"My Pictures\\"));
+    const std::vector<std::wstring> spellings = FolderSpellings(folder);
+    auto isAny = [&](const std::vector<std::wstring>& others) {
+        for (const auto& spelling : spellings)
+            for (const auto& other : others)
+                if (SameText(spelling, other)) return true;
+        return false;
+    };
+    // The first spelling is the text itself: "C:\" is a root by its length.
+    const bool driveRoot =
+        std::any_of(spellings.begin(), spellings.end(), [](const std::wstring& s) { return IsRootFolder(s); });
+    const bool documents = isAny(walk.documents) || isAny(walk.pictures);
     if (driveRoot && (!masked || anyFileMask))
         return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
     if (documents)
@@ -165,7 +199,7 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
                                      int32_t& counter) {
     if ((walk.stopOnTerminate && Terminated()) || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, walk.myDocuments, false, false)) return 0;
+    if (!ConfirmFolder(folder, walk, false, false)) return 0;
 
     int64_t bytes = 0;
     WIN32_FIND_DATAW data;
@@ -199,7 +233,7 @@ int64_t TClearTaskThread::ClearFolder(const std::wstring& folder, bool removeFol
     FolderWalk walk;
     walk.logIt = logIt;
     walk.excludeName = excludeName;
-    if (!IsTestRun()) walk.myDocuments = GetMyDocumentsDir();
+    if (!IsTestRun()) walk.FindUserFolders();
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
@@ -209,21 +243,22 @@ int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool rem
     walk.excludeTextUpper = UpperCase(excludeText);
     walk.stopOnTerminate = false;
     walk.progressWithTotal = false;
-    if (!IsTestRun()) walk.myDocuments = GetMyDocumentsDir();
+    if (!IsTestRun()) walk.FindUserFolders();
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
 int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
                                            bool recurse) {
-    return WalkMask(folder, FileMask(mask, UpperCase(mask)), counter, recurse);
+    FolderWalk walk;
+    if (!IsTestRun()) walk.FindUserFolders();
+    return WalkMask(folder, FileMask(mask, UpperCase(mask)), walk, counter, recurse);
 }
 
-int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, int32_t& counter,
-                                   bool recurse) {
+int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, const FolderWalk& walk,
+                                   int32_t& counter, bool recurse) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, IsTestRun() ? std::wstring() : GetMyDocumentsDir(), true, mask.EmptyOrWildcard()))
-        return 0;
+    if (!ConfirmFolder(folder, walk, true, mask.EmptyOrWildcard())) return 0;
 
     int64_t bytes = 0;
     WIN32_FIND_DATAW data;
@@ -234,7 +269,8 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMas
         if (IsDotEntry(data.cFileName)) continue;
         const std::wstring name = data.cFileName;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (recurse && !IsLink(data.dwFileAttributes)) bytes += WalkMask(folder + name, mask, counter, recurse);
+            if (recurse && !IsLink(data.dwFileAttributes))
+                bytes += WalkMask(folder + name, mask, walk, counter, recurse);
             continue;
         }
         if (!mask.Matches(name, UpperCase(name))) continue;

@@ -200,9 +200,9 @@ private:
     // --- removal primitives
     struct FolderWalk;
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
-    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, int32_t& counter, bool recurse);
-    bool ConfirmFolder(const std::wstring& folderWithBackslash, const std::wstring& myDocuments, bool masked,
-                       bool anyFileMask);
+    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, const FolderWalk& walk, int32_t& counter,
+                     bool recurse);
+    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FolderWalk& walk, bool masked, bool anyFileMask);
     bool automatic_ = false;
     bool shellErrorUi_ = false;
 };

@@ -93,7 +93,13 @@ std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlacehold
     else if (rule.base == L"{Current AppData}") base = placeholders.currentAppData;
     else if (rule.base == L"{Common AppData}") base = placeholders.commonAppData;
     else if (rule.base == L"{C: Drive}") base = L"C:\\";
-    else base = rule.base;
+    else if (rule.base.empty()) {
+        // No base written: the value began with "\", as "\\server\share\..."
+        // does. Kept only when that names a drive or share.
+        std::wstring folder = L"\\" + rule.folderPath;
+        if (!IsAbsolutePath(folder)) return std::nullopt;
+        return folder;
+    } else base = rule.base;
     if (base.empty()) return std::nullopt;
     if (base.back() != L'\\') base += L'\\';
     if (!IsAbsolutePath(base)) return std::nullopt;
@@ -147,12 +153,31 @@ int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor) 
 
 bool IsWin9xCode(int32_t code) { return (code >= 1 && code <= 4) || code == 8; }
 
-bool IsAbsolutePath(std::wstring_view path) {
+std::wstring WithoutDevicePrefix(std::wstring_view path) {
+    if (!StartsWith(path, L"\\\\?\\") && !StartsWith(path, L"\\\\.\\")) return std::wstring(path);
+    const std::wstring_view rest = path.substr(4);
+    const bool unc = rest.size() >= 4 && (rest[0] == L'U' || rest[0] == L'u') && (rest[1] == L'N' || rest[1] == L'n') &&
+                     (rest[2] == L'C' || rest[2] == L'c') && rest[3] == L'\\';
+    return unc ? L"\\" + std::wstring(rest.substr(3)) : std::wstring(rest);
+}
+
+bool IsAbsolutePath(std::wstring_view pathText) {
+    const std::wstring path = WithoutDevicePrefix(pathText);
     const bool drivePath = path.size() >= 3 && IsLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
-    const bool uncPath = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\';
+    // "\\?" and "\\." without their backslash are no server names either.
+    const bool uncPath = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' &&
+                         path[2] != L'?' && path[2] != L'.';
     return drivePath || uncPath;
 }
 
-bool IsDriveRootText(std::wstring_view folderWithBackslash) { return folderWithBackslash.size() < 4; }
+bool IsRootFolder(std::wstring_view folderWithBackslash) {
+    const std::wstring folder = WithoutDevicePrefix(folderWithBackslash);
+    if (!StartsWith(folder, L"\\\\")) return folder.size() < 4;
+    // \\server\share\ : at most two names after the leading backslashes.
+    int names = 0;
+    for (size_t i = 2; i < folder.size(); ++i)
+        if (folder[i] != L'\\' && (i == 2 || folder[i - 1] == L'\\')) ++names;
+    return names <= 2;
+}
 
 }  // namespace klarvex

@@ -84,9 +84,10 @@ bool IsPlaceholder(std::wstring_view base);
 
 // The folder a file rule works on: BASE replaced (placeholders compared
 // with case, anything else taken literally), a "\" added when missing, then
-// the folder path. nullopt when BASE is or resolves to an empty text, or
+// the folder path. nullopt when a placeholder resolves to an empty text, or
 // the result is not an absolute path ("X:\..." or "\\server\..."): such a
-// rule would otherwise act relative to the current drive or folder.
+// rule would otherwise act relative to the current drive or folder. A
+// value that begins with "\" has no base and keeps its path as written.
 std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders);
 
 // The five registry roots, by the names rule files use.
@@ -108,12 +109,17 @@ int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor);
 // Codes 1 to 4 and 8 are the 9x family.
 bool IsWin9xCode(int32_t code);
 
-// "X:\..." or "\\server\...": a path that names its drive. Anything else
-// would be taken relative to the current drive or folder.
+// "X:\..." or "\\server\...", also behind a "\\?\" or "\\.\" prefix: a path
+// that names its drive. Anything else would be taken relative to the
+// current drive or folder, or names a device rather than a folder.
 bool IsAbsolutePath(std::wstring_view path);
 
-// A path that is a drive root by its text ("C:\", "C:" with the backslash
-// added is shorter than 4 characters).
-bool IsDriveRootText(std::wstring_view folderWithBackslash);
+// The path without a "\\?\" or "\\.\" prefix ("\\?\UNC\server\share" becomes
+// "\\server\share"): the spelling the drive-root and folder comparisons use.
+std::wstring WithoutDevicePrefix(std::wstring_view path);
+
+// The root of a drive or of a network share ("C:\", "\\server\share\"), in
+// any spelling of the prefix. The folder comes with its trailing backslash.
+bool IsRootFolder(std::wstring_view folderWithBackslash);
 
 }  // namespace klarvex

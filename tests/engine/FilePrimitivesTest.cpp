@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "EngineFixture.h"
+#include "base/Strings.h"
 #include "engine/SystemLookups.h"
 #include "settings/Global.h"
 
@@ -242,6 +243,42 @@ TEST_F(FilePrimitives, DriveRootAndMyDocumentsAreAskedInCleanRunsOnly) {
     EXPECT_EQ(test.ClearFilesByMask(L"C:\\", L"*.klarvex-none", counter, false), 0);
     EXPECT_EQ(test.ClearFilesByMask(documents, L"letter.doc", counter, true), 5);
     EXPECT_TRUE(testHost.questions.empty());
+}
+
+TEST_F(FilePrimitives, OtherSpellingsOfADriveRootOrMyDocumentsAreAskedAboutToo) {
+    // Masks that match nothing but a canary: a missed question costs nothing.
+    host.answer = false;
+    TestRunner clean(RunKind::Clean, host);
+    int32_t counter = 0;
+    const std::vector<std::wstring> roots = {L"\\\\?\\C:\\", L"\\\\.\\C:\\", L"C:\\\\",
+                                             L"C:\\users\\..", L"c:\\Windows\\..\\."};
+    for (const auto& root : roots) {
+        SCOPED_TRACE(WideToUtf8(root));
+        const size_t asked = host.questions.size();
+        EXPECT_EQ(clean.ClearFilesByMask(root, L"*.klarvex-none", counter, false), 0);
+        EXPECT_EQ(host.questions.size(), asked + 1);
+    }
+
+    const std::wstring documents = GetMyDocumentsDir();
+    ASSERT_FALSE(documents.empty());
+    const std::wstring canary = testing::UniqueName(L"klarvex-canary") + L".txt";
+    MakeFile(documents + canary, 3);
+    wchar_t shortName[MAX_PATH];
+    const DWORD shortLength = GetShortPathNameW(documents.c_str(), shortName, MAX_PATH);
+    ASSERT_GT(shortLength, 0u);
+    ASSERT_LT(shortLength, DWORD{MAX_PATH});
+    ASSERT_NE(UpperCase(shortName), UpperCase(documents)) << "the short name is another spelling";
+    const std::wstring bare = documents.substr(0, documents.size() - 1);
+    for (const auto& spelling : {std::wstring(shortName), L"\\\\?\\" + documents, L"\\\\.\\" + bare, bare + L".",
+                                 UpperCase(documents) + L".\\"}) {
+        SCOPED_TRACE(WideToUtf8(spelling));
+        const size_t asked = host.questions.size();
+        EXPECT_EQ(clean.ClearFilesByMask(spelling, canary, counter, false), 0);
+        EXPECT_EQ(host.questions.size(), asked + 1);
+    }
+    EXPECT_TRUE(Exists(documents + canary));
+    EXPECT_EQ(counter, 0);
+    DeleteFileW((documents + canary).c_str());
 }
 
 TEST_F(FilePrimitives, WipeFileOverwritesEveryByteInPlaceAndKeepsTheLength) {

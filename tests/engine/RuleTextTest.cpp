@@ -129,6 +129,21 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
     EXPECT_FALSE(RuleFolder(SplitFileRule(L"Temp\\x"), values));
     EXPECT_TRUE(IsPlaceholder(L"{Local AppData}"));
     EXPECT_FALSE(IsPlaceholder(L"{local appdata}"));
+
+    // A network folder is written without base; a device is no folder.
+    EXPECT_EQ(RuleFolder(SplitFileRule(L"\\\\server\\share\\Logs,*.log"), values),
+              L"\\\\server\\share\\Logs");
+    EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\.\\PhysicalDrive0"), values));
+    EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1"), values));
+}
+
+TEST(RuleLines, RootsOfDrivesAndSharesInEverySpelling) {
+    for (const wchar_t* root : {L"C:\\", L"\\\\?\\C:\\", L"\\\\.\\c:\\", L"\\\\server\\share\\",
+                                L"\\\\?\\UNC\\server\\share\\", L"\\\\server\\"})
+        EXPECT_TRUE(IsRootFolder(root)) << root;
+    for (const wchar_t* folder : {L"C:\\Temp\\", L"\\\\?\\C:\\Temp\\", L"\\\\server\\share\\Temp\\",
+                                  L"\\\\?\\unc\\server\\share\\Temp\\"})
+        EXPECT_FALSE(IsRootFolder(folder)) << folder;
 }
 
 TEST(RootKeys, FiveFullNamesInUpperCaseAndNothingElse) {
