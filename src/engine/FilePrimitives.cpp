@@ -139,11 +139,26 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
     // Windows' shell deletes read-only files, Wine's refuses them: clear
     // the flag and try once more, and put it back if that fails too.
     if (!(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    // The flag belongs to the file, not to this name: a file with a second
+    // name (hard link) gets it back, through a handle that outlives the
+    // name, once this name is gone.
+    FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
     const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
     if (!SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
-    if (ShellDelete(path, shellErrorUi_)) return true;
-    SetFileAttributesW(path.c_str(), attributes);
-    return false;
+    if (!ShellDelete(path, shellErrorUi_)) {
+        SetFileAttributesW(path.c_str(), attributes);
+        return false;
+    }
+    if (info.nNumberOfLinks > 1) {
+        FILE_BASIC_INFO basic = {};  // times of 0 stay as they are
+        basic.FileAttributes = attributes;
+        SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
+    }
+    return true;
 }
 
 void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {

@@ -340,6 +340,21 @@ TEST_F(FilePrimitives, ReadOnlyHiddenAndSystemFilesAreRemovedOthersKeepTheirAttr
     EXPECT_EQ(counter, 4);
     EXPECT_FALSE(Exists(dir / L"Attr"));
     EXPECT_EQ(GetFileAttributesW((dir / L"keep-ro").c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+
+    // A read-only file with a second name: this name goes, the other keeps
+    // its content and its read-only flag.
+    MakeFolder(dir / L"Linked");
+    MakeFile(dir / L"other-name", 6, 'o');
+    ASSERT_TRUE(CreateHardLinkW((dir / L"Linked\\ro").c_str(), (dir / L"other-name").c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"other-name").c_str(), FILE_ATTRIBUTE_READONLY));
+    counter = 0;
+    EXPECT_EQ(clean.ClearFolder(dir / L"Linked", true, true, L"", counter), 6);
+    EXPECT_EQ(counter, 1);
+    EXPECT_FALSE(Exists(dir / L"Linked"));
+    EXPECT_EQ(ReadBytes(dir / L"other-name"), std::string(6, 'o'));
+    EXPECT_EQ(GetFileAttributesW((dir / L"other-name").c_str()) & FILE_ATTRIBUTE_READONLY,
+              DWORD{FILE_ATTRIBUTE_READONLY});
+    SetFileAttributesW((dir / L"other-name").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FilePrimitives, DeleteFileItemDeletesOneFileNeverAFolderOrAWildcard) {
