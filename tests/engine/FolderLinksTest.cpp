@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include "EngineFixture.h"
+#include "base/Strings.h"
+#include "engine/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {
@@ -50,6 +52,27 @@ TEST(FolderLinks, WalksNeitherEnterNorRemoveALinkAndNeverTouchItsTarget) {
     EXPECT_TRUE(Exists(root + L"Elsewhere\\precious.log"));
     EXPECT_TRUE(Exists(root + L"Elsewhere\\Deep\\x.txt"));
     Settings.OverwriteFile = false;
+}
+
+TEST(FolderLinks, MyDocumentsReachedThroughALinkIsStillAskedAbout) {
+    const std::wstring root = Fixture();
+    if (root.empty()) GTEST_SKIP() << "needs the fixture of folder_links_test.sh";
+    const std::wstring documents = GetMyDocumentsDir();
+    const std::wstring users = L"C:\\users\\";
+    ASSERT_EQ(UpperCase(documents.substr(0, users.size())), UpperCase(users));
+    const std::wstring viaLink = root + L"Users\\" + documents.substr(users.size());
+    const std::wstring canary = testing::UniqueName(L"klarvex-canary") + L".txt";
+    testing::MakeFile(documents + canary, 3);
+    ASSERT_TRUE(Exists(viaLink + canary));
+
+    RecordingHost host;
+    host.answer = false;
+    TestRunner clean(RunKind::Clean, host);
+    int32_t counter = 0;
+    EXPECT_EQ(clean.ClearFilesByMask(viaLink, canary, counter, false), 0);
+    EXPECT_EQ(host.questions, std::vector<std::wstring>{L"Do you want to delete the files on " + viaLink + L"?"});
+    EXPECT_TRUE(Exists(documents + canary));
+    DeleteFileW((documents + canary).c_str());
 }
 
 }  // namespace

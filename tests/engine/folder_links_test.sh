@@ -19,6 +19,7 @@ echo precious > "$fixture/Elsewhere/precious.log"
 echo deep > "$fixture/Elsewhere/Deep/x.txt"
 ln -s ../Elsewhere "$fixture/Tree/Link"
 ln -s ../../Elsewhere "$fixture/Tree/Sub/Link2"
+ln -s ../users "$fixture/Users"  # the prefix's own user folders
 
 KLARVEX_LINK_FIXTURE="C:\\$name" bash "$KLARVEX_ROOT/scripts/wine-run.sh" "$exe" --gtest_filter='FolderLinks.*' | tr -d '\r'
 
@@ -28,4 +29,5 @@ fail=0
 [ "$(cat "$fixture/Elsewhere/precious.log" 2>/dev/null)" = precious ] || { echo "the link's target lost a file"; fail=1; }
 [ "$(cat "$fixture/Elsewhere/Deep/x.txt" 2>/dev/null)" = deep ] || { echo "the link's target lost a subfolder file"; fail=1; }
 [ ! -e "$fixture/Tree/a.txt" ] || { echo "the tree's own file stayed"; fail=1; }
+[ -d "$WINEPREFIX/drive_c/users" ] || { echo "the user folders are gone"; fail=1; }
 exit $fail
