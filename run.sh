@@ -6,6 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$root"
+export KLARVEX_BUILD=${KLARVEX_BUILD:-$root/build}
+bin=$KLARVEX_BUILD/bin
 
 bash scripts/setup.sh
 bash scripts/build.sh
@@ -14,8 +16,8 @@ bash scripts/sandbox.sh
 if [ -n "${DISPLAY:-}" ]; then
     source scripts/wine-env.sh
     "$WINESERVER" -k 2>/dev/null || true
-    exec bash scripts/wine-run.sh build/bin/Klarvex.exe "$@"
+    exec bash scripts/wine-run.sh "$bin/Klarvex.exe" "$@"
 fi
 
-mapfile -t items < <(bash scripts/wine-run.sh build/bin/klarvex-cli.exe --list | tr -d '\r')
-exec bash scripts/wine-run.sh build/bin/klarvex-cli.exe --test --detail "${items[@]}"
+mapfile -t items < <(bash scripts/wine-run.sh "$bin/klarvex-cli.exe" --list </dev/null | tr -d '\r')
+exec bash scripts/wine-run.sh "$bin/klarvex-cli.exe" --test --detail "${items[@]}"
