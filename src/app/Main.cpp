@@ -526,7 +526,7 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
             if (code == BN_CLICKED) runControl_.CleanClick();
             return true;
         case IDC_FAST_MODE:
-            if (code == BN_CLICKED) Settings.FastScan = Button_GetCheck(control) == BST_CHECKED;
+            if (code == BN_CLICKED) runControl_.FastModeClicked(Button_GetCheck(control) == BST_CHECKED);
             return true;
         case IDM_TEST:
             runControl_.MenuTest();

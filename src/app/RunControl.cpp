@@ -59,6 +59,14 @@ void TRunControl::AutoRun() {
     if (silentStart_ && running_) view_.SetTimer(true);
 }
 
+// FastScan follows the check box at once, except while a counting pass runs:
+// that pass stays in fast mode, and the choice is what the removal run and
+// the settings file get once it has ended or been cancelled.
+void TRunControl::FastModeClicked(bool checked) {
+    if (running_ && CountingPass()) savedFastScan_ = checked;
+    else Settings.FastScan = checked;
+}
+
 void TRunControl::ApplyStartSwitch(const StartSwitch& start, bool autoCleanSetting) {
     if (start.autoClean && autoCleanSetting) view_.PostAutoRun();
     if (start.silent) {

@@ -76,6 +76,8 @@ public:
     void MenuTest();
     void MenuClean();
     void AutoRun();
+    // The Fast Mode check box was set or cleared.
+    void FastModeClicked(bool checked);
 
     // First activation of the window: the start switch and the auto-clean
     // setting.

@@ -194,6 +194,29 @@ TEST_F(RunControlTest, CancelDuringCountingPassGivesTheLogAndFastModeBack) {
     EXPECT_FALSE(view.timerOn);
 }
 
+// The check box clicked while the counting pass forces fast mode: the
+// pass stays fast, and the user's choice is what remains afterwards, so
+// the check box and the stored setting never disagree.
+TEST_F(RunControlTest, FastModeClickedDuringTheCountingPassIsKept) {
+    Settings.FastScan = false;
+    control.CleanClick();
+    control.FastModeClicked(true);
+    control.FastModeClicked(false);
+    EXPECT_TRUE(Settings.FastScan) << "the counting pass stays in fast mode";
+    control.TestClick();  // Cancel
+    EXPECT_FALSE(Settings.FastScan);
+
+    control.CleanClick();
+    control.FastModeClicked(true);
+    control.OnDone(5, LastGeneration());
+    control.FastModeClicked(true);  // with WM_CLEAN_START on its way
+    control.OnCleanStart();
+    EXPECT_TRUE(view.starts.back().fastScan) << "the removal run uses the choice made while counting";
+    EXPECT_TRUE(Settings.FastScan);
+    control.FastModeClicked(false);
+    EXPECT_FALSE(Settings.FastScan) << "outside a counting pass the click acts at once";
+}
+
 TEST_F(RunControlTest, BrowserChecksAndConfirmationGuardRemovalButNotTest) {
     view.ticked = {L"Mozilla Firefox - Cookies"};
     view.tickedCategories = {L"Mozilla Firefox"};
