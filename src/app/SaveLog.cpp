@@ -27,7 +27,10 @@ std::wstring LogFileText(const std::vector<std::wstring>& logLines) {
 bool WriteLogFile(const std::wstring& path, const std::wstring& text) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
-    const std::string bytes = WideToUtf8(text);
+    // UTF-8 with its byte order mark: the log holds paths in any script,
+    // which the system code page cannot all carry, and with the mark every
+    // Windows editor, Notepad of any version included, reads it as UTF-8.
+    const std::string bytes = "\xEF\xBB\xBF" + WideToUtf8(text);
     DWORD written = 0;
     return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
