@@ -14,11 +14,13 @@ void TfrmAbout::OnInit() {
     SetWindowTextW(Handle(), (LoadText(IDS_ABOUT) + L" " + product).c_str());
     SetItemText(IDC_ABOUT_NAME, product + L" " + LoadText(IDS_VERSION));
     const std::wstring home = LoadText(IDS_URL_HOME);
-    SetItemText(IDC_ABOUT_HOME, L"<a href=\"" + home + L"\">" + home + L"</a>");
+    // A plain link: the click opens the address itself (Wine's link control
+    // shows an href attribute set at run time as raw text).
+    SetItemText(IDC_ABOUT_HOME, L"<a>" + home + L"</a>");
 }
 
 bool TfrmAbout::OnCommand(WORD id, WORD code, HWND control) {
-    if (id == IDC_ABOUT_DONATE_IMAGE && code == STN_CLICKED) {
+    if (id == IDC_ABOUT_DONATE_IMAGE && code == BN_CLICKED) {
         OpenWebPage(Handle(), LoadText(IDS_URL_DONATE));
         return true;
     }
@@ -34,7 +36,8 @@ bool TfrmAbout::OnNotify(const NMHDR& header, LRESULT& result) {
     return false;
 }
 
-// The donation image: a small badge drawn in place of a bitmap.
+// The donation image: a small badge drawn in place of a bitmap, on a button
+// so that the keyboard reaches it (Tab, then the space bar) like the mouse.
 bool TfrmAbout::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
     if (message != WM_DRAWITEM) return false;
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

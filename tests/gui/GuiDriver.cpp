@@ -12,7 +12,7 @@ namespace klarvex::testing {
 
 namespace {
 
-constexpr size_t kRemoteSize = 4096;
+constexpr size_t kRemoteSize = 8192;
 constexpr size_t kTextOffset = 1024;
 
 struct FindData {
@@ -127,6 +127,15 @@ std::vector<std::wstring> KlarvexApp::LogLines() {
         lines.push_back(line);
     }
     return lines;
+}
+
+bool KlarvexApp::HasLink(HWND link) {
+    LITEM item{};
+    item.mask = LIF_ITEMINDEX | LIF_STATE;
+    item.iLink = 0;
+    auto* remote = Remote(sizeof(item));
+    if (!remote || !WriteRemote(remote, &item, sizeof(item))) return false;
+    return SendMessageW(link, LM_GETITEM, 0, reinterpret_cast<LPARAM>(remote)) != FALSE;
 }
 
 std::wstring KlarvexApp::ProgressCaption() { return WindowTextOf(Control(IDC_PROGRESS)); }

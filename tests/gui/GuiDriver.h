@@ -46,6 +46,10 @@ public:
     // The message box (or dialog) titled caption: its static texts.
     static std::vector<std::wstring> StaticTexts(HWND dialog);
 
+    // True when the link control shows its text as a link (its markup
+    // was understood).
+    bool HasLink(HWND link);
+
     std::vector<std::wstring> LogLines();
     std::wstring ProgressCaption();
 

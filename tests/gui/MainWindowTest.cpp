@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/AboutRes.h"
 #include "app/MainRes.h"
 #include "dialogs/AskDeleteRes.h"
 #include "gui/GuiDriver.h"
@@ -295,6 +296,20 @@ TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
     EXPECT_EQ(rect.right - rect.left, 700);
     EXPECT_EQ(rect.bottom - rect.top, 520);
     EXPECT_EQ(again.Close(), 0);
+}
+
+TEST_F(MainWindowTest, AboutBoxFromTheHelpMenuShowsTheHomePageAsALink) {
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDM_ABOUT, 0), 0);
+    HWND about = app.WaitForWindow(L"#32770", L"About Klarvex");
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(about), L"Klarvex 2.8"));
+    EXPECT_TRUE(app.HasLink(GetDlgItem(about, IDC_ABOUT_HOME))) << "the home page shows as a link, not as markup";
+    EXPECT_EQ(WindowTextOf(GetDlgItem(about, IDOK)), L"&OK");
+    PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 5s));
+    EXPECT_EQ(app.Close(), 0);
 }
 
 }  // namespace
