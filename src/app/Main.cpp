@@ -315,6 +315,10 @@ void TfrmMain::LayoutControls() {
     const int progressHeight = Scale(20);
     place(IDC_PROGRESS, innerLeft, progressTop, innerWidth, progressHeight);
     const int logTop = progressTop + progressHeight + Scale(6);
+    // "Clearing:" sits 8 pixels below the log and the count 5 pixels below
+    // it, both above the buttons and not beside them: beside them, the
+    // count's label would run under the Test button at the minimum width.
+    // The labels end 10 pixels above the buttons, where the log would.
     const int logBottom = buttonTop - Scale(10) - 2 * labelHeight - Scale(13);
     place(IDC_LOG, innerLeft, logTop, innerWidth, logBottom - logTop);
 
