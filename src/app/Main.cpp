@@ -40,6 +40,9 @@ constexpr UINT WM_RUN_ON_UI = WM_APP + 0x103;         // lParam: const std::func
 constexpr UINT WM_RUN_ASK = WM_APP + 0x104;           // lParam: const std::wstring*; result 1 = Yes
 constexpr UINT WM_RUN_NOTICE = WM_APP + 0x105;        // lParam: const RunNotice*
 constexpr UINT WM_RUN_ERROR = WM_APP + 0x106;         // lParam: const std::wstring*
+// After a DPI change: the title's font back on the title, once the dialog
+// manager has given every control the dialog's new font.
+constexpr UINT WM_TITLE_FONT = WM_APP + 0x110;
 
 struct RunNotice {
     const std::wstring& text;
@@ -170,10 +173,26 @@ int TfrmMain::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
 // ---------------------------------------------------------------- start-up
 
+namespace {
+
+// The window's own DPI (per monitor on Windows 10 and later; the system's
+// DPI where the call does not exist).
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow)
+        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+    HDC screen = GetDC(window);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(window, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
 void TfrmMain::OnInit() {
-    HDC screen = GetDC(Handle());
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(Handle(), screen);
+    dpi_ = WindowDpi(Handle());
     accelerators_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_ACCEL));
     logTextColor_ = GetSysColor(COLOR_WINDOWTEXT);
 
@@ -218,15 +237,23 @@ void TfrmMain::CreateFonts() {
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)), sizeof(font), &font);
     font.lfHeight = -Scale(20);
     font.lfWeight = FW_BOLD;
+    HFONT old = titleFont_;
     titleFont_ = CreateFontIndirectW(&font);
     SendMessageW(Item(IDC_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-    titleBrush_ = CreateSolidBrush(RGB(31, 78, 140));
+    if (old) DeleteObject(old);
+    if (!titleBrush_) titleBrush_ = CreateSolidBrush(RGB(31, 78, 140));
+}
+
+void TfrmMain::CreateStateImages() {
+    HIMAGELIST old = stateImages_;
+    stateImages_ = CreateCheckBoxImages(Scale(16));
+    TreeView_SetImageList(Item(IDC_TREE), stateImages_, TVSIL_STATE);
+    if (old) ImageList_Destroy(old);
 }
 
 void TfrmMain::BuildTree() {
     HWND tree = Item(IDC_TREE);
-    stateImages_ = CreateCheckBoxImages(Scale(16));
-    TreeView_SetImageList(tree, stateImages_, TVSIL_STATE);
+    CreateStateImages();
     const auto& categories = catalogue_.Categories();
     categoryNodes_.assign(categories.size(), nullptr);
     itemNodes_.assign(categories.size(), {});
@@ -404,6 +431,24 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
             return false;
         case WM_SIZE:
+            LayoutControls();
+            return true;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the pixel sizes of the
+            // layout, the title font and the check boxes follow, and the
+            // window takes the size the system suggests. The dialog manager
+            // still gets the message for the fonts of the controls.
+            dpi_ = HIWORD(wParam) ? HIWORD(wParam) : dpi_;
+            CreateFonts();
+            CreateStateImages();
+            const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            PostMessageW(Handle(), WM_TITLE_FONT, 0, 0);
+            return false;
+        }
+        case WM_TITLE_FONT:
+            SendMessageW(Item(IDC_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), TRUE);
             LayoutControls();
             return true;
         case WM_GETMINMAXINFO: {

@@ -52,6 +52,7 @@ private:
 
     // --- start-up and layout
     void CreateFonts();
+    void CreateStateImages();
     void BuildTree();
     void ApplyPlacement();
     void LayoutControls();
