@@ -508,6 +508,13 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         case WM_CLOSE:
             OnClose();
             return true;
+        case WM_ENDSESSION:
+            // Windows is ending the session and the process with it, without
+            // a close: the settings are stored and the run is cancelled as
+            // at a close, whatever dialog is open.
+            if (wParam && !closing_) EndWork(false);
+            result = 0;
+            return true;
         case WM_DESTROY:
             PostQuitMessage(0);
             return true;
@@ -747,20 +754,26 @@ void TfrmMain::OnClose() {
         closePending_ = true;
         return;
     }
+    EndWork(true);
+    DestroyWindow(Handle());
+}
+
+// What closing does before the window goes: the run is cancelled, the
+// settings are stored, and every runner has ended.
+void TfrmMain::EndWork(bool showErrors) {
     runControl_.Close();
     closing_ = true;
     CollectExpandState();
     try {
         LoadSaveSettings(false, catalogue_, *this);
     } catch (const Exception& e) {
-        ShowErrorBox(Handle(), e.Message());
+        if (showErrors) ShowErrorBox(Handle(), e.Message());
     }
     // The runner may be in the middle of a step that cannot be broken off;
     // it reaches this window until it has ended, so the window goes only
     // then. Until that moment nobody sees it.
     ShowWindow(Handle(), SW_HIDE);
     WaitForRunners();
-    DestroyWindow(Handle());
 }
 
 // Waits for every runner still running, answering what they send meanwhile

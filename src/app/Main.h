@@ -70,6 +70,7 @@ private:
     void OpenCustomListsEditor();
     void ShowAbout();
     void OnClose();
+    void EndWork(bool showErrors);
     void WaitForRunners();
     void OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ScrollLogToEnd();

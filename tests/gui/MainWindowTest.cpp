@@ -298,6 +298,26 @@ TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
     EXPECT_EQ(again.Close(), 0);
 }
 
+// Logging off ends the process without closing the window: the settings
+// changed since the start must be stored all the same, even with a run
+// going.
+TEST_F(MainWindowTest, EndOfTheWindowsSessionStoresTheSettings) {
+    settings.Write(AllItemsTicked("[Settings]\r\nFastScan=1\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    SendMessageW(app.Control(IDC_FAST_MODE), BM_CLICK, 0, 0);
+    SendMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
+    ASSERT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Cancel");
+    SendMessageTimeoutW(app.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    DWORD_PTR answered = 1;
+    ASSERT_TRUE(SendMessageTimeoutW(app.Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &answered));
+    EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0");
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app.ProcessId()));
+    ASSERT_TRUE(process);
+    TerminateProcess(process.Get(), 0);  // what Windows does next
+    EXPECT_EQ(app.WaitForExit(10s), 0);
+}
+
 TEST_F(MainWindowTest, AboutBoxFromTheHelpMenuShowsTheHomePageAsALink) {
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
