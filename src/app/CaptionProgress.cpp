@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <new>
 
 namespace klarvex {
 
@@ -47,9 +48,12 @@ void Paint(HWND window, const ProgressState& state) {
 LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ProgressState* state = StateOf(window);
     switch (message) {
-        case WM_NCCREATE:
-            SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(new ProgressState));
+        case WM_NCCREATE: {
+            auto* created = new (std::nothrow) ProgressState;
+            if (!created) return FALSE;  // no exception into the window manager
+            SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(created));
             break;
+        }
         case WM_NCDESTROY:
             delete state;
             SetWindowLongPtrW(window, 0, 0);

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 
 #include "app/About.h"
@@ -36,13 +37,20 @@ constexpr UINT kLinkGetIdealSize = WM_USER + 0x301;  // LM_GETIDEALSIZE
 constexpr UINT WM_RUN_LOG = WM_APP + 0x100;          // lParam: const std::wstring*
 constexpr UINT WM_RUN_SCROLL_END = WM_APP + 0x101;
 constexpr UINT WM_RUN_CURRENT_ITEM = WM_APP + 0x102;  // lParam: const std::wstring*
-constexpr UINT WM_RUN_ON_UI = WM_APP + 0x103;         // lParam: const std::function<void()>*
+constexpr UINT WM_RUN_ON_UI = WM_APP + 0x103;         // lParam: UiWork*
 constexpr UINT WM_RUN_ASK = WM_APP + 0x104;           // lParam: const std::wstring*; result 1 = Yes
 constexpr UINT WM_RUN_NOTICE = WM_APP + 0x105;        // lParam: const RunNotice*
 constexpr UINT WM_RUN_ERROR = WM_APP + 0x106;         // lParam: const std::wstring*
 // After a DPI change: the title's font back on the title, once the dialog
 // manager has given every control the dialog's new font.
 constexpr UINT WM_TITLE_FONT = WM_APP + 0x110;
+
+// Work of the runner on the UI thread; what it throws goes back to the
+// runner, whose run it breaks off, instead of into the window procedure.
+struct UiWork {
+    const std::function<void()>& work;
+    std::exception_ptr error;
+};
 
 struct RunNotice {
     const std::wstring& text;
@@ -114,7 +122,11 @@ public:
     void AddLog(const std::wstring& line) override { Send(WM_RUN_LOG, &line); }
     void ScrollLogToEnd() override { Send(WM_RUN_SCROLL_END, nullptr); }
     void SetCurrentItem(const std::wstring& name) override { Send(WM_RUN_CURRENT_ITEM, &name); }
-    void RunOnUiThread(const std::function<void()>& work) override { Send(WM_RUN_ON_UI, &work); }
+    void RunOnUiThread(const std::function<void()>& work) override {
+        UiWork call{work, nullptr};
+        Send(WM_RUN_ON_UI, &call);
+        if (call.error) std::rethrow_exception(call.error);
+    }
     void PostProgress(int32_t count) override {
         PostMessageW(window_, WM_CLEAN_PROGRESS, static_cast<WPARAM>(count), generation_);
     }
@@ -529,8 +541,15 @@ void TfrmMain::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         case WM_RUN_ON_UI:
             // The runner's own bookkeeping: it runs whether or not the run
             // is still wanted.
-            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        {
+            auto& call = *reinterpret_cast<UiWork*>(lParam);
+            try {
+                call.work();
+            } catch (...) {
+                call.error = std::current_exception();
+            }
             break;
+        }
         case WM_RUN_LOG:
             if (current) {
                 const auto& line = *reinterpret_cast<const std::wstring*>(lParam);

@@ -5,10 +5,13 @@
 
 #include <shellapi.h>
 
+#include <exception>
 #include <string>
 
 #include "app/DialogBase.h"
 #include "app/Main.h"
+#include "base/Exception.h"
+#include "base/Strings.h"
 #include "base/Texts.h"
 
 namespace {
@@ -22,9 +25,7 @@ std::wstring FirstArgument() {
     return first;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int Run(HINSTANCE instance, int showCommand) {
     klarvex::TfrmMain::RegisterWindowClasses(instance);
     klarvex::TfrmMain mainWindow(FirstArgument());
     if (!mainWindow.Create(nullptr)) {
@@ -47,4 +48,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+// What the window procedures do not catch (the start outside them) ends the
+// program with its message shown, never through the C++ runtime's abort.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        return Run(instance, showCommand);
+    } catch (const klarvex::Exception& e) {
+        klarvex::ShowErrorBox(nullptr, e.Message());
+    } catch (const std::exception& e) {
+        klarvex::ShowErrorBox(nullptr, klarvex::Utf8ToWide(e.what()));
+    } catch (...) {
+        klarvex::ShowErrorBox(nullptr, klarvex::LoadText(IDS_UNKNOWN_ERROR));
+    }
+    return 1;
 }
