@@ -16,8 +16,12 @@ srcdir=$(cd "$(dirname "$exe")" && pwd)
 name=$(basename "$exe")
 mkdir -p "$KLARVEX_APPDIR"
 if [ "$srcdir" != "$KLARVEX_APPDIR" ]; then
+    # Only what changed is copied, and into place by renaming: another
+    # program of the sandbox may have the old file open or mapped.
     for f in "$srcdir"/*.exe "$srcdir"/*.dll "$srcdir"/*.dat; do
-        [ -e "$f" ] && cp -u "$f" "$KLARVEX_APPDIR/"
+        [ -e "$f" ] || continue
+        dst=$KLARVEX_APPDIR/$(basename "$f")
+        cmp -s "$f" "$dst" || { cp "$f" "$dst.tmp.$$" && mv -f "$dst.tmp.$$" "$dst"; }
     done
 fi
 

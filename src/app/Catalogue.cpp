@@ -191,13 +191,16 @@ namespace {
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 std::wstring ReadDisplayName(HKEY uninstall, const std::wstring& subkey) {
-    wchar_t buffer[1024];
-    DWORD size = sizeof(buffer);
-    DWORD type = 0;
-    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                     RRF_NOEXPAND, &type, buffer, &size) != ERROR_SUCCESS)
+    constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    DWORD size = 0;
+    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", kFlags, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return {};
-    return buffer;
+    std::wstring name(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", kFlags, nullptr, name.data(), &size) != ERROR_SUCCESS)
+        return {};
+    name.resize(wcsnlen(name.c_str(), name.size()));
+    return name;
 }
 
 void AppendDisplayNames(REGSAM view, std::vector<std::wstring>& names) {

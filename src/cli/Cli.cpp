@@ -43,6 +43,7 @@ struct Options {
 
 struct UsageError {
     std::wstring message;
+    bool showUsage = false;  // the usage lines follow the message
 };
 
 Options ParseOptions(int argc, wchar_t** argv) {
@@ -70,7 +71,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else options.names.push_back(arg);
     }
     const bool run = options.command == Command::Test || options.command == Command::Clean;
-    if (options.command == Command::None) throw UsageError{L"no command given"};
+    if (options.command == Command::None) throw UsageError{L"no command given", true};
     if (!run && (options.fastMode || options.ticked || options.yes))
         throw UsageError{L"--fast, --detail, --ticked and --yes go with --test or --clean"};
     if (options.command == Command::List && !options.names.empty())
@@ -103,12 +104,14 @@ int List() {
     return kExitOk;
 }
 
-// Ctrl+C asks the run to stop, as Cancel does in the main window.
-std::stop_source* g_runStop = nullptr;
+// Ctrl+C asks the run to stop, as Cancel does in the main window. The
+// handler runs on a thread of its own, so it gets a stop source that lives
+// as long as the process.
+std::stop_source g_runStop{std::nostopstate};
 
 BOOL WINAPI OnConsoleBreak(DWORD type) {
-    if ((type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) && g_runStop) {
-        g_runStop->request_stop();
+    if ((type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) && g_runStop.stop_possible()) {
+        g_runStop.request_stop();
         return TRUE;
     }
     return FALSE;
@@ -136,8 +139,7 @@ int Run(const Options& options) {
     TConsoleHost host(options.yes);
     auto* runner = new TClearTaskThread(options.command == Command::Test ? RunKind::Test : RunKind::Clean, host,
                                         std::move(names));
-    std::stop_source stop = runner->StopSource();
-    g_runStop = &stop;
+    g_runStop = runner->StopSource();
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) {
@@ -147,7 +149,6 @@ int Run(const Options& options) {
     WaitForSingleObject(thread.Get(), INFINITE);
     host.Flush();
     SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
-    g_runStop = nullptr;
 
     if (host.Done()) return kExitOk;
     if (!host.BrokenOff()) WriteStdErr(L"klarvex-cli: the run was cancelled");
@@ -159,6 +160,8 @@ int IndexDat(const Options& options);
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // No system error box may ever wait for a click in a script.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     try {
         const Options options = ParseOptions(argc, argv);
         switch (options.command) {
@@ -170,10 +173,13 @@ int wmain(int argc, wchar_t** argv) {
         }
     } catch (const UsageError& e) {
         WriteStdErr(L"klarvex-cli: " + e.message);
-        WriteStdErr(kUsage);
+        if (e.showUsage) WriteStdErr(kUsage);
         return kExitUsage;
     } catch (const Exception& e) {
         WriteStdErr(L"klarvex-cli: " + e.Message());
+        return kExitRunFailed;
+    } catch (const std::exception& e) {
+        WriteStdErr(L"klarvex-cli: " + Utf8ToWide(e.what()));
         return kExitRunFailed;
     }
     return kExitUsage;

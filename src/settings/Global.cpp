@@ -1,5 +1,8 @@
 #include "settings/Global.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/Catalogue.h"
 #include "base/Strings.h"
 #include "settings/IniFile.h"
@@ -19,6 +22,21 @@ constexpr wchar_t kWindow[] = L"Window";
 
 constexpr int32_t kMaximized = 3;
 
+// The numbers of the keys "1" to "count" that the NodeSelected section
+// really holds, in rising order. A key that is missing would tick nothing,
+// so only these are read: a damaged file with a huge count then costs no
+// more than the keys it has.
+std::vector<int32_t> SelectedKeys(const TIniFile& ini, int32_t count) {
+    std::vector<int32_t> numbers;
+    for (const auto& key : ini.KeyNames(kNodeSelected)) {
+        const auto number = ParseProfileInteger(key);
+        if (number && *number >= 1 && *number <= count && IntToStr(*number) == key) numbers.push_back(*number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
 void Load(const TIniFile& ini, TCatalogue& tree, const ISettingsWindow& window) {
     auto& s = Settings;
     s.AskForSweep = ini.ReadBool(kSettings, L"AskForSweep", true);
@@ -36,7 +54,8 @@ void Load(const TIniFile& ini, TCatalogue& tree, const ISettingsWindow& window) 
 
     tree.UntickAll();
     s.SelectedCount = ini.ReadInteger(kNodeSelected, L"SelectedCount", 0);
-    for (int32_t n = 1; n <= s.SelectedCount; ++n) tree.TickByName(ini.ReadString(kNodeSelected, IntToStr(n), L""));
+    for (const int32_t n : SelectedKeys(ini, s.SelectedCount))
+        tree.TickByName(ini.ReadString(kNodeSelected, IntToStr(n), L""));
 
     for (int k = 1; k <= kCategoryCount; ++k) s.FirstNodeExpand[k] = ini.ReadBool(kFirstNodeExpand, IntToStr(k), true);
 

@@ -74,11 +74,16 @@ void TIniFile::WriteBool(const std::wstring& section, const std::wstring& key, b
     WriteString(section, key, value ? L"1" : L"0");
 }
 
-std::vector<std::wstring> TIniFile::SectionNames() const {
+namespace {
+
+// Reads a list of names that the profile functions hand back as texts
+// ended by a 0 each, growing the buffer until the whole list fits.
+template <typename ReadList>
+std::vector<std::wstring> ReadNameList(ReadList read) {
     std::wstring buffer(16 * 1024, L'\0');
     DWORD length;
     for (;;) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
+        length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
         // A full buffer returns its size minus 2: try again with more room.
         if (length + 2 < buffer.size() || buffer.size() >= (64u << 20)) break;
         buffer.resize(buffer.size() * 4);
@@ -91,6 +96,20 @@ std::vector<std::wstring> TIniFile::SectionNames() const {
         start = end + 1;
     }
     return names;
+}
+
+}  // namespace
+
+std::vector<std::wstring> TIniFile::SectionNames() const {
+    return ReadNameList([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileSectionNamesW(buffer, size, path_.c_str());
+    });
+}
+
+std::vector<std::wstring> TIniFile::KeyNames(const std::wstring& section) const {
+    return ReadNameList([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer, size, path_.c_str());
+    });
 }
 
 }  // namespace klarvex

@@ -30,6 +30,8 @@ public:
 
     // Section names in file order; none when the file is missing.
     std::vector<std::wstring> SectionNames() const;
+    // The key names of a section in file order.
+    std::vector<std::wstring> KeyNames(const std::wstring& section) const;
 
 private:
     std::wstring path_;

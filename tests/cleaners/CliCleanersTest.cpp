@@ -73,6 +73,7 @@ TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) 
     // The Clean run empties the shell's recycle bin: only the sandbox's.
     if (!TrashIsInTheSandbox()) GTEST_SKIP() << "the shell's recycle bin is not the sandbox's";
     ResetSettings();
+    SettingsFileGuard settingsFile;  // the CLI runs with its defaults
     const std::wstring appData = ShellFolder(CSIDL_APPDATA);
     const std::wstring documents = ShellFolder(CSIDL_PERSONAL);
     const std::wstring windows = ShellFolder(CSIDL_WINDOWS);

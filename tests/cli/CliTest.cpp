@@ -16,26 +16,22 @@ using testing::ScratchRegKey;
 
 const std::wstring kSeparator(107, L'-');
 
-ProcessResult Cli(const std::vector<std::wstring>& args) { return RunProgram(L"klarvex-cli.exe", args); }
+ProcessResult RunCli(const std::vector<std::wstring>& args) { return RunProgram(L"klarvex-cli.exe", args); }
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
-// The CLI reads the settings.ini beside it; each test that needs one writes
-// it and removes it again.
-class CliSettings {
-public:
-    explicit CliSettings(const std::string& content) { testing::WriteTextFile(path_, content); }
-    ~CliSettings() { DeleteFileW(path_.c_str()); }
-
-private:
-    std::wstring path_ = ExeDir() + L"settings.ini";
+// Every test runs without the settings.ini beside the programs (it is put
+// back afterwards); a test that needs one writes its own.
+class Cli : public ::testing::Test {
+protected:
+    testing::SettingsFileGuard settings_;
 };
 
-TEST(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
+TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     ScratchRegKey program(HKEY_LOCAL_MACHINE,
                           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq");
     program.SetString(L"", L"DisplayName", L"ICQ 8.2 (build 7145)");
-    const ProcessResult result = Cli({L"--list"});
+    const ProcessResult result = RunCli({L"--list"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     const auto& lines = result.out;
     ASSERT_EQ(lines.size(), 62u + 1);  // the catalogue and one application
@@ -45,8 +41,8 @@ TEST(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     EXPECT_EQ(lines[lines.size() - 2], L"Applications - ICQ");
 }
 
-TEST(Cli, TestRunPrintsTheLogExactly) {
-    const ProcessResult result = Cli({L"--test", L"--detail", L"Windows - Clipboard", L"Opera - Cookies"});
+TEST_F(Cli, TestRunPrintsTheLogExactly) {
+    const ProcessResult result = RunCli({L"--test", L"--detail", L"Windows - Clipboard", L"Opera - Cookies"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     EXPECT_EQ(result.out, (std::vector<std::wstring>{
                               L"Test: Clearing Windows - Clipboard ...", L"",
@@ -57,8 +53,8 @@ TEST(Cli, TestRunPrintsTheLogExactly) {
     EXPECT_TRUE(result.err.empty());
 }
 
-TEST(Cli, CleanRunUsesTheCleanWording) {
-    const ProcessResult result = Cli({L"--clean", L"--fast", L"Windows - Clipboard"});
+TEST_F(Cli, CleanRunUsesTheCleanWording) {
+    const ProcessResult result = RunCli({L"--clean", L"--fast", L"Windows - Clipboard"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     EXPECT_EQ(result.out, (std::vector<std::wstring>{
                               L"Clean: Clearing Windows - Clipboard ...", L"",
@@ -66,18 +62,18 @@ TEST(Cli, CleanRunUsesTheCleanWording) {
                               L"Total items to be removed = 0 ; Total files to be removed = 0 KB", kSeparator}));
 }
 
-TEST(Cli, TickedRunsTheItemsTickedInSettingsInTreeOrder) {
-    CliSettings settings(
+TEST_F(Cli, TickedRunsTheItemsTickedInSettingsInTreeOrder) {
+    settings_.Write(
         "[NodeSelected]\r\nSelectedCount=3\r\n1=Opera - Cookies\r\n2=Windows\r\n3=Windows - Start Run\r\n");
-    const ProcessResult result = Cli({L"--test", L"--ticked"});
+    const ProcessResult result = RunCli({L"--test", L"--ticked"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     ASSERT_GE(result.out.size(), 6u);
     EXPECT_EQ(result.out[0], L"Test: Clearing Windows - Start Run ...");
     EXPECT_EQ(result.out[5], L"Test: Clearing Opera - Cookies ...");
 }
 
-TEST(Cli, IndexDatListsTheRowsOfARealFile) {
-    const ProcessResult result = Cli({L"--index-dat", L"C:\\realdata\\plaso-old-index.dat"});
+TEST_F(Cli, IndexDatListsTheRowsOfARealFile) {
+    const ProcessResult result = RunCli({L"--index-dat", L"C:\\realdata\\plaso-old-index.dat"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     ASSERT_EQ(result.out.size(), 7u);
     bool found = false;
@@ -87,13 +83,13 @@ TEST(Cli, IndexDatListsTheRowsOfARealFile) {
     }
     EXPECT_TRUE(found);
 
-    const ProcessResult missing = Cli({L"--index-dat", L"C:\\realdata\\no-such-index.dat"});
+    const ProcessResult missing = RunCli({L"--index-dat", L"C:\\realdata\\no-such-index.dat"});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(Contains(missing.err, L"no such file: C:\\realdata\\no-such-index.dat"));
-    EXPECT_EQ(Cli({L"--index-dat"}).exitCode, 2);
+    EXPECT_EQ(RunCli({L"--index-dat"}).exitCode, 2);
 }
 
-TEST(Cli, BadInputIsAUsageErrorWithAClearMessage) {
+TEST_F(Cli, BadInputIsAUsageErrorWithAClearMessage) {
     struct Case {
         std::vector<std::wstring> args;
         std::wstring message;
@@ -109,7 +105,7 @@ TEST(Cli, BadInputIsAUsageErrorWithAClearMessage) {
              {{L"--test", L"--clean"}, L"only one of"},
              {{L"--test", L"--ticked"}, L"no item is ticked"},
          }) {
-        const ProcessResult result = Cli(c.args);
+        const ProcessResult result = RunCli(c.args);
         EXPECT_EQ(result.exitCode, 2) << WideToUtf8(c.message);
         EXPECT_TRUE(Contains(result.err, c.message)) << WideToUtf8(result.err);
         EXPECT_TRUE(result.out.empty());

@@ -144,6 +144,16 @@ TEST_F(SettingsFileTest, FewerTicksLeaveStaleKeysThatTheNextLoadIgnores) {
               (std::vector<std::wstring>{L"Windows - Clipboard", L"Opera - Cookies", L"Opera - Transfers"}));
 }
 
+TEST_F(SettingsFileTest, AHugeSelectedCountCostsOnlyTheKeysTheFileHas) {
+    // Reading every key number up to the count would take hours here.
+    WriteTextFile(path_, "[NodeSelected]\r\nSelectedCount=2147483647\r\n9=Opera - Cookies\r\n"
+                         "1=Windows - Clipboard\r\n01=Windows - Start Run\r\n-2=Opera - Transfers\r\n");
+    const DWORD start = GetTickCount();
+    Load();
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(tree_.CollectTickedItems(), (std::vector<std::wstring>{L"Windows - Clipboard", L"Opera - Cookies"}));
+}
+
 TEST_F(SettingsFileTest, MaximizedStateIgnoresTheStoredBounds) {
     WriteTextFile(path_, "[Window]\r\nState=3\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=500\r\n");
     Load();

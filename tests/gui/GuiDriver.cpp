@@ -271,26 +271,4 @@ void KlarvexApp::SaveScreenshot(const std::wstring& name) {
     ReleaseDC(nullptr, screen);
 }
 
-SettingsFileGuard::SettingsFileGuard() {
-    hadFile_ = MoveFileExW(Path().c_str(), (Path() + L".gui-test-saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
-SettingsFileGuard::~SettingsFileGuard() {
-    DeleteFileW(Path().c_str());
-    if (hadFile_) MoveFileExW((Path() + L".gui-test-saved").c_str(), Path().c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
-std::wstring SettingsFileGuard::Path() { return ExeDir() + L"settings.ini"; }
-
-void SettingsFileGuard::Write(const std::string& content) const {
-    std::ofstream out(Path().c_str(), std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-std::wstring SettingsFileGuard::Read(const std::wstring& section, const std::wstring& key) const {
-    wchar_t value[2048] = L"";
-    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 2048, Path().c_str());
-    return value;
-}
-
 }  // namespace klarvex::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Fixtures.h"
+
 // Drives the real Klarvex.exe from another process, as a user would: it
 // starts the program, finds its windows, clicks buttons, ticks tree nodes
 // and reads the log, the labels and the message boxes.
@@ -86,21 +88,5 @@ private:
     void* remote_ = nullptr;
 };
 
-// settings.ini beside the programs: moved away for the test and put back
-// afterwards, so each test starts from the file it writes itself.
-class SettingsFileGuard {
-public:
-    SettingsFileGuard();
-    ~SettingsFileGuard();
-    SettingsFileGuard(const SettingsFileGuard&) = delete;
-    SettingsFileGuard& operator=(const SettingsFileGuard&) = delete;
-
-    static std::wstring Path();
-    void Write(const std::string& content) const;
-    std::wstring Read(const std::wstring& section, const std::wstring& key) const;
-
-private:
-    bool hadFile_ = false;
-};
 
 }  // namespace klarvex::testing

@@ -46,6 +46,25 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+SettingsFileGuard::SettingsFileGuard() {
+    hadFile_ = MoveFileExW(Path().c_str(), (Path() + L".test-saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+SettingsFileGuard::~SettingsFileGuard() {
+    DeleteFileW(Path().c_str());
+    if (hadFile_) MoveFileExW((Path() + L".test-saved").c_str(), Path().c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::wstring SettingsFileGuard::Path() { return ExeDir() + L"settings.ini"; }
+
+void SettingsFileGuard::Write(const std::string& content) const { WriteTextFile(Path(), content); }
+
+std::wstring SettingsFileGuard::Read(const std::wstring& section, const std::wstring& key) const {
+    wchar_t value[2048] = L"";
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 2048, Path().c_str());
+    return value;
+}
+
 ScratchRegKey::ScratchRegKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
     RegDeleteTreeW(root_, path_.c_str());
 }

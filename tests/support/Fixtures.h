@@ -34,6 +34,24 @@ private:
     std::wstring path_;
 };
 
+// settings.ini beside the programs (the one ./run.sh and klarvex-cli use):
+// moved away while the object lives and put back when it goes, so a test
+// starts without one, may write its own, and never loses the user's.
+class SettingsFileGuard {
+public:
+    SettingsFileGuard();
+    ~SettingsFileGuard();
+    SettingsFileGuard(const SettingsFileGuard&) = delete;
+    SettingsFileGuard& operator=(const SettingsFileGuard&) = delete;
+
+    static std::wstring Path();
+    void Write(const std::string& content) const;
+    std::wstring Read(const std::wstring& section, const std::wstring& key) const;
+
+private:
+    bool hadFile_ = false;
+};
+
 // Removes a registry key and its subtree on creation and when it goes.
 class ScratchRegKey {
 public:
