@@ -6,6 +6,7 @@
 #include "app/Catalogue.h"
 #include "base/Strings.h"
 #include "settings/IniFile.h"
+#include "settings/ProfileInteger.h"
 
 namespace klarvex {
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +35,5 @@ public:
 private:
     std::wstring path_;
 };
-
-// A stored integer: optional sign, then decimal digits, or hexadecimal after
-// "$" or "0x". Anything else (empty, trailing text, out of range) is no
-// number.
-std::optional<int32_t> ParseProfileInteger(std::wstring_view text);
 
 }  // namespace klarvex

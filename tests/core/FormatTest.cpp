@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Format.h"
-#include "settings/IniFile.h"
+#include "settings/ProfileInteger.h"
 
 namespace klarvex {
 namespace {
