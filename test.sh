@@ -17,11 +17,14 @@ source scripts/wine-env.sh
 "$WINESERVER" -k 2>/dev/null || true
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 120); do [ -e /tmp/.X11-unix/X$n ] || break; done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it once it is ready.
+    display_file=$(mktemp)
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    display=$(head -n 1 "$display_file"); rm -f "$display_file"
+    [ -n "$display" ] || { echo "test.sh: the virtual display did not start" >&2; exit 1; }
+    export DISPLAY=":$display"
 fi
 cleanup() {
     "$WINESERVER" -k 2>/dev/null || true

@@ -8,6 +8,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 stamp=$WINEPREFIX/.klarvex-sandbox
 if [ "${1:-}" = "--fresh" ]; then
+    # Only ever a folder this script made (or nothing) is thrown away.
+    if [ -e "$KLARVEX_SANDBOX" ] && [ ! -f "$KLARVEX_SANDBOX/.lock" ]; then
+        echo "sandbox.sh: $KLARVEX_SANDBOX is not a sandbox of ours; not removing it" >&2
+        exit 1
+    fi
     "$WINESERVER" -k 2>/dev/null || true
     rm -rf "$KLARVEX_SANDBOX"
 fi

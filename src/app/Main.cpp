@@ -892,7 +892,9 @@ bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names,
     auto link = std::make_unique<TRunLink>(Handle(), generation);
     auto* runner = new TClearTaskThread(kind, *link, names);
     runner->SetAutomaticRun(automatic);
-    runner->SetShellErrorUi(true);  // the window's user sees why a file stayed
+    // The user at the window sees why a file stayed; an automatic or silent
+    // clean has nobody to answer a box, so it must never wait for one.
+    runner->SetShellErrorUi(!automatic);
     std::stop_source stop = runner->StopSource();
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) return false;
