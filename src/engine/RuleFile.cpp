@@ -15,34 +15,9 @@
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
+#include "settings/IniFile.h"
 
 namespace klarvex {
-
-namespace {
-
-// The section's lines, "key=value", in file order (comments left out by
-// the profile functions). A missing file or section gives none.
-std::vector<std::wstring> SectionLines(const std::wstring& path, const std::wstring& section) {
-    std::wstring buffer(16 * 1024, L'\0');
-    DWORD length;
-    for (;;) {
-        length = GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                           path.c_str());
-        // A full buffer returns its size minus 2: try again with more room.
-        if (length + 2 < buffer.size() || buffer.size() >= (16u << 20)) break;
-        buffer.resize(buffer.size() * 4);
-    }
-    std::vector<std::wstring> lines;
-    for (size_t start = 0; start < length;) {
-        const size_t end = buffer.find(L'\0', start);
-        if (end == start || end == std::wstring::npos) break;
-        lines.emplace_back(buffer, start, end - start);
-        start = end + 1;
-    }
-    return lines;
-}
-
-}  // namespace
 
 bool TClearTaskThread::UserIsAdmin() const { return IsAdminUser(); }
 
@@ -55,7 +30,7 @@ RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRu
 void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName) {
     const RulePlaceholders placeholders = RulePlaceholderValues();
     const std::wstring section = SectionNameFromItem(itemName);
-    const std::vector<std::wstring> lines = SectionLines(RuleFileFolder() + ruleFileName, section);
+    const std::vector<std::wstring> lines = TIniFile(RuleFileFolder() + ruleFileName).SectionLines(section);
 
     // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
     // Asked once, when the first such rule comes; told once per item.

@@ -45,8 +45,9 @@ void TIniFile::WriteBool(const std::wstring& section, const std::wstring& key, b
 
 namespace {
 
-// Reads a list of names that the profile functions hand back as texts
-// ended by a 0 each, growing the buffer until the whole list fits.
+// Reads a list that the profile functions hand back as texts ended by a 0
+// each, growing the buffer until the whole list fits (up to 16 million
+// characters: a damaged file costs no more than that).
 template <typename ReadList>
 std::vector<std::wstring> ReadNameList(ReadList read) {
     std::wstring buffer(16 * 1024, L'\0');
@@ -54,7 +55,7 @@ std::vector<std::wstring> ReadNameList(ReadList read) {
     for (;;) {
         length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
         // A full buffer returns its size minus 2: try again with more room.
-        if (length + 2 < buffer.size() || buffer.size() >= (64u << 20)) break;
+        if (length + 2 < buffer.size() || buffer.size() >= (16u << 20)) break;
         buffer.resize(buffer.size() * 4);
     }
     std::vector<std::wstring> names;
@@ -72,6 +73,12 @@ std::vector<std::wstring> ReadNameList(ReadList read) {
 std::vector<std::wstring> TIniFile::SectionNames() const {
     return ReadNameList([&](wchar_t* buffer, DWORD size) {
         return GetPrivateProfileSectionNamesW(buffer, size, path_.c_str());
+    });
+}
+
+std::vector<std::wstring> TIniFile::SectionLines(const std::wstring& section) const {
+    return ReadNameList([&](wchar_t* buffer, DWORD size) {
+        return GetPrivateProfileSectionW(section.c_str(), buffer, size, path_.c_str());
     });
 }
 

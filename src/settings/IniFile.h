@@ -31,6 +31,9 @@ public:
     std::vector<std::wstring> SectionNames() const;
     // The key names of a section in file order.
     std::vector<std::wstring> KeyNames(const std::wstring& section) const;
+    // The lines of a section ("key=value") in file order, comments left
+    // out; none when the file or the section is missing.
+    std::vector<std::wstring> SectionLines(const std::wstring& section) const;
 
 private:
     std::wstring path_;
