@@ -53,31 +53,40 @@ std::wstring RuleValueOfLine(std::wstring_view line) {
     return equals == std::wstring_view::npos ? std::wstring() : std::wstring(line.substr(equals + 1));
 }
 
-std::optional<RegistryRule> SplitRegistryRule(std::wstring_view value) {
+namespace {
+
+// Both kinds of rule read HEAD\PATH[,TAIL]: split at the first "\", and
+// the rest at its first ",". The value must hold a "\".
+struct RuleParts {
+    std::wstring head, path, tail;
+    bool hasComma = false;
+};
+
+RuleParts SplitRuleParts(std::wstring_view value) {
     const size_t slash = value.find(L'\\');
-    if (slash == std::wstring_view::npos) return std::nullopt;
-    RegistryRule rule;
-    rule.root = value.substr(0, slash);
     const std::wstring_view rest = value.substr(slash + 1);
     const size_t comma = rest.find(L',');
-    rule.hasComma = comma != std::wstring_view::npos;
-    rule.keyPath = rest.substr(0, comma);
-    if (rule.hasComma) rule.valueName = rest.substr(comma + 1);
-    return rule;
+    RuleParts parts;
+    parts.head = value.substr(0, slash);
+    parts.path = rest.substr(0, comma);
+    parts.hasComma = comma != std::wstring_view::npos;
+    if (parts.hasComma) parts.tail = rest.substr(comma + 1);
+    return parts;
+}
+
+}  // namespace
+
+std::optional<RegistryRule> SplitRegistryRule(std::wstring_view value) {
+    if (value.find(L'\\') == std::wstring_view::npos) return std::nullopt;
+    RuleParts parts = SplitRuleParts(value);
+    return RegistryRule{std::move(parts.head), std::move(parts.path), parts.hasComma, std::move(parts.tail)};
 }
 
 FileRule SplitFileRule(std::wstring_view value) {
     std::wstring text(value);
     if (text.find(L'\\') == std::wstring::npos) text += L'\\';
-    const size_t slash = text.find(L'\\');
-    FileRule rule;
-    rule.base = text.substr(0, slash);
-    const std::wstring rest = text.substr(slash + 1);
-    const size_t comma = rest.find(L',');
-    rule.hasComma = comma != std::wstring::npos;
-    rule.folderPath = rest.substr(0, comma);
-    if (rule.hasComma) rule.mask = rest.substr(comma + 1);
-    return rule;
+    RuleParts parts = SplitRuleParts(text);
+    return FileRule{std::move(parts.head), std::move(parts.path), parts.hasComma, std::move(parts.tail)};
 }
 
 bool IsPlaceholder(std::wstring_view base) {
