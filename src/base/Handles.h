@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shtypes.h>
+
 #include <utility>
 
 namespace klarvex {
@@ -70,10 +72,23 @@ struct ModuleTraits {
     static void Close(Type h) noexcept { FreeLibrary(h); }
 };
 
+struct ItemIdListTraits {  // shell item identifier lists (PIDLs)
+    using Type = LPITEMIDLIST;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type p) noexcept { CoTaskMemFree(p); }
+};
+struct SidTraits {  // SIDs made by AllocateAndInitializeSid
+    using Type = PSID;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type p) noexcept { FreeSid(p); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;
 using FileHandle = UniqueResource<FileHandleTraits>;
 using FindHandle = UniqueResource<FindHandleTraits>;
 using RegKey = UniqueResource<RegKeyTraits>;
 using Module = UniqueResource<ModuleTraits>;
+using ItemIdList = UniqueResource<ItemIdListTraits>;
+using Sid = UniqueResource<SidTraits>;
 
 }  // namespace klarvex

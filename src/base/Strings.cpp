@@ -30,6 +30,11 @@ std::wstring UpperCase(std::wstring_view text) {
     return result;
 }
 
+bool SameText(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 std::wstring IntToStr(long long value) { return std::to_wstring(value); }
 
 std::wstring ExeDir() {

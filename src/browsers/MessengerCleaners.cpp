@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "engine/CleanerPaths.h"
+#include "base/Strings.h"
+#include "engine/Folders.h"
 #include "engine/Format.h"
 #include "engine/ProgressThread.h"
+#include "engine/RegistryKeys.h"
 #include "engine/SystemLookups.h"
 
 namespace klarvex {
@@ -21,33 +23,6 @@ namespace klarvex {
 namespace {
 
 const wchar_t kPassportSettingsKey[] = L"Software\\Microsoft\\MSNMessenger\\PerPassportSettings";
-
-std::vector<std::wstring> SubkeyNames(HKEY key) {
-    std::vector<std::wstring> names;
-    DWORD count = 0, longest = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    std::vector<wchar_t> name(longest + 1);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            names.emplace_back(name.data(), length);
-    }
-    return names;
-}
-
-// The text of a string or expandable-string value, as stored (environment
-// references are not expanded); "" for any other type or on any error.
-std::wstring ReadStoredText(HKEY key, const wchar_t* name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
-    std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-        return {};
-    return std::wstring(data.data());  // up to the first NUL, stored or ours
-}
 
 // The message log folder of the first passport whose "MessageLogPath" names
 // an existing folder; otherwise what the last readable passport said.
@@ -61,22 +36,15 @@ std::wstring MsnMessageLogPath() {
     }
     std::wstring logPath;
     for (const auto& passport : passports) {
-        RegKey key;
-        const std::wstring path = std::wstring(kPassportSettingsKey) + L"\\" + passport;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) continue;
-        logPath = ReadStoredText(key.Get(), L"MessageLogPath");
+        logPath = ReadRegString(HKEY_CURRENT_USER, std::wstring(kPassportSettingsKey) + L"\\" + passport,
+                                L"MessageLogPath");
         // Only a whole path is taken: a relative one (or an unexpanded
         // "%USERPROFILE%\...") would be completed with whatever the current
         // folder happens to be, and that folder would be emptied.
-        if (!IsFullPath(logPath)) logPath.clear();
+        if (!IsAbsolutePath(logPath)) logPath.clear();
         if (!logPath.empty() && IsPlainFolder(logPath)) break;
     }
     return logPath;
-}
-
-bool SameFolder(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
 }
 
 // The folder as the system resolves it ("\.\" and "\..\" taken out), with a
@@ -85,14 +53,14 @@ std::wstring ResolvedFolder(const std::wstring& folder) {
     wchar_t buffer[MAX_PATH * 2];
     const DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH * 2, buffer, nullptr);
     if (length == 0 || length >= MAX_PATH * 2) return folder;
-    return WithTrailingBackslash(std::wstring(buffer, length));
+    return WithBackslash(std::wstring(buffer, length));
 }
 
 // True when folder lies somewhere below outer.
 bool LiesInside(const std::wstring& folder, const std::wstring& outer) {
     if (folder.empty() || outer.empty()) return false;
     const std::wstring inner = ResolvedFolder(folder), around = ResolvedFolder(outer);
-    return inner.size() > around.size() && SameFolder(inner.substr(0, around.size()), around);
+    return inner.size() > around.size() && SameText(inner.substr(0, around.size()), around);
 }
 
 }  // namespace
@@ -104,10 +72,10 @@ void TClearTaskThread::CleanMsnMessenger() {
     const std::wstring documents = ShellFolderPath(CSIDL_PERSONAL);
     std::wstring received = documents.empty() ? std::wstring() : documents + L"My Received Files\\";
 
-    logPath = WithTrailingBackslash(logPath);
+    logPath = WithBackslash(logPath);
     // Folder names are not case-sensitive: the same folder written in other
     // letters is still the same folder, and would be counted twice.
-    if (!logPath.empty() && !received.empty() && SameFolder(ResolvedFolder(logPath), ResolvedFolder(received)))
+    if (!logPath.empty() && !received.empty() && SameText(ResolvedFolder(logPath), ResolvedFolder(received)))
         received.clear();
     // MSN Messenger keeps its history below "My Received Files" unless told
     // otherwise. The walk of that folder takes the log folder with it, so
@@ -123,14 +91,18 @@ void TClearTaskThread::CleanMsnMessenger() {
 }
 
 void TClearTaskThread::CleanYahooMessenger() {
-    const std::wstring programFiles = GetProgramFilesDir();
-    // Without the Program Files folder the paths below would start at the
-    // root of the current drive.
-    if (!IsFullPath(programFiles)) return;
-    const std::wstring messenger = WithTrailingBackslash(programFiles) + L"Yahoo!\\Messenger";
-    int64_t bytes = ClearFilesByMask(messenger, L"ypager.log", ItemCount, false);
-    bytes += ClearFolder(messenger + L"\\IMVCache", false, true, L"", ItemCount);
-    bytes += ClearFolder(messenger + L"\\Profiles", false, true, L"", ItemCount);
+    // A 32-bit program: on a 64-bit system it lives in the second Program
+    // Files folder. Each folder is looked at once.
+    int64_t bytes = 0;
+    for (const auto& programFiles : GetProgramFilesDirs()) {
+        // Without a whole path the folders below would start at the root of
+        // the current drive.
+        if (!IsAbsolutePath(programFiles)) continue;
+        const std::wstring messenger = WithBackslash(programFiles) + L"Yahoo!\\Messenger";
+        bytes += ClearFilesByMask(messenger, L"ypager.log", ItemCount, false);
+        bytes += ClearFolder(messenger + L"\\IMVCache", false, true, L"", ItemCount);
+        bytes += ClearFolder(messenger + L"\\Profiles", false, true, L"", ItemCount);
+    }
     ItemBytes = bytes;
     ItemSizeText = FormatKB(bytes);
 }
@@ -138,7 +110,7 @@ void TClearTaskThread::CleanYahooMessenger() {
 void TClearTaskThread::CleanSkype() {
     const std::wstring appData = GetAppDataDir();
     if (appData.empty() || !IsPlainFolder(appData)) return;
-    ItemBytes = ClearFilesByMask(WithTrailingBackslash(appData) + L"Skype", L"*.dbb", ItemCount, true);
+    ItemBytes = ClearFilesByMask(appData + L"Skype", L"*.dbb", ItemCount, true);
     ItemSizeText = FormatKB(ItemBytes);
 }
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "engine/CleanerPaths.h"
+#include "engine/Folders.h"
 #include "engine/Format.h"
 #include "engine/ProgressThread.h"
 #include "engine/SystemLookups.h"
@@ -31,7 +31,7 @@ std::wstring OfficeKey(int version, const wchar_t* suffix) {
 // missing (then the item finds nothing at all).
 std::wstring OfficeRecentFolder(const std::wstring& appData) {
     if (appData.empty() || !IsPlainFolder(appData)) return {};
-    return WithTrailingBackslash(appData) + L"Microsoft\\Office\\Recent";
+    return appData + L"Microsoft\\Office\\Recent";
 }
 
 }  // namespace

@@ -139,6 +139,9 @@ int Run(const Options& options) {
     TConsoleHost host(options.yes);
     auto* runner = new TClearTaskThread(options.command == Command::Test ? RunKind::Test : RunKind::Clean, host,
                                         std::move(names));
+    // Nobody sees a question here: what would wipe a drive, the system or
+    // the user's documents is never done, even with --yes.
+    runner->SetKeepProtectedFolders(true);
     g_runStop = runner->StopSource();
     SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
     UniqueHandle thread = TClearTaskThread::Start(runner);

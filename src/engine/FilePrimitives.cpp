@@ -19,6 +19,7 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/Folders.h"
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
@@ -29,14 +30,6 @@ namespace klarvex {
 namespace {
 
 constexpr DWORD kWipeBlock = 4096;
-
-bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
-
-// A real folder: present, a directory, not a link to one.
-bool IsPlainFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes);
-}
 
 // The folder arguments the walks accept: absolute, and not the bare "\".
 // A relative text would be taken from the current drive or folder.
@@ -71,24 +64,6 @@ std::vector<std::wstring> FolderSpellings(const std::wstring& folder) {
     return spellings;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
-int64_t EntrySize(const WIN32_FIND_DATAW& data) {
-    return static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
-FindHandle FindFirst(const std::wstring& folder, WIN32_FIND_DATAW& data) {
-    return FindHandle(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
-}
-
 bool ShellDelete(const std::wstring& path, bool errorUi) {
     std::wstring from = path;
     from.push_back(L'\0');  // the list ends in two NULs; c_str adds the second
@@ -107,18 +82,31 @@ struct TClearTaskThread::FolderWalk {
     std::wstring excludeTextUpper;  // a file whose upper-case name holds this stays
     bool stopOnTerminate = true;    // the walk ends when the run is cancelled
     bool progressWithTotal = true;  // progress carries TotalCount + counter
-    // Spellings of My Documents and of its My Pictures folder, for the
-    // confirmations (Clean runs only).
-    std::vector<std::wstring> documents;
-    std::vector<std::wstring> pictures;
+};
 
-    void FindUserFolders() {
+// The folders a Clean asks about before it removes or empties them, each in
+// every spelling the confirmations compare. Looked up once per run.
+struct TClearTaskThread::FolderGuard {
+    std::vector<std::wstring> documents;  // My Documents and its My Pictures
+    std::vector<std::wstring> system;     // the system's and the profile's folders
+
+    FolderGuard() {
         const std::wstring myDocuments = GetMyDocumentsDir();
-        if (myDocuments.empty()) return;
-        documents = FolderSpellings(myDocuments);
-        pictures = FolderSpellings(myDocuments + L"My Pictures\\");
+        if (!myDocuments.empty()) {
+            Add(documents, myDocuments);
+            Add(documents, myDocuments + L"My Pictures\\");
+        }
+        for (const auto& folder : SystemAndProfileFolders()) Add(system, folder);
+    }
+    static void Add(std::vector<std::wstring>& list, const std::wstring& folder) {
+        for (auto& spelling : FolderSpellings(folder)) list.push_back(std::move(spelling));
     }
 };
+
+const TClearTaskThread::FolderGuard& TClearTaskThread::Guard() {
+    if (!folderGuard_) folderGuard_ = std::make_shared<const FolderGuard>();
+    return *folderGuard_;
+}
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
     if (logIt && !Settings.FastScan) {
@@ -189,8 +177,7 @@ void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
     }
 }
 
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FolderWalk& walk, bool masked,
-                                     bool anyFileMask) {
+bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask) {
     if (IsTestRun()) return true;
     const std::vector<std::wstring> spellings = FolderSpellings(folder);
     auto isAny = [&](const std::vector<std::wstring>& others) {
@@ -202,11 +189,18 @@ bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FolderWal
     // The first spelling is the text itself: "C:\" is a root by its length.
     const bool driveRoot =
         std::any_of(spellings.begin(), spellings.end(), [](const std::wstring& s) { return IsRootFolder(s); });
-    const bool documents = isAny(walk.documents) || isAny(walk.pictures);
-    if (driveRoot && (!masked || anyFileMask))
+    const bool system = isAny(Guard().system);
+    const bool documents = isAny(Guard().documents);
+    // Whether the walk would take every file there is.
+    const bool everything = !mask || mask->MatchesEveryName();
+    if (keepProtectedFolders_ && everything && (driveRoot || system || documents)) {
+        Host().ShowNotice(LoadText(IDS_KEPT_PROTECTED_FOLDER) + folder, L"");
+        return false;
+    }
+    if ((driveRoot && (!mask || mask->EmptyOrWildcard())) || (system && everything))
         return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
     if (documents)
-        return Host().AskYesNo(LoadText(masked ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
+        return Host().AskYesNo(LoadText(mask ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
     return true;
 }
 
@@ -214,30 +208,24 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
                                      int32_t& counter) {
     if ((walk.stopOnTerminate && Terminated()) || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, walk, false, false)) return 0;
+    if (!ConfirmFolder(folder, nullptr)) return 0;
 
     int64_t bytes = 0;
-    WIN32_FIND_DATAW data;
-    FindHandle find = FindFirst(folder, data);
-    if (find) {
-        do {
-            if (walk.stopOnTerminate && Terminated()) break;
-            if (IsDotEntry(data.cFileName)) continue;
-            const std::wstring name = data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!IsLink(data.dwFileAttributes)) bytes += WalkFolder(folder + name, true, walk, counter);
-                continue;
-            }
-            if (!walk.excludeName.empty() && SameText(name, walk.excludeName)) continue;
-            if (!walk.excludeTextUpper.empty() && UpperCase(name).find(walk.excludeTextUpper) != std::wstring::npos)
-                continue;
-            if (!DeleteFileItem(folder + name, walk.logIt)) continue;
-            ++counter;
-            bytes += EntrySize(data);
-            PostThrottledProgress(walk.progressWithTotal ? counter + TotalCount : counter);
-        } while (FindNextFileW(find.Get(), &data));
-    }
-    find.Reset();
+    ForEachEntry(folder, [&](const FolderEntry& entry) {
+        if (walk.stopOnTerminate && Terminated()) return false;
+        if (entry.isFolder) {
+            bytes += WalkFolder(folder + entry.name, true, walk, counter);
+            return true;
+        }
+        if (!walk.excludeName.empty() && SameText(entry.name, walk.excludeName)) return true;
+        if (!walk.excludeTextUpper.empty() && UpperCase(entry.name).find(walk.excludeTextUpper) != std::wstring::npos)
+            return true;
+        if (!DeleteFileItem(folder + entry.name, walk.logIt)) return true;
+        ++counter;
+        bytes += entry.size;
+        PostThrottledProgress(walk.progressWithTotal ? counter + TotalCount : counter);
+        return true;
+    });
     // Fails without effect while anything is left inside.
     if (!IsTestRun() && removeFolder) RemoveDirectoryW(folder.c_str());
     return bytes;
@@ -248,7 +236,6 @@ int64_t TClearTaskThread::ClearFolder(const std::wstring& folder, bool removeFol
     FolderWalk walk;
     walk.logIt = logIt;
     walk.excludeName = excludeName;
-    if (!IsTestRun()) walk.FindUserFolders();
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
@@ -258,42 +245,34 @@ int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool rem
     walk.excludeTextUpper = UpperCase(excludeText);
     walk.stopOnTerminate = false;
     walk.progressWithTotal = false;
-    if (!IsTestRun()) walk.FindUserFolders();
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
 int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
                                            bool recurse) {
-    FolderWalk walk;
-    if (!IsTestRun()) walk.FindUserFolders();
-    return WalkMask(folder, FileMask(mask, UpperCase(mask)), walk, counter, recurse);
+    return WalkMask(folder, FileMask(mask, UpperCase(mask)), counter, recurse);
 }
 
-int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, const FolderWalk& walk,
-                                   int32_t& counter, bool recurse) {
+int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, int32_t& counter,
+                                   bool recurse) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, walk, true, mask.EmptyOrWildcard())) return 0;
+    if (!ConfirmFolder(folder, &mask)) return 0;
 
     int64_t bytes = 0;
-    WIN32_FIND_DATAW data;
-    FindHandle find = FindFirst(folder, data);
-    if (!find) return 0;
-    do {
-        if (Terminated()) break;
-        if (IsDotEntry(data.cFileName)) continue;
-        const std::wstring name = data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (recurse && !IsLink(data.dwFileAttributes))
-                bytes += WalkMask(folder + name, mask, walk, counter, recurse);
-            continue;
+    ForEachEntry(folder, [&](const FolderEntry& entry) {
+        if (Terminated()) return false;
+        if (entry.isFolder) {
+            if (recurse) bytes += WalkMask(folder + entry.name, mask, counter, recurse);
+            return true;
         }
-        if (!mask.Matches(name, UpperCase(name))) continue;
-        if (!DeleteFileItem(folder + name, true)) continue;
+        if (!mask.Matches(entry.name, UpperCase(entry.name))) return true;
+        if (!DeleteFileItem(folder + entry.name, true)) return true;
         ++counter;
-        bytes += EntrySize(data);
+        bytes += entry.size;
         PostThrottledProgress(counter);
-    } while (FindNextFileW(find.Get(), &data));
+        return true;
+    });
     return bytes;
 }
 

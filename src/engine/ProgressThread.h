@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -79,6 +80,11 @@ public:
     // Whether the shell may show its own error boxes when a delete fails.
     // Off unless the front end has a window (the command line never does).
     void SetShellErrorUi(bool show) noexcept { shellErrorUi_ = show; }
+    // Drive roots, the system's and the profile's folders, My Documents and
+    // My Pictures are never removed or emptied whole, whatever the answer
+    // would be: each is reported as a notice and passed over. For front ends
+    // whose user cannot see the question (the command line).
+    void SetKeepProtectedFolders(bool keep) noexcept { keepProtectedFolders_ = keep; }
 
     // Files and folders. Folder walks never enter, count or remove a
     // reparse point (a link to a folder elsewhere); counters are the
@@ -199,12 +205,18 @@ private:
 
     // --- removal primitives
     struct FolderWalk;
+    struct FolderGuard;
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
-    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, const FolderWalk& walk, int32_t& counter,
-                     bool recurse);
-    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FolderWalk& walk, bool masked, bool anyFileMask);
+    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, int32_t& counter, bool recurse);
+    // Asks before a Clean removes or empties a drive root, a system or
+    // profile folder, My Documents or My Pictures; true to go on. mask is
+    // null for a walk that takes every file.
+    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask);
+    const FolderGuard& Guard();
+    std::shared_ptr<const FolderGuard> folderGuard_;
     bool automatic_ = false;
     bool shellErrorUi_ = false;
+    bool keepProtectedFolders_ = false;
 };
 
 // The time now, in days (the unit of LastProgressTime).

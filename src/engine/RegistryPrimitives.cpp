@@ -4,12 +4,11 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/ProgressThread.h"
+#include "engine/RegistryKeys.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
 #include "settings/Global.h"
@@ -17,31 +16,6 @@
 namespace klarvex {
 
 namespace {
-
-// Names of the values or subkeys of an open key, collected before any is
-// deleted (deleting while enumerating by index would skip every other one).
-enum class KeyPart { Values, Subkeys };
-
-std::vector<std::wstring> NamesOf(HKEY key, KeyPart part) {
-    const bool values = part == KeyPart::Values;
-    DWORD subkeys = 0, maxSubkey = 0, valueCount = 0, maxValue = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &valueCount, &maxValue,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return {};
-    const DWORD count = values ? valueCount : subkeys;
-    std::vector<std::wstring> names;
-    std::vector<wchar_t> name((values ? maxValue : maxSubkey) + 2);
-    for (DWORD i = 0; i < count; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        const LONG result = values ? RegEnumValueW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr)
-                                   : RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_SUCCESS) names.emplace_back(name.data(), length);
-    }
-    return names;
-}
-
-std::vector<std::wstring> ValueNames(HKEY key) { return NamesOf(key, KeyPart::Values); }
-std::vector<std::wstring> SubkeyNames(HKEY key) { return NamesOf(key, KeyPart::Subkeys); }
 
 // Subkeys depth-first, then the key.
 void DeleteKeyTree(HKEY root, const std::wstring& keyPath) {

@@ -52,7 +52,15 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
         if (kinds.registry) {
             if (const auto rule = SplitRegistryRule(value)) {
                 const std::wstring root = UpperCase(rule->root);
-                if (RootKeyFromName(root) != RootKey::LocalMachine || machineAllowed()) {
+                const RootKey rootKey = RootKeyFromName(root);
+                // Deleting or emptying a key many programs keep their
+                // settings in is never a trace of one application.
+                const bool whole = !rule->hasComma || rule->valueName.empty();
+                const std::wstring keyPath = TrimKeyPath(rule->keyPath);
+                if (whole && rootKey != RootKey::None && !keyPath.empty() &&
+                    IsSharedRegistryKey(rootKey, UpperCase(keyPath))) {
+                    AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(rootKey) + L"\\" + keyPath);
+                } else if (rootKey != RootKey::LocalMachine || machineAllowed()) {
                     ItemCount += rule->hasComma ? DeleteRegValues(root, rule->keyPath, rule->valueName)
                                                 : DeleteRegKey(root, rule->keyPath);
                 }
@@ -62,9 +70,9 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
             const FileRule rule = SplitFileRule(value);
             // A placeholder that reads empty leaves no folder to work on;
             // the rule must not fall back to the current drive's root.
-            if (const auto folder = RuleFolder(rule, placeholders)) {
-                bytes += rule.hasComma ? ClearFilesByMask(*folder, rule.mask, ItemCount, false)
-                                       : ClearFolder(*folder, true, true, L"", ItemCount);
+            for (const auto& folder : RuleFolders(rule, placeholders)) {
+                bytes += rule.hasComma ? ClearFilesByMask(folder, rule.mask, ItemCount, false)
+                                       : ClearFolder(folder, true, true, L"", ItemCount);
             }
         }
     }

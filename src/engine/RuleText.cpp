@@ -1,5 +1,7 @@
 #include "engine/RuleText.h"
 
+#include <algorithm>
+
 namespace klarvex {
 
 namespace {
@@ -115,6 +117,17 @@ std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlacehold
     return base + rule.folderPath;
 }
 
+std::vector<std::wstring> RuleFolders(const FileRule& rule, const RulePlaceholders& placeholders) {
+    std::vector<std::wstring> folders;
+    if (auto folder = RuleFolder(rule, placeholders)) folders.push_back(std::move(*folder));
+    if (rule.base == L"%ProgramFiles%" && !placeholders.programFilesX86.empty()) {
+        RulePlaceholders x86 = placeholders;
+        x86.programFiles = placeholders.programFilesX86;
+        if (auto folder = RuleFolder(rule, x86)) folders.push_back(std::move(*folder));
+    }
+    return folders;
+}
+
 RootKey RootKeyFromName(std::wstring_view upperName) {
     if (upperName == L"HKEY_CLASSES_ROOT") return RootKey::ClassesRoot;
     if (upperName == L"HKEY_CURRENT_USER") return RootKey::CurrentUser;
@@ -143,6 +156,49 @@ std::wstring TrimKeyPath(std::wstring_view keyPath) {
     return std::wstring(keyPath.substr(first, last - first + 1));
 }
 
+bool IsSharedRegistryKey(RootKey root, std::wstring_view upperKeyPath) {
+    static constexpr std::wstring_view kSharedKeys[] = {
+        L"SOFTWARE\\MICROSOFT",
+        L"SOFTWARE\\CLASSES",
+        L"SOFTWARE\\POLICIES",
+        L"SOFTWARE\\WOW6432NODE",
+        L"SOFTWARE\\POLICIES\\MICROSOFT",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUNONCE",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\APP PATHS",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\POLICIES",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS NT",
+        L"SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION",
+        L"SOFTWARE\\MICROSOFT\\OFFICE",
+        L"SOFTWARE\\MICROSOFT\\INTERNET EXPLORER",
+    };
+    std::wstring path = TrimKeyPath(upperKeyPath);
+    if (root == RootKey::Users) {
+        // HKEY_USERS\<user> is that user's whole hive, and below it the same
+        // keys as under HKEY_CURRENT_USER.
+        const size_t slash = path.find(L'\\');
+        if (slash == std::wstring::npos) return true;
+        path = TrimKeyPath(std::wstring_view(path).substr(slash + 1));
+    }
+    if (path.empty()) return true;
+    if (root == RootKey::ClassesRoot) path = L"SOFTWARE\\CLASSES\\" + path;
+    // The 32-bit programs' view of Software holds the same shared keys.
+    constexpr std::wstring_view kWow = L"SOFTWARE\\WOW6432NODE\\";
+    if (StartsWith(path, kWow)) path = L"SOFTWARE\\" + path.substr(kWow.size());
+    const auto levels = 1 + std::count(path.begin(), path.end(), L'\\');
+    if (levels == 1) return true;
+    // Every class, file type and interface at the first level of the
+    // classes, and every control set of SYSTEM, serves the whole machine.
+    if (levels == 3 && StartsWith(path, L"SOFTWARE\\CLASSES\\")) return true;
+    if (levels == 2 && StartsWith(path, L"SYSTEM\\")) return true;
+    if (StartsWith(path, L"SYSTEM\\CURRENTCONTROLSET\\") && levels == 3) return true;
+    return std::find(std::begin(kSharedKeys), std::end(kSharedKeys), path) != std::end(kSharedKeys);
+}
+
 int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor) {
     constexpr uint32_t kPlatformNT = 2;
     if (platformId == kPlatformNT) {
@@ -150,8 +206,10 @@ int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor) 
             case 3: return 5;
             case 4: return 6;
             case 5: return minor == 1 ? 9 : minor == 2 ? 10 : 7;
-            case 6: return 11;
-            default: return 10;
+            case 0: case 1: case 2: return 10;
+            // Windows 10 and 11 report 10.0 to a program that declares them
+            // in its manifest, as ours does: still "6 or later".
+            default: return 11;
         }
     }
     if (major == 4 && minor == 0) return 1;
@@ -161,6 +219,11 @@ int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor) 
 }
 
 bool IsWin9xCode(int32_t code) { return (code >= 1 && code <= 4) || code == 8; }
+
+std::wstring WithBackslash(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    return path;
+}
 
 std::wstring WithoutDevicePrefix(std::wstring_view path) {
     if (!StartsWith(path, L"\\\\?\\") && !StartsWith(path, L"\\\\.\\")) return std::wstring(path);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace klarvex {
 
@@ -26,6 +27,10 @@ public:
 
     // The mask is empty or holds a "*" (it may stand for any file).
     bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasStar_; }
+    // The mask takes every file ("*", "*.*").
+    bool MatchesEveryName() const noexcept {
+        return mask_ == L"*.*" || (hasStar_ && prefix_.empty() && suffix_.empty());
+    }
 
 private:
     std::wstring mask_;
@@ -73,6 +78,10 @@ FileRule SplitFileRule(std::wstring_view value);
 // What the placeholders of file rules stand for in this call.
 struct RulePlaceholders {
     std::wstring programFiles;   // %ProgramFiles%
+    // The second Program Files folder of a 64-bit system, where 32-bit
+    // programs live ("" when there is none, or it is the same folder):
+    // %ProgramFiles% rules take both.
+    std::wstring programFilesX86;
     std::wstring windowsDir;     // %windir%
     std::wstring localAppData;   // {Local AppData}
     std::wstring currentAppData; // {Current AppData}
@@ -89,6 +98,9 @@ bool IsPlaceholder(std::wstring_view base);
 // rule would otherwise act relative to the current drive or folder. A
 // value that begins with "\" has no base and keeps its path as written.
 std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders);
+// Every folder the rule works on: RuleFolder's, and for a %ProgramFiles%
+// rule the same path under the 32-bit programs' folder as well.
+std::vector<std::wstring> RuleFolders(const FileRule& rule, const RulePlaceholders& placeholders);
 
 // The five registry roots, by the names rule files use.
 enum class RootKey { None, ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig };
@@ -101,13 +113,27 @@ const wchar_t* RootKeyText(RootKey root);
 // backslashes. Empty when nothing is left (the root itself).
 std::wstring TrimKeyPath(std::wstring_view keyPath);
 
+// A key that holds the settings of many programs, which no rule may delete
+// or empty whole: the first level of every root (Software, SYSTEM, a user's
+// hive under HKEY_USERS, the classes), and the shared keys below Software
+// (Microsoft, Classes, Policies, Wow6432Node, Windows\CurrentVersion, its
+// Run, Explorer and Uninstall keys, ...), also as the 32-bit programs' view
+// under Wow6432Node and as HKEY_USERS\<user>\... . upperKeyPath must
+// already be in upper case.
+bool IsSharedRegistryKey(RootKey root, std::wstring_view upperKeyPath);
+
 // The program's code for a Windows version: platformId 2 is the NT family,
 // anything else the 9x family.
-//   NT: 3.x 5, 4.x 6, 5.0 7, 5.1 9, 5.2 10, other 5.x 7, 6.x 11, other 10
+//   NT: 3.x 5, 4.x 6, 5.0 7, 5.1 9, 5.2 10, other 5.x 7, 6 and later 11,
+//       below 3 10
 //   9x: 4.0 1, 4.10 3, 4.90 8, other 10
 int32_t WindowsVersionCode(uint32_t platformId, uint32_t major, uint32_t minor);
 // Codes 1 to 4 and 8 are the 9x family.
 bool IsWin9xCode(int32_t code);
+
+// The path with one trailing backslash (added when missing; "" stays "",
+// never the bare "\" that would name the current drive's root).
+std::wstring WithBackslash(std::wstring path);
 
 // "X:\..." or "\\server\...", also behind a "\\?\" or "\\.\" prefix: a path
 // that names its drive. Anything else would be taken relative to the

@@ -1,77 +1,108 @@
 #include "engine/SystemLookups.h"
 
+#include <knownfolders.h>
 #include <shlobj.h>
 #include <wininet.h>
 
 #include <vector>
 
 #include "base/Handles.h"
+#include "base/Strings.h"
+#include "engine/RegistryKeys.h"
 
 namespace klarvex {
 
 namespace {
 
 constexpr DWORD kEndBrowserSession = 42;  // INTERNET_OPTION_END_BROWSER_SESSION
+const wchar_t kCurrentVersionKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
 
 std::wstring ShellFoldersValue(HKEY root, const wchar_t* name) {
     return ReadRegString(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name);
 }
 
-}  // namespace
-
-std::wstring WithBackslash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
+// A folder the system names through a call that fills a MAX_PATH buffer.
+std::wstring SystemFolder(UINT(WINAPI* lookup)(LPWSTR, UINT)) {
+    wchar_t path[MAX_PATH];
+    const UINT length = lookup(path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
+
+// The folder that holds folder (both with a trailing backslash), or "".
+std::wstring ParentFolder(const std::wstring& folder) {
+    if (folder.size() < 2) return {};
+    const size_t slash = folder.rfind(L'\\', folder.size() - 2);
+    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
+}
+
+// A known folder that has no CSIDL (LocalLow), never created.
+std::wstring KnownFolderPath(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    const std::wstring text = SUCCEEDED(result) && path ? WithBackslash(path) : std::wstring();
+    CoTaskMemFree(path);
+    return text;
+}
+
+}  // namespace
 
 void EndBrowserSession() { InternetSetOptionA(nullptr, kEndBrowserSession, nullptr, 0); }
 
-std::wstring GetMyDocumentsDir() {
-    wchar_t path[MAX_PATH];
-    // Never ask the shell to create the folder: Wine would recreate a
-    // missing user folder as a link out of the prefix.
-    if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE) || path[0] == L'\0') return {};
+std::wstring ShellFolderPath(int csidl) {
+    ItemIdList items;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put())) || !items) return {};
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(items.Get(), path) || path[0] == L'\0') return {};
     return WithBackslash(path);
 }
+
+std::wstring GetMyDocumentsDir() { return ShellFolderPath(CSIDL_PERSONAL); }
 
 std::wstring GetAppDataDir() {
     EndBrowserSession();
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &list)) || !list) return {};
-    wchar_t path[MAX_PATH] = {};
-    const BOOL ok = SHGetPathFromIDListW(list, path);
-    CoTaskMemFree(list);
-    if (!ok || path[0] == L'\0') return {};
-    return WithBackslash(path);
+    return ShellFolderPath(CSIDL_APPDATA);
 }
 
-std::wstring GetProgramFilesDir() {
-    return ReadRegString(HKEY_LOCAL_MACHINE, L"\\Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
+std::wstring GetProgramFilesDir() { return ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramFilesDir"); }
+
+std::vector<std::wstring> GetProgramFilesDirs() {
+    std::vector<std::wstring> folders;
+    for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)"}) {
+        const std::wstring folder = ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, name);
+        if (folder.empty()) continue;
+        bool known = false;
+        for (const auto& other : folders) known = known || SameText(WithBackslash(other), WithBackslash(folder));
+        if (!known) folders.push_back(folder);
+    }
+    return folders;
 }
 
-std::wstring GetWindowsDir() {
-    wchar_t path[MAX_PATH];
-    const UINT length = GetWindowsDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    return std::wstring(path, length);
-}
+std::wstring GetWindowsDir() { return SystemFolder(GetWindowsDirectoryW); }
 
-std::wstring ReadRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
-    const std::wstring path = keyPath.starts_with(L'\\') ? keyPath.substr(1) : keyPath;
-    RegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return {};
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &bytes) != ERROR_SUCCESS)
-        return {};
-    // The stored text need not end in a NUL; it ends at the first one.
-    std::wstring text(buffer.data(), bytes / sizeof(wchar_t));
-    return text.substr(0, text.find(L'\0'));
+std::wstring GetSystemDir() { return SystemFolder(GetSystemDirectoryW); }
+
+std::vector<std::wstring> SystemAndProfileFolders() {
+    std::vector<std::wstring> folders;
+    auto add = [&](const std::wstring& folder) {
+        if (!folder.empty()) folders.push_back(WithBackslash(folder));
+    };
+    add(GetWindowsDir());
+    add(GetSystemDir());
+    add(SystemFolder(GetSystemWow64DirectoryW));
+    for (const auto& programFiles : GetProgramFilesDirs()) {
+        add(programFiles);
+        add(WithBackslash(programFiles) + L"Common Files");
+    }
+    const std::wstring profile = ShellFolderPath(CSIDL_PROFILE);
+    add(profile);
+    add(ParentFolder(profile));  // the users folder
+    const std::wstring roaming = ShellFolderPath(CSIDL_APPDATA);
+    add(roaming);
+    add(ParentFolder(roaming));  // AppData
+    add(ShellFolderPath(CSIDL_LOCAL_APPDATA));
+    add(KnownFolderPath(FOLDERID_LocalAppDataLow));
+    add(ShellFolderPath(CSIDL_COMMON_APPDATA));
+    return folders;
 }
 
 bool IsFileLocked(const std::wstring& path) {
@@ -107,25 +138,25 @@ bool IsAdminUser() {
     if (!GetTokenInformation(token.Get(), TokenGroups, buffer.data(), size, &size)) return false;
 
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
+    Sid administrators;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                  0, 0, &administrators))
+                                  0, 0, administrators.Put()))
         return false;
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
-    bool found = false;
-    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
         // Under user account control the group is present but only to deny
         // access; such a user cannot open the machine's keys for writing.
         if (groups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) continue;
-        found = EqualSid(groups->Groups[i].Sid, administrators) != FALSE;
+        if (EqualSid(groups->Groups[i].Sid, administrators.Get())) return true;
     }
-    FreeSid(administrators);
-    return found;
+    return false;
 }
 
 RulePlaceholders ReadRulePlaceholders() {
     RulePlaceholders values;
-    values.programFiles = GetProgramFilesDir();
+    const std::vector<std::wstring> programFiles = GetProgramFilesDirs();
+    if (!programFiles.empty()) values.programFiles = programFiles[0];
+    if (programFiles.size() > 1) values.programFilesX86 = programFiles[1];
     values.windowsDir = GetWindowsDir();
     values.localAppData = ShellFoldersValue(HKEY_CURRENT_USER, L"Local AppData");
     values.currentAppData = ShellFoldersValue(HKEY_CURRENT_USER, L"AppData");
@@ -150,24 +181,6 @@ std::wstring RootKeyName(HKEY root) {
                       RootKey::CurrentConfig})
         if (RootKeyHandle(r) == root) return RootKeyText(r);
     return {};
-}
-
-int32_t CountRegValues(HKEY root, const std::wstring& keyPath) {
-    RegKey key;
-    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;
-    DWORD subkeys = 0, maxSubkeyLength = 0, values = 0;
-    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkeyLength, nullptr, &values, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    int32_t count = static_cast<int32_t>(values);
-    std::vector<wchar_t> name(maxSubkeyLength + 2);
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExW(key.Get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        count += CountRegValues(root, keyPath + L"\\" + std::wstring(name.data(), length));
-    }
-    return count;
 }
 
 }  // namespace klarvex

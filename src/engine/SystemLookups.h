@@ -1,13 +1,14 @@
 #pragma once
 
 // Facts about the system and the user that cleaners and the rule-file
-// interpreter look up: special folders, registry strings, the Windows
-// version, administrator rights. None of them needs the runner.
+// interpreter look up: special folders, the Windows version, administrator
+// rights. None of them needs the runner.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/RuleText.h"
 
@@ -18,20 +19,34 @@ namespace klarvex {
 // folders are the current ones. The result is of no interest.
 void EndBrowserSession();
 
+// A shell special folder (a CSIDL_ value) with a trailing backslash, looked
+// up by its item identifier list; "" when the shell cannot give a
+// file-system path. The shell is never asked to create the folder (Wine
+// would make a missing user folder a link out of the prefix).
+std::wstring ShellFolderPath(int csidl);
+
 // The user's My Documents folder with a trailing backslash, or "".
 std::wstring GetMyDocumentsDir();
 // The user's Application Data folder with a trailing backslash, or "" when
 // the shell has none (never a bare "\", which would mean the drive root).
+// Ends the browser session first.
 std::wstring GetAppDataDir();
 // The Program Files folder without trailing backslash, or "".
 std::wstring GetProgramFilesDir();
-// The Windows folder without trailing backslash, or "".
+// Every folder programs are installed to, without trailing backslash: the
+// Program Files folder, then on a 64-bit system the one of 32-bit programs
+// ("Program Files (x86)"). The same folder is never listed twice.
+std::vector<std::wstring> GetProgramFilesDirs();
+// The Windows and the system folder without trailing backslash, or "".
 std::wstring GetWindowsDir();
+std::wstring GetSystemDir();
 
-// One string value (REG_SZ or REG_EXPAND_SZ, not expanded) or "" when the
-// key or value is missing or anything fails. A leading "\" of the key path
-// is allowed. The key is opened for reading only and never created.
-std::wstring ReadRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName);
+// Folders that hold the system, the installed programs or every file of the
+// user: the Windows and system folders, both Program Files folders and
+// their common files, the users folder, the user's profile, its AppData
+// folders and the programs' common data. Removing or emptying one of them
+// whole would wreck the system; each comes with a trailing backslash.
+std::vector<std::wstring> SystemAndProfileFolders();
 
 // The file exists and cannot be opened for exclusive reading and writing.
 bool IsFileLocked(const std::wstring& path);
@@ -50,12 +65,5 @@ RulePlaceholders ReadRulePlaceholders();
 HKEY RootKeyHandle(RootKey root);
 // The name of one of the five roots, or "" for any other key.
 std::wstring RootKeyName(HKEY root);
-
-// Values of the key and, recursively, of all its subkeys; 0 when the key
-// cannot be opened.
-int32_t CountRegValues(HKEY root, const std::wstring& keyPath);
-
-// A path with a trailing backslash.
-std::wstring WithBackslash(std::wstring path);
 
 }  // namespace klarvex

@@ -9,11 +9,12 @@
 
 #include "base/Exception.h"
 #include "base/Handles.h"
+#include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/Folders.h"
 #include "engine/Format.h"
 #include "engine/ProgressThread.h"
 #include "engine/SystemLookups.h"
-#include "engine/CleanerPaths.h"
 #include "settings/Global.h"
 
 namespace klarvex {
@@ -24,30 +25,8 @@ const wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\E
 
 std::wstring ExplorerKey(const wchar_t* subkey) { return std::wstring(kExplorerKey) + L"\\" + subkey; }
 
-// The Windows or system folder; "" when the system cannot say.
-std::wstring SystemFolder(UINT (WINAPI* lookup)(LPWSTR, UINT)) {
-    wchar_t buffer[MAX_PATH];
-    const UINT length = lookup(buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
-}
-
-// A folder that is a junction or link leads elsewhere and is never entered.
-// A file marked as a link (Windows marks file links so) is handled like any
-// file, as the folder walks do: deleting it removes the link alone, and the
-// overwrite passes leave it alone.
-bool IsFolderLink(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // The two files that make a folder the recycle bin of a drive; they stay.
-bool IsRecycleBinFile(const wchar_t* name) {
-    return CompareStringOrdinal(name, -1, L"desktop.ini", -1, TRUE) == CSTR_EQUAL ||
-           CompareStringOrdinal(name, -1, L"info2", -1, TRUE) == CSTR_EQUAL;
-}
+bool IsRecycleBinFile(const std::wstring& name) { return SameText(name, L"desktop.ini") || SameText(name, L"info2"); }
 
 }  // namespace
 
@@ -82,22 +61,18 @@ void TClearTaskThread::CleanRecycleBin() {
             GetFileAttributesW((folder + L"\\desktop.ini").c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
 
-        WIN32_FIND_DATAW entry;
-        FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
-        if (find) {
-            do {
-                if (Terminated()) break;
-                if (IsDotEntry(entry.cFileName) || IsFolderLink(entry.dwFileAttributes)) continue;
-                const std::wstring path = folder + L"\\" + entry.cFileName;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    bytes += ClearFolder(path, true, logFiles, L"", ItemCount);
-                } else if (!IsRecycleBinFile(entry.cFileName) && DeleteFileItem(path, logFiles)) {
-                    ++ItemCount;
-                    bytes += static_cast<int64_t>((ULONGLONG{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
-                    PostThrottledProgress(TotalCount + ItemCount);
-                }
-            } while (FindNextFileW(find.Get(), &entry));
-        }
+        ForEachEntry(folder + L"\\", [&](const FolderEntry& entry) {
+            if (Terminated()) return false;
+            const std::wstring path = folder + L"\\" + entry.name;
+            if (entry.isFolder) {
+                bytes += ClearFolder(path, true, logFiles, L"", ItemCount);
+            } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(path, logFiles)) {
+                ++ItemCount;
+                bytes += entry.size;
+                PostThrottledProgress(TotalCount + ItemCount);
+            }
+            return true;
+        });
         ItemBytes = bytes;
         ItemSizeText = FormatKB(ItemBytes);
     }
@@ -130,9 +105,9 @@ void TClearTaskThread::CleanClipboard() {
 }
 
 void TClearTaskThread::CleanMemoryDumps() {
-    const std::wstring windows = SystemFolder(GetWindowsDirectoryW);
+    const std::wstring windows = GetWindowsDir();
     if (windows.empty()) return;
-    const std::wstring folder = windows.back() == L'\\' ? windows : windows + L"\\";
+    const std::wstring folder = WithBackslash(windows);
     // Exact names are matched letter for letter, and Windows writes its
     // dump as MEMORY.DMP: both spellings are asked for, so the real dump is
     // not missed (a folder can hold only one of them on Windows).
@@ -143,7 +118,7 @@ void TClearTaskThread::CleanMemoryDumps() {
 }
 
 void TClearTaskThread::CleanChkdskFragments() {
-    const std::wstring system = SystemFolder(GetSystemDirectoryW);
+    const std::wstring system = GetSystemDir();
     if (system.empty()) return;
     ItemBytes = ClearFilesByMask(system, L"File*.chk", ItemCount, false);
     ItemSizeText = FormatKB(ItemBytes);

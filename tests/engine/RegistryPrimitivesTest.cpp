@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "EngineFixture.h"
+#include "engine/RegistryKeys.h"
 #include "engine/SystemLookups.h"
 #include "settings/Global.h"
 

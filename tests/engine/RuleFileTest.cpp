@@ -7,6 +7,7 @@
 
 #include "EngineFixture.h"
 #include "base/Strings.h"
+#include "engine/RegistryKeys.h"
 #include "engine/SystemLookups.h"
 #include "settings/Global.h"
 

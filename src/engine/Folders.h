@@ -1,0 +1,34 @@
+#pragma once
+
+// Looking into folders. Every walk of the program lists folders through
+// ForEachEntry, which never hands out a link to a folder: on Windows a
+// junction or folder link leads somewhere else on the disk, and under Wine
+// every delete through one acts on its target.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace klarvex {
+
+// The entry is a reparse point (a link, or a folder link).
+inline bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+// A real folder: present, a directory, not a link to one.
+bool IsPlainFolder(const std::wstring& path);
+
+struct FolderEntry {
+    std::wstring name;
+    bool isFolder;  // a subfolder; links to folders are never listed
+    int64_t size;   // full 64-bit file size
+};
+
+// Lists the entries of folder (given with its trailing backslash) in the
+// system's order, without "." and ".." and without links to folders. A
+// link to a file looks like a plain file and is listed as one. visit
+// returns false to end the listing early.
+void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit);
+
+}  // namespace klarvex
