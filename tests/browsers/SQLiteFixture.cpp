@@ -4,7 +4,7 @@
 
 namespace klarvex::test {
 
-std::wstring CopyRealData(const testing::TempDir& folder, const std::wstring& name) {
+std::wstring CopyRealData(const testing::ScratchFolder& folder, const std::wstring& name) {
     const std::wstring source = L"C:\\realdata\\" + name;
     const std::wstring copy = folder / name;
     if (!CopyFileW(source.c_str(), copy.c_str(), TRUE))

@@ -14,7 +14,7 @@ namespace klarvex::test {
 // Copies a file of the real-data collection (C:\realdata in the sandbox)
 // into `folder` and returns the copy's path. The originals are never opened
 // by SQLite: even a read can leave -wal or -shm files beside a database.
-std::wstring CopyRealData(const testing::TempDir& folder, const std::wstring& name);
+std::wstring CopyRealData(const testing::ScratchFolder& folder, const std::wstring& name);
 
 bool FileExists(const std::wstring& path);
 

@@ -3,12 +3,13 @@
 //
 // The other process is this same test program, started again to run only
 // the lock holder below (a disabled test, so a normal run skips it). It is
-// told the database and two event names through its environment.
+// told the database and the two events of a holder through its environment.
 
 #include "browsers/SQLiteTable3.h"
 
 #include "SQLiteFixture.h"
 #include "base/Handles.h"
+#include "support/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +22,6 @@ namespace {
 using test::MessageOf;
 
 const wchar_t kDatabaseVariable[] = L"KLARVEX_LOCK_DATABASE";
-const wchar_t kReadyVariable[] = L"KLARVEX_LOCK_READY";
-const wchar_t kReleaseVariable[] = L"KLARVEX_LOCK_RELEASE";
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t buffer[1024];
@@ -35,8 +34,8 @@ std::wstring Variable(const wchar_t* name) {
 TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
     const std::wstring path = Variable(kDatabaseVariable);
     if (path.empty()) GTEST_SKIP() << "only run by the locked-database tests";
-    UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, Variable(kReadyVariable).c_str()));
-    UniqueHandle release(OpenEventW(SYNCHRONIZE, FALSE, Variable(kReleaseVariable).c_str()));
+    UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, Variable(testing::kHoldReady).c_str()));
+    UniqueHandle release(OpenEventW(SYNCHRONIZE, FALSE, Variable(testing::kHoldRelease).c_str()));
     ASSERT_TRUE(ready && release);
 
     TSQLiteDatabase db(path);
@@ -47,64 +46,21 @@ TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
 }
 
 // The second process holding the lock for the life of the object.
-class LockHolder {
+class LockHolder : public testing::HolderProcess {
 public:
-    explicit LockHolder(const std::wstring& database) {
-        const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count_);
-        const std::wstring readyName = L"KlarvexLockReady-" + tag;
-        const std::wstring releaseName = L"KlarvexLockRelease-" + tag;
-        ready_ = UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
-        release_ = UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str()));
-        if (!ready_ || !release_) {
-            ADD_FAILURE() << "cannot create the events, error " << GetLastError();
-            return;
-        }
-
-        SetEnvironmentVariableW(kDatabaseVariable, database.c_str());
-        SetEnvironmentVariableW(kReadyVariable, readyName.c_str());
-        SetEnvironmentVariableW(kReleaseVariable, releaseName.c_str());
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring commandLine = L"\"" + std::wstring(self) +
-                                   L"\" --gtest_also_run_disabled_tests"
-                                   L" --gtest_filter=SQLiteLockHolder.DISABLED_HoldExclusiveLock";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        const BOOL started = CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                            nullptr, nullptr, &startup, &info);
+    explicit LockHolder(const std::wstring& database) : HolderProcess(CommandLine(database)) {
         SetEnvironmentVariableW(kDatabaseVariable, nullptr);
-        SetEnvironmentVariableW(kReadyVariable, nullptr);
-        SetEnvironmentVariableW(kReleaseVariable, nullptr);
-        if (!started) {
-            ADD_FAILURE() << "cannot start the lock holder, error " << GetLastError();
-            return;
-        }
-        CloseHandle(info.hThread);
-        process_ = UniqueHandle(info.hProcess);
-
-        // Ready, or the holder ended without taking the lock.
-        const HANDLE waits[] = {ready_.Get(), process_.Get()};
-        holding_ = WaitForMultipleObjects(2, waits, FALSE, 60000) == WAIT_OBJECT_0;
-        if (!holding_) ADD_FAILURE() << "the lock holder did not take the lock";
+        if (!Holding()) ADD_FAILURE() << "the lock holder did not take the lock";
     }
-
-    ~LockHolder() {
-        if (release_) SetEvent(release_.Get());
-        if (process_) WaitForSingleObject(process_.Get(), 60000);
-    }
-
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-
-    bool Holding() const { return holding_; }
 
 private:
-    static inline int count_ = 0;
-    UniqueHandle ready_;
-    UniqueHandle release_;
-    UniqueHandle process_;
-    bool holding_ = false;
+    static std::wstring CommandLine(const std::wstring& database) {
+        SetEnvironmentVariableW(kDatabaseVariable, database.c_str());
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        return L"\"" + std::wstring(self) +
+               L"\" --gtest_also_run_disabled_tests --gtest_filter=SQLiteLockHolder.DISABLED_HoldExclusiveLock";
+    }
 };
 
 // Well below any busy timeout a program would set, well above the time a
@@ -112,7 +68,7 @@ private:
 constexpr auto kAtOnce = std::chrono::seconds(3);
 
 TEST(SQLiteLockedDatabase, FailsAtOnceWithCode5) {
-    testing::TempDir folder;
+    testing::ScratchFolder folder;
     const std::wstring path = folder / L"locked.sqlite";
     {
         TSQLiteDatabase setup(path);

@@ -11,7 +11,7 @@ namespace klarvex {
 namespace {
 
 using test::MessageOf;
-using testing::TempDir;
+using testing::ScratchFolder;
 
 std::wstring Text(const TSQLiteCell& cell) {
     const auto* text = std::get_if<std::wstring>(&cell);
@@ -27,14 +27,14 @@ protected:
         return *database_;
     }
 
-    TempDir folder_;
+    ScratchFolder folder_;
     std::optional<TSQLiteDatabase> database_;
 };
 
 // --- The real browser databases ---------------------------------------------
 
 TEST(SQLiteRealDatabases, FirefoxPlacesTableFoundInAnyCaseAndCounted) {
-    TempDir folder;
+    ScratchFolder folder;
     TSQLiteDatabase places(test::CopyRealData(folder, L"plaso-places.sqlite"));
     EXPECT_TRUE(places.HasTable(L"moz_places"));
     EXPECT_TRUE(places.HasTable(L"MOZ_PLACES"));
@@ -44,7 +44,7 @@ TEST(SQLiteRealDatabases, FirefoxPlacesTableFoundInAnyCaseAndCounted) {
 }
 
 TEST(SQLiteRealDatabases, ChromeHistoryAndWebDataTables) {
-    TempDir folder;
+    ScratchFolder folder;
     TSQLiteDatabase history(test::CopyRealData(folder, L"plaso-History"));
     EXPECT_TRUE(history.HasTable(L"downloads"));
     EXPECT_TRUE(history.HasTable(L"urls"));
@@ -56,7 +56,7 @@ TEST(SQLiteRealDatabases, ChromeHistoryAndWebDataTables) {
 TEST(SQLiteRealDatabases, DeletingFromAFirefoxDatabaseWithItsWriteAheadLog) {
     // Firefox keeps places.sqlite in WAL mode: the delete goes through the
     // log and its shared-memory index, and must still be there on reopening.
-    TempDir folder;
+    ScratchFolder folder;
     const std::wstring path = test::CopyRealData(folder, L"dfirlabs-firefox-25.0-places.sqlite");
     test::CopyRealData(folder, L"dfirlabs-firefox-25.0-places.sqlite-wal");
     {
@@ -246,7 +246,7 @@ TEST_F(SQLiteDatabaseTest, ExecuteStatementRefusesAQueryThatReturnsRows) {
 }
 
 TEST(SQLiteOpen, APathInAMissingFolderFailsNamingThePath) {
-    TempDir folder;
+    ScratchFolder folder;
     const std::wstring path = folder / L"no such folder\\places.sqlite";
     EXPECT_EQ(MessageOf([&] { TSQLiteDatabase db(path); }),
               L"Failed to open database \"" + path + L"\" : unable to open database file");
@@ -254,7 +254,7 @@ TEST(SQLiteOpen, APathInAMissingFolderFailsNamingThePath) {
 }
 
 TEST(SQLiteOpen, AFileThatIsNotADatabaseFailsWithCode26OnFirstUse) {
-    TempDir folder;
+    ScratchFolder folder;
     // A real index.dat: a file a cleaner might meet, but no SQLite database.
     TSQLiteDatabase db(test::CopyRealData(folder, L"plaso-old-index.dat"));
     const std::wstring message = MessageOf([&] { db.HasTable(L"moz_places"); });
@@ -267,7 +267,7 @@ TEST(SQLiteOpen, AFileThatIsNotADatabaseFailsWithCode26OnFirstUse) {
 }
 
 TEST(SQLiteOpen, PathsOutsideTheSystemCodePageReachTheRightFile) {
-    TempDir folder;
+    ScratchFolder folder;
     const std::wstring path = folder / L"Profil Łódź 日本.sqlite";
     {
         TSQLiteDatabase db(path);
@@ -281,7 +281,7 @@ TEST(SQLiteOpen, PathsOutsideTheSystemCodePageReachTheRightFile) {
 TEST(SQLiteOpen, EveryHandleIsReleasedAfterFailuresToo) {
     // SQLite opens its files without FILE_SHARE_DELETE: while any statement
     // or the connection is left open, the file cannot be deleted.
-    TempDir folder;
+    ScratchFolder folder;
     const std::wstring path = folder / L"released.db";
     {
         TSQLiteDatabase db(path);
@@ -310,7 +310,7 @@ TEST(SQLiteOpen, TheDatabaseObjectIsMoveOnly) {
     static_assert(std::is_nothrow_move_constructible_v<SQLiteConnection>);
     static_assert(std::is_nothrow_move_constructible_v<SQLiteStatement>);
 
-    TempDir folder;
+    ScratchFolder folder;
     const std::wstring path = folder / L"moved.db";
     {
         TSQLiteDatabase first(path);

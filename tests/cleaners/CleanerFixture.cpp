@@ -70,22 +70,6 @@ std::wstring TempFolder() {
     return path;
 }
 
-void MakeFolders(const std::wstring& path) {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-}
-
-void MakeFile(const std::wstring& path, size_t size) {
-    MakeFolders(path.substr(0, path.find_last_of(L'\\')));
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
-    const std::string data(size, 'k');
-    DWORD written = 0;
-    if (size > 0) WriteFile(file.Get(), data.data(), static_cast<DWORD>(size), &written, nullptr);
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool FolderIsEmpty(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     FindHandle find(FindFirstFileW((path + (path.back() == L'\\' ? L"*" : L"\\*")).c_str(), &data));
@@ -105,13 +89,6 @@ void DeleteFilesIn(const std::wstring& folder) {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + data.cFileName).c_str());
     } while (FindNextFileW(find.Get(), &data));
 }
-
-OwnedTree::OwnedTree(std::wstring path) : path_(std::move(path)) {
-    RemoveTree(path_);
-    MakeFolders(path_);
-}
-
-OwnedTree::~OwnedTree() { RemoveTree(path_); }
 
 PlacedFiles::~PlacedFiles() {
     for (const auto& file : files_) {
@@ -160,60 +137,6 @@ TempRedirect::~TempRedirect() {
     SetEnv(L"TMP", oldTmp_);
     SetEnv(L"TEMP", oldTemp_);
     RemoveTree(path_);
-}
-
-RegKeys::RegKeys(std::vector<std::wstring> paths, HKEY root) : root_(root), paths_(std::move(paths)) {
-    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
-}
-
-RegKeys::~RegKeys() {
-    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
-}
-
-namespace {
-
-void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
-    RegKey key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-}
-
-}  // namespace
-
-void CreateKey(const std::wstring& path, HKEY root) {
-    RegKey key;
-    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
-}
-
-void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value, DWORD type, HKEY root) {
-    SetRaw(root, path, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root) {
-    const std::string data(size, '\x5a');
-    SetRaw(root, path, name, REG_BINARY, data.data(), static_cast<DWORD>(size));
-}
-
-void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root) {
-    SetRaw(root, path, name, REG_DWORD, &value, sizeof(value));
-}
-
-void SetValues(const std::wstring& path, int n, HKEY root) {
-    for (int i = 1; i <= n; ++i) SetBinary(path, L"V" + IntToStr(i), 8, root);
-    if (n == 0) CreateKey(path, root);
-}
-
-bool KeyExists(const std::wstring& path, HKEY root) {
-    RegKey key;
-    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
-bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root) {
-    RegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
-    return RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool TrashIsInTheSandbox() {

@@ -40,28 +40,10 @@ std::wstring ShellFolder(int csidl);  // with trailing backslash
 std::wstring TempFolder();            // GetTempPath, with trailing backslash
 
 // --- files
-void MakeFolders(const std::wstring& path);           // with all its parents
-void MakeFile(const std::wstring& path, size_t size);  // parents made as needed
-bool Exists(const std::wstring& path);
 bool FolderIsEmpty(const std::wstring& path);
 // Deletes the files directly in a folder that is not ours (e.g. what earlier
 // runs left in the sandbox's Recent folder), so counts start from nothing.
 void DeleteFilesIn(const std::wstring& folder);
-
-// A folder tree that belongs to the test alone (e.g. C:\Recycled): removed
-// before and after.
-class OwnedTree {
-public:
-    explicit OwnedTree(std::wstring path);
-    ~OwnedTree();
-    OwnedTree(const OwnedTree&) = delete;
-    OwnedTree& operator=(const OwnedTree&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
 
 // Files and folders placed into a folder that is not ours (the system
 // folder, the Recent folder): each removed again, nothing else.
@@ -95,30 +77,6 @@ public:
 private:
     std::wstring path_, oldTmp_, oldTemp_;
 };
-
-// --- registry, under HKEY_CURRENT_USER unless a root is given
-// Keys removed with their subtrees before and after the test.
-class RegKeys {
-public:
-    explicit RegKeys(std::vector<std::wstring> paths, HKEY root = HKEY_CURRENT_USER);
-    ~RegKeys();
-    RegKeys(const RegKeys&) = delete;
-    RegKeys& operator=(const RegKeys&) = delete;
-
-private:
-    HKEY root_;
-    std::vector<std::wstring> paths_;
-};
-
-void CreateKey(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
-void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value,
-               DWORD type = REG_SZ, HKEY root = HKEY_CURRENT_USER);
-void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root = HKEY_CURRENT_USER);
-void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root = HKEY_CURRENT_USER);
-// Fills a key with n binary values named V1...Vn.
-void SetValues(const std::wstring& path, int n, HKEY root = HKEY_CURRENT_USER);
-bool KeyExists(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
-bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root = HKEY_CURRENT_USER);
 
 // Under Wine the shell's recycle bin is the XDG trash of the calling
 // process: true only when the sandbox wrapper has pointed that into the

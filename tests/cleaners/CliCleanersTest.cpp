@@ -73,7 +73,7 @@ TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) 
     // The Clean run empties the shell's recycle bin: only the sandbox's.
     if (!TrashIsInTheSandbox()) GTEST_SKIP() << "the shell's recycle bin is not the sandbox's";
     ResetSettings();
-    SettingsFileGuard settingsFile;  // the CLI runs with its defaults
+    ProgramFileGuard settingsFile;  // the CLI runs with its defaults
     const std::wstring appData = ShellFolder(CSIDL_APPDATA);
     const std::wstring documents = ShellFolder(CSIDL_PERSONAL);
     const std::wstring windows = ShellFolder(CSIDL_WINDOWS);
@@ -82,19 +82,19 @@ TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) 
     ASSERT_FALSE(appData.empty() || documents.empty() || windows.empty() || system.empty() || recent.empty());
 
     TempRedirect temp;  // inherited by klarvex-cli
-    RegKeys keys({kExplorer + L"RecentDocs", kExplorer + L"RunMRU", L"Software\\Microsoft\\Search Assistant",
+    ScratchRegKeys keys({kExplorer + L"RecentDocs", kExplorer + L"RunMRU", L"Software\\Microsoft\\Search Assistant",
                   kExplorer + L"ComDlg32\\OpenSaveMRU", kExplorer + L"MenuOrder", kExplorer + L"TrayNotify",
                   kExplorer + L"UserAssist", L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint",
                   L"Software\\Google\\NavClient", L"Software\\Microsoft\\MSN Apps", L"Software\\Yahoo\\Companion",
                   kOffice + L"9.0", kOffice + L"10.0", kOffice + L"11.0", L"Software\\Microsoft\\FrontPage",
                   L"Software\\Microsoft\\MSNMessenger"});
-    OwnedTree bin(L"c:\\Recycled");
-    OwnedTree officeRecent(appData + L"Microsoft\\Office\\Recent");
-    OwnedTree received(documents + L"My Received Files");
-    OwnedTree yahoo(ShellFolder(CSIDL_PROGRAM_FILES) + L"Yahoo!");
-    OwnedTree icq(appData + L"ICQ");
-    OwnedTree aim(appData + L"AIM");
-    OwnedTree skype(appData + L"Skype");
+    ScratchFolder bin(L"c:\\Recycled");
+    ScratchFolder officeRecent(appData + L"Microsoft\\Office\\Recent");
+    ScratchFolder received(documents + L"My Received Files");
+    ScratchFolder yahoo(ShellFolder(CSIDL_PROGRAM_FILES) + L"Yahoo!");
+    ScratchFolder icq(appData + L"ICQ");
+    ScratchFolder aim(appData + L"AIM");
+    ScratchFolder skype(appData + L"Skype");
     PlacedFiles files;
 
     DeleteFilesIn(recent);  // earlier runs' leftovers would change its count

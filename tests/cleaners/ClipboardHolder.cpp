@@ -1,15 +1,27 @@
 // Test helper: holds the clipboard open, as a clipboard viewer or a program
 // in the middle of a copy would, until told to let go.
-//   klarvex-clipboard-holder.exe READY_EVENT RELEASE_EVENT
-// Exit status: 0 the clipboard was held, 2 it could not be opened, 3 bad
-// arguments.
+//   klarvex-clipboard-holder.exe, with the events of tests/support/Process.h
+//   named in its environment.
+// Exit status: 0 the clipboard was held, 2 it could not be opened, 3 no
+// events.
 
 #include <windows.h>
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 3;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[1]);
-    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, argv[2]);
+#include "support/Process.h"
+
+namespace {
+
+HANDLE OpenNamedEvent(const wchar_t* variable, DWORD access) {
+    wchar_t name[256];
+    const DWORD length = GetEnvironmentVariableW(variable, name, 256);
+    return length > 0 && length < 256 ? OpenEventW(access, FALSE, name) : nullptr;
+}
+
+}  // namespace
+
+int wmain() {
+    HANDLE ready = OpenNamedEvent(klarvex::testing::kHoldReady, EVENT_MODIFY_STATE);
+    HANDLE release = OpenNamedEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
     if (!ready || !release) return 3;
     // The clipboard is held by a window: an open without a window does not
     // keep other programs out.

@@ -7,6 +7,7 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "cleaners/CleanerFixture.h"
+#include "support/Process.h"
 
 namespace klarvex {
 namespace {
@@ -35,45 +36,9 @@ bool PutText(const std::wstring& text) {
 bool HasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }
 
 // Another process that holds the clipboard open while it lives.
-class ClipboardHolder {
+class ClipboardHolder : public testing::HolderProcess {
 public:
-    ClipboardHolder() {
-        const std::wstring tag = IntToStr(GetCurrentProcessId());
-        const std::wstring readyName = L"klarvex-clipboard-ready-" + tag;
-        const std::wstring releaseName = L"klarvex-clipboard-release-" + tag;
-        ready_.Reset(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
-        release_.Reset(CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str()));
-        std::wstring commandLine =
-            L"\"" + ExeDir() + L"klarvex-clipboard-holder.exe\" " + readyName + L" " + releaseName;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(),
-                            &startup, &info))
-            return;
-        process_.Reset(info.hProcess);
-        CloseHandle(info.hThread);
-        HANDLE waits[] = {ready_.Get(), process_.Get()};
-        WaitForMultipleObjects(2, waits, FALSE, 30000);
-    }
-    ~ClipboardHolder() { Release(); }
-    ClipboardHolder(const ClipboardHolder&) = delete;
-    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
-
-    // True while the helper has the clipboard open.
-    bool Holding() const {
-        return process_ && WaitForSingleObject(ready_.Get(), 0) == WAIT_OBJECT_0 &&
-               WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
-    }
-    void Release() {
-        if (!process_) return;
-        SetEvent(release_.Get());
-        WaitForSingleObject(process_.Get(), 30000);
-        process_.Reset();
-    }
-
-private:
-    UniqueHandle ready_, release_, process_;
+    ClipboardHolder() : HolderProcess(L"\"" + ExeDir() + L"klarvex-clipboard-holder.exe\"") {}
 };
 
 class Clipboard : public ::testing::Test {
@@ -95,7 +60,7 @@ TEST_F(Clipboard, TestLeavesTheContentsCleanEmptiesThemBothCountNothing) {
 }
 
 TEST_F(Clipboard, HeldOpenByAnotherProgramTheCleanRunEndsWithTheError) {
-    RegKeys keys({kRunMru});
+    ScratchRegKeys keys({kRunMru});
     SetValues(kRunMru, 1);
     ClipboardHolder holder;
     ASSERT_TRUE(holder.Holding());

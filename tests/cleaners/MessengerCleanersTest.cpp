@@ -22,9 +22,9 @@ protected:
         ResetSettings();
         ASSERT_FALSE(ShellFolder(CSIDL_PERSONAL).empty());
     }
-    RegKeys keys_{{L"Software\\Microsoft\\MSNMessenger"}};
-    OwnedTree received_{ShellFolder(CSIDL_PERSONAL) + L"My Received Files"};
-    OwnedTree logs_{ShellFolder(CSIDL_PERSONAL) + L"Klarvex Chat Logs"};
+    ScratchRegKeys keys_{{L"Software\\Microsoft\\MSNMessenger"}};
+    ScratchFolder received_{ShellFolder(CSIDL_PERSONAL) + L"My Received Files"};
+    ScratchFolder logs_{ShellFolder(CSIDL_PERSONAL) + L"Klarvex Chat Logs"};
 };
 
 TEST_F(MsnMessenger, TheFirstPassportWithAnExistingLogFolderWinsAndBothFoldersStay) {
@@ -109,7 +109,7 @@ TEST_F(MsnMessenger, ALogPathThatIsNotAWholePathOrNotATextIsIgnored) {
     // would then be emptied.
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
-    OwnedTree relative(std::wstring(current) + L"\\KlarvexRelativeLogs");
+    ScratchFolder relative(std::wstring(current) + L"\\KlarvexRelativeLogs");
     MakeFile(relative / L"keep.txt", 10);
     SetString(kPassports + L"\\1111", L"MessageLogPath", L"KlarvexRelativeLogs");
     SetString(kPassports + L"\\2222", L"MessageLogPath", L"%USERPROFILE%\\KlarvexRelativeLogs", REG_EXPAND_SZ);
@@ -135,7 +135,7 @@ protected:
 TEST_F(Messengers, YahooTakesItsLogHereAndTheCacheAndProfileTreesButKeepsTheFolders) {
     const std::wstring programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
     ASSERT_FALSE(programFiles.empty());
-    OwnedTree yahoo(programFiles + L"Yahoo!");
+    ScratchFolder yahoo(programFiles + L"Yahoo!");
     const std::wstring messenger = yahoo / L"Messenger\\";
     MakeFile(messenger + L"ypager.log", 100);
     MakeFile(messenger + L"YPAGER.LOG.old", 100);
@@ -161,7 +161,7 @@ TEST_F(Messengers, YahooTakesItsLogHereAndTheCacheAndProfileTreesButKeepsTheFold
 }
 
 TEST_F(Messengers, SkypeTakesDbbFilesAtAnyDepthOnly) {
-    OwnedTree skype(ShellFolder(CSIDL_APPDATA) + L"Skype");
+    ScratchFolder skype(ShellFolder(CSIDL_APPDATA) + L"Skype");
     MakeFile(skype / L"shared.dbb", 100);
     MakeFile(skype / L"someone\\user256.DBB", 100);
     MakeFile(skype / L"someone\\chatsync\\ab\\msg.dbb", 100);

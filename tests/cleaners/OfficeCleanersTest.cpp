@@ -24,8 +24,8 @@ protected:
 
     std::wstring Recent(const std::wstring& name) const { return recent_ / name; }
 
-    OwnedTree recent_{ShellFolder(CSIDL_APPDATA) + L"Microsoft\\Office\\Recent"};
-    RegKeys keys_{{kOffice + L"8.0", kOffice + L"9.0", kOffice + L"10.0", kOffice + L"11.0", kOffice + L"12.0",
+    ScratchFolder recent_{ShellFolder(CSIDL_APPDATA) + L"Microsoft\\Office\\Recent"};
+    ScratchRegKeys keys_{{kOffice + L"8.0", kOffice + L"9.0", kOffice + L"10.0", kOffice + L"11.0", kOffice + L"12.0",
                    kOffice + L"13.0", L"Software\\Microsoft\\FrontPage"}};
 };
 

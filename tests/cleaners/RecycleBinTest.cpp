@@ -62,7 +62,7 @@ protected:
         MakeFile(bin_ / L"info2.bak", 50);
         MakeFile(bin_ / L"Dc2\\inner.txt", 10);
     }
-    OwnedTree bin_{L"c:\\Recycled"};
+    ScratchFolder bin_{L"c:\\Recycled"};
 };
 
 TEST_F(RecycleBin, TestCountsEveryDeletedFileButTheBinsOwnFilesInAnyLetterCase) {

@@ -41,7 +41,7 @@ TEST_F(WindowsCleaners, RegistryListItemsCountTheWholeKeyAndRemoveOnlyIt) {
     for (const auto& [item, key] : items) {
         SCOPED_TRACE(item);
         const std::wstring neighbour = key + L" Neighbour";
-        RegKeys keys({key, neighbour});
+        ScratchRegKeys keys({key, neighbour});
         SetValues(key, 2);
         SetValues(key + L"\\Sub", 3);
         SetValues(neighbour, 1);
@@ -62,7 +62,7 @@ TEST_F(WindowsCleaners, RegistryListItemsCountTheWholeKeyAndRemoveOnlyIt) {
 
 TEST_F(WindowsCleaners, AnEmptyListKeyCountsOneAndFastModeWritesNoEntryLines) {
     const std::wstring key = kExplorer + L"RunMRU";
-    RegKeys keys({key});
+    ScratchRegKeys keys({key});
     CreateKey(key);
     Settings.FastScan = true;
     const RunOutcome clean = RunItems(RunKind::Clean, {L"Windows - Start Run"});
@@ -73,7 +73,7 @@ TEST_F(WindowsCleaners, AnEmptyListKeyCountsOneAndFastModeWritesNoEntryLines) {
 
 TEST_F(WindowsCleaners, TrayNotificationsTakesTheTwoStreamValuesOnly) {
     const std::wstring key = kExplorer + L"TrayNotify";
-    RegKeys keys({key});
+    ScratchRegKeys keys({key});
     SetBinary(key, L"PastIconsStream", 64);
     SetBinary(key, L"BalloonTip", 4);
 
@@ -95,7 +95,7 @@ TEST_F(WindowsCleaners, UserAssistRemovesTheCountKeysAndKeepsTheirParents) {
     const std::wstring userAssist = kExplorer + L"UserAssist\\";
     const std::wstring first = userAssist + L"{5E6AB780-7743-11CF-A12B-00AA004AE837}";
     const std::wstring second = userAssist + L"{75048700-EF1F-11D0-9888-006097DEACF9}";
-    RegKeys keys({first, second});
+    ScratchRegKeys keys({first, second});
     SetValues(first + L"\\Count", 3);
     SetDword(first, L"Version", 3);
     SetDword(second, L"Version", 3);  // its Count key is missing
@@ -124,7 +124,7 @@ protected:
     }
     std::wstring recent_;
     const std::wstring key_ = kExplorer + L"RecentDocs";
-    RegKeys keys_{{kExplorer + L"RecentDocs"}};
+    ScratchRegKeys keys_{{kExplorer + L"RecentDocs"}};
 };
 
 TEST_F(RecentDocuments, AnEmptyKeyAndAnEmptyFolderGiveOneItemAndNoKilobytes) {

@@ -10,11 +10,12 @@
 namespace klarvex {
 namespace {
 
+using testing::kLogSeparator;
+
 using testing::ProcessResult;
 using testing::RunProgram;
-using testing::ScratchRegKey;
+using testing::ScratchRegKeys;
 
-const std::wstring kSeparator(107, L'-');
 
 ProcessResult RunCli(const std::vector<std::wstring>& args) { return RunProgram(L"klarvex-cli.exe", args); }
 
@@ -24,12 +25,12 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 // back afterwards); a test that needs one writes its own.
 class Cli : public ::testing::Test {
 protected:
-    testing::SettingsFileGuard settings_;
+    testing::ProgramFileGuard settings_;
 };
 
 TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
-    ScratchRegKey program(HKEY_LOCAL_MACHINE,
-                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq");
+    ScratchRegKeys program({L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq"},
+                           HKEY_LOCAL_MACHINE);
     program.SetString(L"", L"DisplayName", L"ICQ 8.2 (build 7145)");
     const ProcessResult result = RunCli({L"--list"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
@@ -46,10 +47,10 @@ TEST_F(Cli, TestRunPrintsTheLogExactly) {
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     EXPECT_EQ(result.out, (std::vector<std::wstring>{
                               L"Test: Clearing Windows - Clipboard ...", L"",
-                              L"0 items will be removed; 0 KB will be removed.", L"", kSeparator,
+                              L"0 items will be removed; 0 KB will be removed.", L"", kLogSeparator,
                               L"Test: Clearing Opera - Cookies ...", L"",
-                              L"0 items will be removed; 0 KB will be removed.", L"", kSeparator,
-                              L"Total items will be removed = 0 ; Total files will be removed = 0 KB", kSeparator}));
+                              L"0 items will be removed; 0 KB will be removed.", L"", kLogSeparator,
+                              L"Total items will be removed = 0 ; Total files will be removed = 0 KB", kLogSeparator}));
     EXPECT_TRUE(result.err.empty());
 }
 
@@ -58,8 +59,8 @@ TEST_F(Cli, CleanRunUsesTheCleanWording) {
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     EXPECT_EQ(result.out, (std::vector<std::wstring>{
                               L"Clean: Clearing Windows - Clipboard ...", L"",
-                              L"0 items to be removed; 0 KB to be removed.", L"", kSeparator,
-                              L"Total items to be removed = 0 ; Total files to be removed = 0 KB", kSeparator}));
+                              L"0 items to be removed; 0 KB to be removed.", L"", kLogSeparator,
+                              L"Total items to be removed = 0 ; Total files to be removed = 0 KB", kLogSeparator}));
 }
 
 TEST_F(Cli, TickedRunsTheItemsTickedInSettingsInTreeOrder) {

@@ -7,8 +7,8 @@
 namespace klarvex {
 namespace {
 
-using testing::ScratchRegKey;
-using testing::TempDir;
+using testing::ScratchRegKeys;
+using testing::ScratchFolder;
 using testing::WriteTextFile;
 
 size_t IndexOf(const TCatalogue& catalogue, const std::wstring& text) {
@@ -113,10 +113,10 @@ TEST(MatchApplications, MatchesEitherWayInUpperCaseInProgramOrder) {
 class FillApplicationsTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kUninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    ScratchRegKey zz_{HKEY_LOCAL_MACHINE, std::wstring(kUninstall) + L"\\KlarvexTest-ZZ"};
-    ScratchRegKey aa_{HKEY_LOCAL_MACHINE, std::wstring(kUninstall) + L"\\KlarvexTest-AA"};
-    ScratchRegKey empty_{HKEY_LOCAL_MACHINE, std::wstring(kUninstall) + L"\\KlarvexTest-MM"};
-    TempDir dir_;
+    ScratchRegKeys zz_{{std::wstring(kUninstall) + L"\\KlarvexTest-ZZ"}, HKEY_LOCAL_MACHINE};
+    ScratchRegKeys aa_{{std::wstring(kUninstall) + L"\\KlarvexTest-AA"}, HKEY_LOCAL_MACHINE};
+    ScratchRegKeys empty_{{std::wstring(kUninstall) + L"\\KlarvexTest-MM"}, HKEY_LOCAL_MACHINE};
+    ScratchFolder dir_;
 };
 
 TEST_F(FillApplicationsTest, AddsMatchingSectionsOnceAsWrittenInTheRuleFile) {

@@ -9,7 +9,7 @@
 namespace klarvex {
 namespace {
 
-using testing::TempDir;
+using testing::ScratchFolder;
 using testing::WriteTextFile;
 
 class FakeWindow final : public ISettingsWindow {
@@ -33,7 +33,7 @@ protected:
         return TIniFile(path_).ReadString(section, key, L"<missing>");
     }
 
-    TempDir dir_;
+    ScratchFolder dir_;
     std::wstring path_ = dir_ / L"settings.ini";
     TCatalogue tree_;
     FakeWindow window_;

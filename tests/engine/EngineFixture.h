@@ -47,30 +47,4 @@ protected:
     }
 };
 
-// Files of a test: written with a size, read back, looked for.
-void MakeFile(const std::wstring& path, size_t size, char fill = 'x');
-bool Exists(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
-void MakeFolder(const std::wstring& path);
-
-// A fresh folder at a real location of the sandbox (AppData, Documents...),
-// removed with its contents afterwards.
-class FolderAt {
-public:
-    explicit FolderAt(std::wstring path);
-    ~FolderAt();
-    FolderAt(const FolderAt&) = delete;
-    FolderAt& operator=(const FolderAt&) = delete;
-    const std::wstring& Path() const { return path_; }  // with trailing backslash
-    std::wstring operator/(const std::wstring& name) const { return path_ + name; }
-
-private:
-    std::wstring path_;
-};
-
-// Lines of the log that start with text.
-std::vector<std::wstring> LinesStartingWith(const RecordingHost& host, const std::wstring& text);
-
-std::wstring UniqueName(const std::wstring& stem);
-
 }  // namespace klarvex::testing

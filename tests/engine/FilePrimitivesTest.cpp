@@ -17,13 +17,12 @@ namespace klarvex {
 namespace {
 
 using testing::Exists;
-using testing::FolderAt;
 using testing::LinesStartingWith;
 using testing::MakeFile;
-using testing::MakeFolder;
+using testing::MakeFolders;
 using testing::ReadBytes;
 using testing::RecordingHost;
-using testing::TempDir;
+using testing::ScratchFolder;
 using testing::TestRunner;
 
 class FilePrimitives : public ::testing::Test {
@@ -39,16 +38,16 @@ protected:
     }
     // dir\Target\{a 100, b 2000, c 0, Sub\d 50}, and dir\Neighbour\keep
     void MakeTree() {
-        MakeFolder(dir / L"Target");
+        MakeFolders(dir / L"Target");
         MakeFile(dir / L"Target\\a.txt", 100);
         MakeFile(dir / L"Target\\b.bin", 2000);
         MakeFile(dir / L"Target\\c", 0);
-        MakeFolder(dir / L"Target\\Sub");
+        MakeFolders(dir / L"Target\\Sub");
         MakeFile(dir / L"Target\\Sub\\d.log", 50);
-        MakeFolder(dir / L"Neighbour");
+        MakeFolders(dir / L"Neighbour");
         MakeFile(dir / L"Neighbour\\keep", 10);
     }
-    TempDir dir;
+    ScratchFolder dir;
     RecordingHost host;
 };
 
@@ -118,13 +117,13 @@ TEST_F(FilePrimitives, MissingFolderRootlessTextAndCancelledRunGiveNothing) {
 }
 
 TEST_F(FilePrimitives, ClearFolderKeepsTheExcludedNameInAnyCaseAndItsFolders) {
-    MakeFolder(dir / L"Cache");
+    MakeFolders(dir / L"Cache");
     MakeFile(dir / L"Cache\\index.dat", 32);
     MakeFile(dir / L"Cache\\page.htm", 10);
-    MakeFolder(dir / L"Cache\\ABCD");
+    MakeFolders(dir / L"Cache\\ABCD");
     MakeFile(dir / L"Cache\\ABCD\\INDEX.DAT", 32);
     MakeFile(dir / L"Cache\\ABCD\\pic.gif", 20);
-    MakeFolder(dir / L"Cache\\Empty");
+    MakeFolders(dir / L"Cache\\Empty");
     MakeFile(dir / L"Cache\\Empty\\x", 1);
 
     TestRunner test(RunKind::Test, host);
@@ -143,11 +142,11 @@ TEST_F(FilePrimitives, ClearFolderKeepsTheExcludedNameInAnyCaseAndItsFolders) {
 }
 
 TEST_F(FilePrimitives, ClearFolderExceptKeepsNamesHoldingTheText) {
-    MakeFolder(dir / L"Local Storage");
+    MakeFolders(dir / L"Local Storage");
     MakeFile(dir / L"Local Storage\\chrome-extension_abc_0.localstorage", 5);
     MakeFile(dir / L"Local Storage\\CHROME-EXTENSION_xyz_0.localstorage", 5);
     MakeFile(dir / L"Local Storage\\http_example.com_0.localstorage", 7);
-    MakeFolder(dir / L"Local Storage\\deeper");
+    MakeFolders(dir / L"Local Storage\\deeper");
     MakeFile(dir / L"Local Storage\\deeper\\xchrome-extension_q", 3);
     MakeFile(dir / L"Local Storage\\deeper\\other", 4);
 
@@ -164,12 +163,12 @@ TEST_F(FilePrimitives, ClearFolderExceptKeepsNamesHoldingTheText) {
 }
 
 TEST_F(FilePrimitives, ClearFilesByMaskMatchesTheMaskOnlyAndLeavesFolders) {
-    MakeFolder(dir / L"M");
+    MakeFolders(dir / L"M");
     MakeFile(dir / L"M\\Cookies1.TXT", 1);
     MakeFile(dir / L"M\\cookies", 2);
     MakeFile(dir / L"M\\MEMORY.DMP", 4);
     MakeFile(dir / L"M\\keep.dmp.txt", 8);
-    MakeFolder(dir / L"M\\Sub");
+    MakeFolders(dir / L"M\\Sub");
     MakeFile(dir / L"M\\Sub\\mini.dmp", 16);
 
     TestRunner test(RunKind::Test, host);
@@ -226,7 +225,7 @@ TEST_F(FilePrimitives, DriveRootAndMyDocumentsAreAskedInCleanRunsOnly) {
 
     const std::wstring documents = GetMyDocumentsDir();
     ASSERT_FALSE(documents.empty());
-    FolderAt inDocuments(documents + testing::UniqueName(L"klarvex-docs"));
+    ScratchFolder inDocuments(documents + testing::UniqueName(L"klarvex-docs") + L"\\");
     MakeFile(inDocuments / L"letter.doc", 5);
     // Reached through "..", the folder is still the user's documents.
     EXPECT_EQ(clean.ClearFolder(inDocuments / L"..", false, true, L"", counter), 0);
@@ -298,8 +297,8 @@ TEST_F(FilePrimitives, WipeFileOverwritesEveryByteInPlaceAndKeepsTheLength) {
 TEST_F(FilePrimitives, OverwriteBeforeDeleteSparesAFileWithASecondName) {
     Settings.OverwriteFile = true;
     Settings.OverwriteNumber = 2;
-    MakeFolder(dir / L"Del");
-    MakeFolder(dir / L"Elsewhere");
+    MakeFolders(dir / L"Del");
+    MakeFolders(dir / L"Elsewhere");
     MakeFile(dir / L"Del\\plain.txt", 5000, 'p');
     MakeFile(dir / L"Elsewhere\\shared.txt", 3000, 's');
     ASSERT_TRUE(CreateHardLinkW((dir / L"Del\\linked.txt").c_str(), (dir / L"Elsewhere\\shared.txt").c_str(), nullptr));
@@ -317,7 +316,7 @@ TEST_F(FilePrimitives, OverwriteBeforeDeleteSparesAFileWithASecondName) {
 }
 
 TEST_F(FilePrimitives, ReadOnlyHiddenAndSystemFilesAreRemovedOthersKeepTheirAttributes) {
-    MakeFolder(dir / L"Attr");
+    MakeFolders(dir / L"Attr");
     const std::pair<const wchar_t*, DWORD> files[] = {{L"ro", FILE_ATTRIBUTE_READONLY},
                                                       {L"hidden", FILE_ATTRIBUTE_HIDDEN},
                                                       {L"system", FILE_ATTRIBUTE_SYSTEM},
@@ -343,7 +342,7 @@ TEST_F(FilePrimitives, ReadOnlyHiddenAndSystemFilesAreRemovedOthersKeepTheirAttr
 
     // A read-only file with a second name: this name goes, the other keeps
     // its content and its read-only flag.
-    MakeFolder(dir / L"Linked");
+    MakeFolders(dir / L"Linked");
     MakeFile(dir / L"other-name", 6, 'o');
     ASSERT_TRUE(CreateHardLinkW((dir / L"Linked\\ro").c_str(), (dir / L"other-name").c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesW((dir / L"other-name").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -358,7 +357,7 @@ TEST_F(FilePrimitives, ReadOnlyHiddenAndSystemFilesAreRemovedOthersKeepTheirAttr
 }
 
 TEST_F(FilePrimitives, DeleteFileItemDeletesOneFileNeverAFolderOrAWildcard) {
-    MakeFolder(dir / L"Folder");
+    MakeFolders(dir / L"Folder");
     MakeFile(dir / L"Folder\\inside.txt", 3);
     MakeFile(dir / L"a.tmp", 3);
     MakeFile(dir / L"b.tmp", 3);
@@ -376,7 +375,7 @@ TEST_F(FilePrimitives, DeleteFileItemDeletesOneFileNeverAFolderOrAWildcard) {
 
 TEST_F(FilePrimitives, NamesOutsideTheCodePageAreCountedAndRemoved) {
     const std::wstring folder = dir / L"\u0418\u0441\u0442\u043e\u0440\u0438\u044f";  // Cyrillic
-    MakeFolder(folder);
+    MakeFolders(folder);
     MakeFile(folder + L"\\\u5c65\u6b74.txt", 7);                       // CJK
     MakeFile(folder + L"\\\u0436\u0443\u0440\u043d\u0430\u043b.log", 9);  // Cyrillic
     TestRunner test(RunKind::Test, host);
@@ -393,7 +392,7 @@ TEST_F(FilePrimitives, NamesOutsideTheCodePageAreCountedAndRemoved) {
 }
 
 TEST_F(FilePrimitives, FilesLargerThan2GiBAreSizedInFull) {
-    MakeFolder(dir / L"Big");
+    MakeFolders(dir / L"Big");
     const std::wstring path = dir / L"Big\\huge.vhd";
     {
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -16,25 +16,11 @@ namespace {
 
 using testing::LinesStartingWith;
 using testing::RecordingHost;
-using testing::ScratchRegKey;
+using testing::CreateKey;
+using testing::KeyExists;
+using testing::ScratchRegKeys;
+using testing::ValueExists;
 using testing::TestRunner;
-
-bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool ValueExists(HKEY root, const std::wstring& path, const std::wstring& name) {
-    return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-void MakeKey(HKEY root, const std::wstring& path) {
-    HKEY key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
-        RegCloseKey(key);
-}
 
 std::vector<std::wstring> Sorted(std::vector<std::wstring> lines) {
     std::sort(lines.begin(), lines.end());
@@ -46,7 +32,7 @@ protected:
     void SetUp() override { Settings.FastScan = false; }
     void TearDown() override { Settings.FastScan = true; }
     const std::wstring path = L"Software\\" + testing::UniqueName(L"KlarvexRegTest");
-    ScratchRegKey scratch{HKEY_CURRENT_USER, path};
+    ScratchRegKeys scratch{{path}, HKEY_CURRENT_USER};
     RecordingHost host;
 };
 
@@ -58,15 +44,15 @@ TEST_F(RegistryPrimitives, AKeyCountsTheValuesOfItsWholeSubtreeTakenBeforeDeleti
     TestRunner test(RunKind::Test, host);
     EXPECT_EQ(test.DeleteRegKey(L"HKEY_CURRENT_USER", path), 5);
     EXPECT_EQ(host.Lines(), (std::vector<std::wstring>{L"Test: deleting registry key HKEY_CURRENT_USER\\" + path}));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, path + L"\\Sub", L"c"));
+    EXPECT_TRUE(ValueExists(path + L"\\Sub", L"c", HKEY_CURRENT_USER));
 
     RecordingHost cleanHost;
     TestRunner clean(RunKind::Clean, cleanHost);
     EXPECT_EQ(clean.DeleteUserRegKey(path), 5);
     EXPECT_EQ(cleanHost.Lines(),
               (std::vector<std::wstring>{L"Clean: deleting registry key HKEY_CURRENT_USER\\" + path}));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software"));
+    EXPECT_FALSE(KeyExists(path, HKEY_CURRENT_USER));
+    EXPECT_TRUE(KeyExists(L"Software", HKEY_CURRENT_USER));
 
     // Gone: nothing to count, nothing to log.
     EXPECT_EQ(clean.DeleteUserRegKey(path), 0);
@@ -74,11 +60,11 @@ TEST_F(RegistryPrimitives, AKeyCountsTheValuesOfItsWholeSubtreeTakenBeforeDeleti
 }
 
 TEST_F(RegistryPrimitives, AnEmptyKeyCountsOne) {
-    MakeKey(HKEY_CURRENT_USER, path + L"\\Empty");
+    CreateKey(path + L"\\Empty", HKEY_CURRENT_USER);
     TestRunner clean(RunKind::Clean, host);
     EXPECT_EQ(clean.DeleteUserRegKey(path + L"\\Empty"), 1);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path + L"\\Empty"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path));
+    EXPECT_FALSE(KeyExists(path + L"\\Empty", HKEY_CURRENT_USER));
+    EXPECT_TRUE(KeyExists(path, HKEY_CURRENT_USER));
 }
 
 TEST_F(RegistryPrimitives, AllValuesFormEmptiesTheKeyButKeepsIt) {
@@ -92,8 +78,8 @@ TEST_F(RegistryPrimitives, AllValuesFormEmptiesTheKeyButKeepsIt) {
     const std::wstring key = L"Test: deleting registry key HKEY_CURRENT_USER\\" + path + L"\\";
     EXPECT_EQ(Sorted(host.Lines()), (std::vector<std::wstring>{key + L"S1", key + L"S2", value + L"v1", value + L"v2",
                                                                 value + L"v3", value + L"v4"}));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, path, L"v1"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path + L"\\S2"));
+    EXPECT_TRUE(ValueExists(path, L"v1", HKEY_CURRENT_USER));
+    EXPECT_TRUE(KeyExists(path + L"\\S2", HKEY_CURRENT_USER));
 
     // Fast mode: same count, no lines.
     Settings.FastScan = true;
@@ -101,9 +87,9 @@ TEST_F(RegistryPrimitives, AllValuesFormEmptiesTheKeyButKeepsIt) {
     TestRunner clean(RunKind::Clean, cleanHost);
     EXPECT_EQ(clean.DeleteRegValues(L"HKEY_CURRENT_USER", path, L""), 6);
     EXPECT_TRUE(cleanHost.Lines().empty());
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, path));
+    EXPECT_TRUE(KeyExists(path, HKEY_CURRENT_USER));
     EXPECT_EQ(CountRegValues(HKEY_CURRENT_USER, path), 0);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path + L"\\S1"));
+    EXPECT_FALSE(KeyExists(path + L"\\S1", HKEY_CURRENT_USER));
 }
 
 TEST_F(RegistryPrimitives, OneValueFormDeletesThatValueOnly) {
@@ -114,16 +100,16 @@ TEST_F(RegistryPrimitives, OneValueFormDeletesThatValueOnly) {
     EXPECT_EQ(test.DeleteUserRegValues(path, L"Missing"), 0);
     EXPECT_EQ(host.Lines(), (std::vector<std::wstring>{L"Test: deleting registry value HKEY_CURRENT_USER\\" + path +
                                                        L"\\MRUList"}));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, path, L"MRUList"));
+    EXPECT_TRUE(ValueExists(path, L"MRUList", HKEY_CURRENT_USER));
     TestRunner clean(RunKind::Clean, host);
     EXPECT_EQ(clean.DeleteUserRegValues(path, L"MRUList"), 1);
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, path, L"MRUList"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, path, L"Settings"));
+    EXPECT_FALSE(ValueExists(path, L"MRUList", HKEY_CURRENT_USER));
+    EXPECT_TRUE(ValueExists(path, L"Settings", HKEY_CURRENT_USER));
 }
 
 TEST_F(RegistryPrimitives, RootNamesWorkInAnyCaseAbbreviationsDoNothing) {
     const std::wstring machinePath = L"Software\\" + testing::UniqueName(L"KlarvexRegTest");
-    ScratchRegKey machine(HKEY_LOCAL_MACHINE, machinePath);
+    ScratchRegKeys machine({machinePath}, HKEY_LOCAL_MACHINE);
     machine.SetString(L"", L"a", L"1");
     machine.SetString(L"", L"b", L"2");
     scratch.SetString(L"", L"c", L"3");
@@ -133,15 +119,15 @@ TEST_F(RegistryPrimitives, RootNamesWorkInAnyCaseAbbreviationsDoNothing) {
     EXPECT_EQ(clean.DeleteRegKey(L"HKCU", path), 0);
     EXPECT_EQ(clean.DeleteRegKey(L"HKEY_CURRENT", path), 0);
     EXPECT_TRUE(host.Lines().empty());
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"a"));
+    EXPECT_TRUE(ValueExists(machinePath, L"a", HKEY_LOCAL_MACHINE));
 
     EXPECT_EQ(clean.DeleteRegValues(L"hkey_local_machine", machinePath, L"a"), 1);
     EXPECT_EQ(host.Lines(), (std::vector<std::wstring>{L"Clean: deleting registry value HKEY_LOCAL_MACHINE\\" +
                                                        machinePath + L"\\a"}));
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"a"));
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"b"));
+    EXPECT_FALSE(ValueExists(machinePath, L"a", HKEY_LOCAL_MACHINE));
+    EXPECT_TRUE(ValueExists(machinePath, L"b", HKEY_LOCAL_MACHINE));
     EXPECT_EQ(clean.DeleteRegKey(L"Hkey_Current_User", path), 1);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, path));
+    EXPECT_FALSE(KeyExists(path, HKEY_CURRENT_USER));
     EXPECT_EQ(RootKeyName(HKEY_LOCAL_MACHINE), L"HKEY_LOCAL_MACHINE");
     EXPECT_EQ(RootKeyName(HKEY_CLASSES_ROOT), L"HKEY_CLASSES_ROOT");
     EXPECT_EQ(RootKeyName(HKEY_PERFORMANCE_DATA), L"");

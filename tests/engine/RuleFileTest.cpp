@@ -15,27 +15,18 @@ namespace klarvex {
 namespace {
 
 using testing::Exists;
-using testing::FolderAt;
+using testing::KeyExists;
 using testing::LinesStartingWith;
 using testing::MakeFile;
-using testing::MakeFolder;
+using testing::MakeFolders;
 using testing::RecordingHost;
-using testing::ScratchRegKey;
-using testing::TempDir;
+using testing::ScratchFolder;
+using testing::ScratchRegKeys;
+using testing::ValueExists;
+using testing::ScratchFolder;
 using testing::TestRunner;
 using testing::UniqueName;
 using testing::WriteTextFile;
-
-bool ValueExists(HKEY root, const std::wstring& path, const std::wstring& name) {
-    return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
@@ -50,7 +41,7 @@ protected:
         return runner;
     }
 
-    TempDir rules;
+    ScratchFolder rules;
 };
 
 TEST_F(RuleFiles, AnApplicationSectionRemovesItsFilesAndKeysAndKeepsTheRest) {
@@ -61,18 +52,18 @@ TEST_F(RuleFiles, AnApplicationSectionRemovesItsFilesAndKeysAndKeepsTheRest) {
         HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", L"Local AppData");
     ASSERT_FALSE(roaming.empty());
     ASSERT_FALSE(local.empty());
-    FolderAt roamingApp(roaming + L"\\" + app);
-    FolderAt localApp(local + L"\\" + app);
-    MakeFolder(roamingApp / L"Cache");
+    ScratchFolder roamingApp(roaming + L"\\" + app + L"\\");
+    ScratchFolder localApp(local + L"\\" + app + L"\\");
+    MakeFolders(roamingApp / L"Cache");
     MakeFile(roamingApp / L"Cache\\blob1", 1000);
-    MakeFolder(roamingApp / L"Cache\\x");
+    MakeFolders(roamingApp / L"Cache\\x");
     MakeFile(roamingApp / L"Cache\\x\\blob2", 1049);
     MakeFile(roamingApp / L"settings.xml", 10);
     MakeFile(localApp / L"run.log", 24);
-    MakeFolder(localApp / L"old");
+    MakeFolders(localApp / L"old");
     MakeFile(localApp / L"old\\older.log", 24);
     const std::wstring key = L"Software\\" + app;
-    ScratchRegKey registry(HKEY_CURRENT_USER, key);
+    ScratchRegKeys registry({key}, HKEY_CURRENT_USER);
     registry.SetString(L"Recent", L"File1", L"a");
     registry.SetString(L"Recent", L"File2", L"b");
     registry.SetString(L"Recent\\Deeper", L"File3", L"c");
@@ -109,7 +100,7 @@ TEST_F(RuleFiles, AnApplicationSectionRemovesItsFilesAndKeysAndKeepsTheRest) {
                                     L"Test: deleting registry value HKEY_CURRENT_USER\\" + key + L"\\LastFolder",
                                 }));
     EXPECT_TRUE(Exists(roamingApp / L"Cache\\x\\blob2"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key + L"\\History", L"h"));
+    EXPECT_TRUE(ValueExists(key + L"\\History", L"h", HKEY_CURRENT_USER));
 
     RecordingHost cleanHost;
     auto clean = Runner(RunKind::Clean, cleanHost);
@@ -120,18 +111,18 @@ TEST_F(RuleFiles, AnApplicationSectionRemovesItsFilesAndKeysAndKeepsTheRest) {
     EXPECT_TRUE(Exists(roamingApp / L"settings.xml"));
     EXPECT_FALSE(Exists(localApp / L"run.log"));
     EXPECT_TRUE(Exists(localApp / L"old\\older.log"));  // masks stay in their folder
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key + L"\\Recent", L"File1"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key + L"\\Recent\\Deeper", L"File3"));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, key + L"\\Recent"));  // the values form keeps the key
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key + L"\\History"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, key, L"LastFolder"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, key, L"Licence"));
+    EXPECT_FALSE(ValueExists(key + L"\\Recent", L"File1", HKEY_CURRENT_USER));
+    EXPECT_FALSE(ValueExists(key + L"\\Recent\\Deeper", L"File3", HKEY_CURRENT_USER));
+    EXPECT_TRUE(KeyExists(key + L"\\Recent", HKEY_CURRENT_USER));  // the values form keeps the key
+    EXPECT_FALSE(KeyExists(key + L"\\History", HKEY_CURRENT_USER));
+    EXPECT_FALSE(ValueExists(key, L"LastFolder", HKEY_CURRENT_USER));
+    EXPECT_TRUE(ValueExists(key, L"Licence", HKEY_CURRENT_USER));
     EXPECT_TRUE(cleanHost.questions.empty());
     EXPECT_TRUE(cleanHost.notices.empty());
 }
 
 TEST_F(RuleFiles, CustomListsReadTheNewListSectionOfClist) {
-    TempDir target;
+    ScratchFolder target;
     MakeFile(target / L"a", 3);
     MakeFile(target / L"b", 4);
     WriteTextFile(rules / L"Clist.dat", "[<New List>]\r\nDelFile1=" + Narrow(target.Path()) + ",a\r\n");
@@ -166,7 +157,7 @@ TEST_F(RuleFiles, WindowsFolderMaskRuleStaysOutOfSubfolders) {
     MakeFile(temp + stem + L"-1.log", 11);
     MakeFile(temp + stem + L"-2.LOG", 12);
     MakeFile(temp + stem + L"-3.txt", 13);
-    FolderAt sub(temp + stem + L"-sub");
+    ScratchFolder sub(temp + stem + L"-sub" + L"\\");
     MakeFile(sub / (stem + L"-4.log"), 14);
     WriteTextFile(rules / L"Klarvex.dat", "[Windows Log Files]\r\nDelFile1=%windir%\\Temp," + Narrow(stem) + "*.log\r\n");
     RecordingHost host;
@@ -182,8 +173,8 @@ TEST_F(RuleFiles, WindowsFolderMaskRuleStaysOutOfSubfolders) {
 
 TEST_F(RuleFiles, DriveCFolderRuleEmptiesAndRemovesTheFolderWithoutAsking) {
     const std::wstring name = UniqueName(L"klarvex-cdrive");
-    FolderAt folder(L"C:\\" + name);
-    MakeFolder(folder / L"deep");
+    ScratchFolder folder(L"C:\\" + name + L"\\");
+    MakeFolders(folder / L"deep");
     MakeFile(folder / L"deep\\f", 5);
     WriteTextFile(rules / L"Klarvex.dat", "[Drive Rule]\r\nDelFile1={C: Drive}\\" + Narrow(name) + "\r\n");
     RecordingHost host;
@@ -197,7 +188,7 @@ TEST_F(RuleFiles, DriveCFolderRuleEmptiesAndRemovesTheFolderWithoutAsking) {
 TEST_F(RuleFiles, APlaceholderThatReadsEmptyNeverReachesTheDriveRoot) {
     // The canary sits where "\\name" would lead from an empty base.
     const std::wstring name = UniqueName(L"klarvex-canary");
-    FolderAt canary(L"C:\\" + name);
+    ScratchFolder canary(L"C:\\" + name + L"\\");
     MakeFile(canary / L"alive", 1);
     WriteTextFile(rules / L"Klarvex.dat", "[Empty Base]\r\nDelFile1={Local AppData}\\" + Narrow(name) +
                                               "\r\nDelFile2={Common AppData}\\" + Narrow(name) + ",*.*\r\n"
@@ -230,8 +221,8 @@ protected:
     }
     const std::wstring machinePath = L"Software\\" + UniqueName(L"KlarvexMachine");
     const std::wstring userPath = L"Software\\" + UniqueName(L"KlarvexUser");
-    ScratchRegKey machine{HKEY_LOCAL_MACHINE, machinePath};
-    ScratchRegKey user{HKEY_CURRENT_USER, userPath};
+    ScratchRegKeys machine{{machinePath}, HKEY_LOCAL_MACHINE};
+    ScratchRegKeys user{{userPath}, HKEY_CURRENT_USER};
 };
 
 TEST_F(MachineRules, WithoutAdministratorTheyAreSkippedWithOneNotice) {
@@ -243,8 +234,8 @@ TEST_F(MachineRules, WithoutAdministratorTheyAreSkippedWithOneNotice) {
     EXPECT_EQ(clean->Count(), 1);  // the user's rule only
     EXPECT_EQ(host.notices, (std::vector<std::wstring>{L"You must have administrators user."}));
     EXPECT_EQ(host.noticeCaptions, std::vector<std::wstring>{L""});
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"a"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, userPath, L"u"));
+    EXPECT_TRUE(ValueExists(machinePath, L"a", HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(ValueExists(userPath, L"u", HKEY_CURRENT_USER));
 
     // Once per item: the next item tells again; an automatic run never does.
     clean->RunItem(L"Applications - Machine");
@@ -256,7 +247,7 @@ TEST_F(MachineRules, WithoutAdministratorTheyAreSkippedWithOneNotice) {
     automatic->version = 9;
     automatic->RunItem(L"Applications - Machine");
     EXPECT_TRUE(autoHost.notices.empty());
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, machinePath, L"a"));
+    EXPECT_TRUE(ValueExists(machinePath, L"a", HKEY_LOCAL_MACHINE));
 }
 
 TEST_F(MachineRules, AnAdministratorOrThe9xFamilyCarriesThemOut) {
@@ -274,7 +265,7 @@ TEST_F(MachineRules, AnAdministratorOrThe9xFamilyCarriesThemOut) {
     clean->RunItem(L"Applications - Machine");
     EXPECT_EQ(clean->Count(), 3);
     EXPECT_TRUE(host.notices.empty());
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machinePath));
+    EXPECT_FALSE(KeyExists(machinePath, HKEY_LOCAL_MACHINE));
 }
 
 }  // namespace

@@ -135,6 +135,51 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
               L"\\\\server\\share\\Logs");
     EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\.\\PhysicalDrive0"), values));
     EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1"), values));
+
+    // %ProgramFiles% rules take the 32-bit programs' folder as well, when
+    // there is one; other rules stay with their one folder.
+    using Folders = std::vector<std::wstring>;
+    EXPECT_EQ(RuleFolders(SplitFileRule(L"%ProgramFiles%\\App"), values), Folders{L"C:\\Program Files\\App"});
+    values.programFilesX86 = L"C:\\Program Files (x86)";
+    EXPECT_EQ(RuleFolders(SplitFileRule(L"%ProgramFiles%\\App,*.log"), values),
+              (Folders{L"C:\\Program Files\\App", L"C:\\Program Files (x86)\\App"}));
+    EXPECT_EQ(RuleFolders(SplitFileRule(L"%windir%\\Temp"), values), Folders{L"C:\\windows\\Temp"});
+    EXPECT_EQ(RuleFolders(SplitFileRule(L"{Common AppData}\\App"), values), Folders{});
+}
+
+TEST(RuleLines, KeysSharedByManyProgramsInEverySpelling) {
+    struct Row {
+        RootKey root;
+        const wchar_t* upperPath;
+        bool shared;
+    };
+    const Row rows[] = {
+        {RootKey::CurrentUser, L"SOFTWARE", true},
+        {RootKey::CurrentUser, L"\\SOFTWARE\\", true},
+        {RootKey::LocalMachine, L"SYSTEM", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\CLASSES", true},
+        {RootKey::LocalMachine, L"SOFTWARE\\POLICIES", true},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE", true},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE\\MICROSOFT", true},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE\\CLASSES\\CLSID", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN", true},
+        {RootKey::LocalMachine, L"SYSTEM\\CURRENTCONTROLSET\\SERVICES", true},
+        {RootKey::LocalMachine, L"SYSTEM\\CONTROLSET001", true},
+        {RootKey::ClassesRoot, L"CLSID", true},
+        {RootKey::ClassesRoot, L".TXT", true},
+        {RootKey::Users, L"S-1-5-21-1", true},
+        {RootKey::Users, L"S-1-5-21-1\\SOFTWARE", true},
+        {RootKey::Users, L"S-1-5-21-1\\SOFTWARE\\MICROSOFT", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\ACME", false},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\RUNMRU", false},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE\\ACME\\APP", false},
+        {RootKey::ClassesRoot, L"ACME.DOCUMENT\\SHELL", false},
+        {RootKey::Users, L"S-1-5-21-1\\SOFTWARE\\ACME", false},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFTX", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(IsSharedRegistryKey(row.root, row.upperPath), row.shared) << RootKeyText(row.root) << L"\\" << row.upperPath;
 }
 
 TEST(RuleLines, RootsOfDrivesAndSharesInEverySpelling) {

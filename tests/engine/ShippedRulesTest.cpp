@@ -7,7 +7,9 @@
 
 #include <set>
 
+#include "app/Catalogue.h"
 #include "base/Strings.h"
+#include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
 #include "settings/IniFile.h"
@@ -68,6 +70,7 @@ TEST(ShippedRules, EveryRuleIsWellFormedAndStaysOffDriveRootsAndDocuments) {
                 // Deep enough to be one program's own key, never a shared one.
                 EXPECT_GE(std::count(rule->keyPath.begin(), rule->keyPath.end(), L'\\'), 2);
                 EXPECT_EQ(rule->keyPath, TrimKeyPath(rule->keyPath));
+                EXPECT_FALSE(IsSharedRegistryKey(RootKeyFromName(rule->root), UpperCase(rule->keyPath)));
                 continue;
             }
             const FileRule rule = SplitFileRule(value);
@@ -88,6 +91,22 @@ TEST(ShippedRules, EveryRuleIsWellFormedAndStaysOffDriveRootsAndDocuments) {
                 EXPECT_FALSE(rule.mask.empty());
                 EXPECT_EQ(rule.mask.find(L'\\'), std::wstring::npos);
             }
+        }
+    }
+}
+
+TEST(ShippedRules, EveryItemOfTheTreeReachesACleanerOrASectionOfItsRuleFile) {
+    const auto sections = TIniFile(ExeDir() + L"Klarvex.dat").SectionNames();
+    const std::set<std::wstring> known(sections.begin(), sections.end());
+    std::vector<std::wstring> names = TCatalogue().AllItemNames();
+    for (const auto& section : sections) names.push_back(ItemName(kApplicationsCategory, section));
+    for (const auto& name : names) {
+        SCOPED_TRACE(name);
+        const auto target = TClearTaskThread::Dispatch(name);
+        switch (target.ruleFile) {
+            case TClearTaskThread::RuleFile::None: EXPECT_NE(target.cleaner, nullptr); break;
+            case TClearTaskThread::RuleFile::Klarvex: EXPECT_TRUE(known.count(SectionNameFromItem(name))); break;
+            case TClearTaskThread::RuleFile::CustomLists: EXPECT_EQ(name, L"Custom Lists - <New List>"); break;
         }
     }
 }

@@ -18,7 +18,8 @@
 namespace klarvex::testing {
 namespace {
 
-const std::wstring kSeparator(107, L'-');
+using testing::kLogSeparator;
+
 
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -46,7 +47,7 @@ std::string AllItemsTicked(const std::string& extra) {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    SettingsFileGuard settings;
+    ProgramFileGuard settings;
 
     static bool Finished(KlarvexApp& app) { return app.ProgressCaption() == L"Finished!"; }
 
@@ -85,7 +86,7 @@ TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
     EXPECT_EQ(log.front(), L"Test: Clearing Windows - Clipboard ...");
     EXPECT_TRUE(Contains(log, L"Test: Clearing Opera - Cookies ..."));
     EXPECT_TRUE(Contains(log, L"0 items will be removed; 0 KB will be removed."));
-    EXPECT_EQ(log[log.size() - 1], kSeparator);
+    EXPECT_EQ(log[log.size() - 1], kLogSeparator);
     EXPECT_EQ(log[log.size() - 2].rfind(L"Total items will be removed = ", 0), 0u);
     app.SaveScreenshot(L"main-after-test");
 

@@ -15,7 +15,7 @@ TEST(SaveLogTest, TxtIsAppendedUnlessTheExtensionIsExactlyTxt) {
 }
 
 TEST(SaveLogTest, FileHasTwoHeaderLinesAnEmptyLineAndTheLog) {
-    testing::TempDir dir;
+    testing::ScratchFolder dir;
     const std::wstring path = dir / L"log.txt";
     const std::wstring foreignName = L"Test: deleting C:\\\u65E5\u672C\\\u0416.tmp";
     ASSERT_TRUE(WriteLogFile(path, LogFileText({L"Test: Clearing Windows - Clipboard ...", L"", L"Zoë", foreignName})));

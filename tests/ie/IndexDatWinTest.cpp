@@ -20,7 +20,7 @@
 namespace klarvex::test {
 namespace {
 
-using klarvex::testing::TempDir;
+using klarvex::testing::ScratchFolder;
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -123,7 +123,7 @@ TEST(IndexDatFiles, DateTextFollowsTheUserFormats) {
 }
 
 TEST(IndexDatFiles, OpeningSharingAndAddressBytes) {
-    TempDir dir;
+    ScratchFolder dir;
     // Missing: no rows, the display untouched.
     Listing missing = List(dir / L"none.dat");
     EXPECT_FALSE(missing.opened);
@@ -223,7 +223,7 @@ bool AllEqual(const std::vector<uint8_t>& b, size_t from, size_t to, uint8_t val
 }
 
 TEST(IndexDatFiles, WipePassesFillersAndRegions) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::wstring path = dir / L"index.dat";
     const size_t t1 = 0x4000, t2 = 0x6000, length = 0x9000;
     const IndexDatImage img = WipeSample(t1, t2, length);
@@ -271,7 +271,7 @@ TEST(IndexDatFiles, WipePassesFillersAndRegions) {
 }
 
 TEST(IndexDatFiles, WipeStaysInsideTheFile) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::wstring path = dir / L"index.dat";
 
     // One table at t, S = t + 32 + 5000 in a longer file: ends exactly at S.
@@ -310,7 +310,7 @@ TEST(IndexDatFiles, WipeStaysInsideTheFile) {
 }
 
 TEST(IndexDatFiles, WipeLeavesFilesItMustNotTouch) {
-    TempDir dir;
+    ScratchFolder dir;
     const IndexDatImage img = WipeSample(0x4000, 0x6000, 0x8000);
 
     // A second hard link: the same bytes live under another name.

@@ -34,51 +34,125 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(folder.c_str());
 }
 
-TempDir::TempDir() {
+std::wstring UniqueName(const std::wstring& stem) {
+    static LONG counter = 0;
+    return stem + L"-" + IntToStr(GetCurrentProcessId()) + L"-" + IntToStr(InterlockedIncrement(&counter));
+}
+
+void MakeFolders(const std::wstring& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+}
+
+void MakeFile(const std::wstring& path, size_t size, char fill) {
+    MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    const std::string data(size, fill);
+    DWORD written = 0;
+    if (size > 0) WriteFile(file.Get(), data.data(), static_cast<DWORD>(size), &written, nullptr);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+ScratchFolder::ScratchFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    static LONG counter = 0;
-    path_ = std::wstring(temp) + L"klarvex-test-" + IntToStr(GetCurrentProcessId()) + L"-" +
-            IntToStr(InterlockedIncrement(&counter)) + L"\\";
+    path_ = std::wstring(temp) + UniqueName(L"klarvex-test") + L"\\";
     RemoveTree(path_);
-    CreateDirectoryW(path_.c_str(), nullptr);
+    MakeFolders(path_);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
-
-SettingsFileGuard::SettingsFileGuard() {
-    hadFile_ = MoveFileExW(Path().c_str(), (Path() + L".test-saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+ScratchFolder::ScratchFolder(std::wstring path) : path_(std::move(path)) {
+    RemoveTree(path_);
+    MakeFolders(path_);
 }
 
-SettingsFileGuard::~SettingsFileGuard() {
-    DeleteFileW(Path().c_str());
-    if (hadFile_) MoveFileExW((Path() + L".test-saved").c_str(), Path().c_str(), MOVEFILE_REPLACE_EXISTING);
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+std::wstring ScratchFolder::operator/(const std::wstring& name) const {
+    return (path_.ends_with(L'\\') ? path_ : path_ + L"\\") + name;
 }
 
-std::wstring SettingsFileGuard::Path() { return ExeDir() + L"settings.ini"; }
+ProgramFileGuard::ProgramFileGuard(std::wstring name) : path_(ExeDir() + name) {
+    hadFile_ = MoveFileExW(path_.c_str(), (path_ + L".test-saved").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
 
-void SettingsFileGuard::Write(const std::string& content) const { WriteTextFile(Path(), content); }
+ProgramFileGuard::~ProgramFileGuard() {
+    DeleteFileW(path_.c_str());
+    if (hadFile_) MoveFileExW((path_ + L".test-saved").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
 
-std::wstring SettingsFileGuard::Read(const std::wstring& section, const std::wstring& key) const {
+void ProgramFileGuard::Write(const std::string& content) const { WriteTextFile(path_, content); }
+
+std::wstring ProgramFileGuard::Read(const std::wstring& section, const std::wstring& key) const {
     wchar_t value[2048] = L"";
-    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 2048, Path().c_str());
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), L"<missing>", value, 2048, path_.c_str());
     return value;
 }
 
-ScratchRegKey::ScratchRegKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
-    RegDeleteTreeW(root_, path_.c_str());
+ScratchRegKeys::ScratchRegKeys(std::vector<std::wstring> paths, HKEY root) : root_(root), paths_(std::move(paths)) {
+    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
 }
 
-ScratchRegKey::~ScratchRegKey() { RegDeleteTreeW(root_, path_.c_str()); }
+ScratchRegKeys::~ScratchRegKeys() {
+    for (const auto& path : paths_) RegDeleteTreeW(root_, path.c_str());
+}
 
-void ScratchRegKey::SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const {
-    const std::wstring path = subkey.empty() ? path_ : path_ + L"\\" + subkey;
-    HKEY key;
-    if (RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+void ScratchRegKeys::SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const {
+    klarvex::testing::SetString(subkey.empty() ? paths_.at(0) : paths_.at(0) + L"\\" + subkey, name, value, REG_SZ,
+                                root_);
+}
+
+namespace {
+
+void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    RegKey key;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) !=
+        ERROR_SUCCESS)
         return;
-    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+}  // namespace
+
+void CreateKey(const std::wstring& path, HKEY root) {
+    RegKey key;
+    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+}
+
+void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value, DWORD type, HKEY root) {
+    SetRaw(root, path, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root) {
+    const std::string data(size, '\x5a');
+    SetRaw(root, path, name, REG_BINARY, data.data(), static_cast<DWORD>(size));
+}
+
+void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root) {
+    SetRaw(root, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetValues(const std::wstring& path, int n, HKEY root) {
+    for (int i = 1; i <= n; ++i) SetBinary(path, L"V" + IntToStr(i), 8, root);
+    if (n == 0) CreateKey(path, root);
+}
+
+bool KeyExists(const std::wstring& path, HKEY root) {
+    RegKey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root) {
+    return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::wstring ReadTextFile(const std::wstring& path) {
@@ -141,6 +215,13 @@ void RecordingHost::ShowNotice(const std::wstring& text, const std::wstring& cap
 void RecordingHost::ShowError(const std::wstring& message) {
     std::lock_guard lock(mutex_);
     errors.push_back(message);
+}
+
+std::vector<std::wstring> LinesStartingWith(const RecordingHost& host, const std::wstring& text) {
+    std::vector<std::wstring> found;
+    for (const auto& line : host.Lines())
+        if (line.starts_with(text)) found.push_back(line);
+    return found;
 }
 
 }  // namespace klarvex::testing

@@ -1,7 +1,8 @@
 #pragma once
 
-// Fixtures shared by the test programs: a scratch folder and a scratch
-// registry key that remove themselves, and a run host that records.
+// Fixtures shared by the test programs: folders, files and registry keys
+// that remove themselves, the program's own files set aside for a test,
+// and a run host that records.
 
 #include <windows.h>
 
@@ -14,61 +15,87 @@
 
 namespace klarvex::testing {
 
+// The line that separates the items of a run's log.
+inline const std::wstring kLogSeparator(107, L'-');
+
+// A name no other test of this run uses: stem-<process>-<counter>.
+std::wstring UniqueName(const std::wstring& stem);
+
+// --- files and folders
 // Removes a folder and everything in it; links inside are left alone.
 void RemoveTree(const std::wstring& path);
+void MakeFolders(const std::wstring& path);  // with all its parents
+// A file of size bytes of fill; its folders are made as needed.
+void MakeFile(const std::wstring& path, size_t size, char fill = 'x');
+bool Exists(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);
+std::wstring ReadTextFile(const std::wstring& path);  // UTF-8
+void WriteTextFile(const std::wstring& path, const std::string& content);
 
-// A new, empty folder under the temporary folder, removed with everything
-// in it when the object goes.
-class TempDir {
+// A folder that belongs to the test alone, removed with everything in it
+// before (what an earlier run left) and when the object goes.
+class ScratchFolder {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    // A new folder under the temporary folder; Path() ends in "\".
+    ScratchFolder();
+    // That folder, made with its parents; Path() is the text as given.
+    explicit ScratchFolder(std::wstring path);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    // The folder's path with a trailing backslash.
     const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + name; }
+    std::wstring operator/(const std::wstring& name) const;
 
 private:
     std::wstring path_;
 };
 
-// settings.ini beside the programs (the one ./run.sh and klarvex-cli use):
-// moved away while the object lives and put back when it goes, so a test
-// starts without one, may write its own, and never loses the user's.
-class SettingsFileGuard {
+// A file beside the programs (settings.ini, Clist.dat, ...), which the
+// programs under test read: moved away while the object lives and put back
+// when it goes, so a test starts without one, may write its own, and never
+// loses the user's.
+class ProgramFileGuard {
 public:
-    SettingsFileGuard();
-    ~SettingsFileGuard();
-    SettingsFileGuard(const SettingsFileGuard&) = delete;
-    SettingsFileGuard& operator=(const SettingsFileGuard&) = delete;
+    explicit ProgramFileGuard(std::wstring name = L"settings.ini");
+    ~ProgramFileGuard();
+    ProgramFileGuard(const ProgramFileGuard&) = delete;
+    ProgramFileGuard& operator=(const ProgramFileGuard&) = delete;
 
-    static std::wstring Path();
+    const std::wstring& Path() const { return path_; }
     void Write(const std::string& content) const;
     std::wstring Read(const std::wstring& section, const std::wstring& key) const;
 
 private:
+    std::wstring path_;
     bool hadFile_ = false;
 };
 
-// Removes a registry key and its subtree on creation and when it goes.
-class ScratchRegKey {
+// --- registry, under HKEY_CURRENT_USER unless a root is given
+// Keys removed with their subtrees when made and when the object goes.
+class ScratchRegKeys {
 public:
-    ScratchRegKey(HKEY root, std::wstring path);
-    ~ScratchRegKey();
-    ScratchRegKey(const ScratchRegKey&) = delete;
-    ScratchRegKey& operator=(const ScratchRegKey&) = delete;
+    explicit ScratchRegKeys(std::vector<std::wstring> paths, HKEY root = HKEY_CURRENT_USER);
+    ~ScratchRegKeys();
+    ScratchRegKeys(const ScratchRegKeys&) = delete;
+    ScratchRegKeys& operator=(const ScratchRegKeys&) = delete;
 
+    // A string value below the first key ("" for that key itself).
     void SetString(const std::wstring& subkey, const std::wstring& name, const std::wstring& value) const;
 
 private:
     HKEY root_;
-    std::wstring path_;
+    std::vector<std::wstring> paths_;
 };
-
-std::wstring ReadTextFile(const std::wstring& path);
-void WriteTextFile(const std::wstring& path, const std::string& content);
+void CreateKey(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
+void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value,
+               DWORD type = REG_SZ, HKEY root = HKEY_CURRENT_USER);
+void SetBinary(const std::wstring& path, const std::wstring& name, size_t size, HKEY root = HKEY_CURRENT_USER);
+void SetDword(const std::wstring& path, const std::wstring& name, DWORD value, HKEY root = HKEY_CURRENT_USER);
+// Fills a key with n binary values named V1...Vn.
+void SetValues(const std::wstring& path, int n, HKEY root = HKEY_CURRENT_USER);
+bool KeyExists(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
+bool ValueExists(const std::wstring& path, const std::wstring& name, HKEY root = HKEY_CURRENT_USER);
 
 // Records what a run tells its front end.
 class RecordingHost : public IRunHost {
@@ -99,5 +126,8 @@ private:
     std::vector<std::wstring> lines_;
     std::vector<int32_t> progress_;
 };
+
+// Lines of the log that start with text.
+std::vector<std::wstring> LinesStartingWith(const RecordingHost& host, const std::wstring& text);
 
 }  // namespace klarvex::testing

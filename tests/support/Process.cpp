@@ -36,6 +36,18 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
 
 }  // namespace
 
+UniqueHandle StartProgram(const std::wstring& commandLine, STARTUPINFOW* startup) {
+    STARTUPINFOW plain{};
+    plain.cb = sizeof(plain);
+    std::wstring command = commandLine;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, startup != nullptr, 0, nullptr, ExeDir().c_str(),
+                        startup ? startup : &plain, &info))
+        return {};
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
 ProcessResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args) {
     std::wstring commandLine = L"\"" + ExeDir() + program + L"\"";
     for (const auto& arg : args) commandLine += L" \"" + arg + L"\"";
@@ -55,12 +67,9 @@ ProcessResult RunProgram(const std::wstring& program, const std::vector<std::wst
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite.Get();
     startup.hStdError = errWrite.Get();
-    PROCESS_INFORMATION info{};
     ProcessResult result;
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, ExeDir().c_str(), &startup,
-                        &info))
-        return result;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
+    UniqueHandle process = StartProgram(commandLine, &startup);
+    if (!process) return result;
     outWrite.Reset();
     errWrite.Reset();
 
@@ -79,6 +88,35 @@ ProcessResult RunProgram(const std::wstring& program, const std::vector<std::wst
     result.out = SplitLines(Utf8ToWide(out));
     result.err = Utf8ToWide(err);
     return result;
+}
+
+HolderProcess::HolderProcess(const std::wstring& commandLine) {
+    static LONG counter = 0;
+    const std::wstring tag = IntToStr(GetCurrentProcessId()) + L"-" + IntToStr(InterlockedIncrement(&counter));
+    const std::wstring readyName = L"KlarvexHoldReady-" + tag, releaseName = L"KlarvexHoldRelease-" + tag;
+    ready_.Reset(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
+    release_.Reset(CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str()));
+    if (!ready_ || !release_) return;
+    SetEnvironmentVariableW(kHoldReady, readyName.c_str());
+    SetEnvironmentVariableW(kHoldRelease, releaseName.c_str());
+    process_ = StartProgram(commandLine);
+    SetEnvironmentVariableW(kHoldReady, nullptr);
+    SetEnvironmentVariableW(kHoldRelease, nullptr);
+    if (!process_) return;
+    const HANDLE waits[] = {ready_.Get(), process_.Get()};
+    WaitForMultipleObjects(2, waits, FALSE, 60000);
+}
+
+bool HolderProcess::Holding() const {
+    return process_ && WaitForSingleObject(ready_.Get(), 0) == WAIT_OBJECT_0 &&
+           WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+void HolderProcess::Release() {
+    if (!process_) return;
+    SetEvent(release_.Get());
+    WaitForSingleObject(process_.Get(), 60000);
+    process_.Reset();
 }
 
 }  // namespace klarvex::testing

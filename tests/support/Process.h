@@ -1,9 +1,19 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
+#include "base/Handles.h"
+
 namespace klarvex::testing {
+
+// Starts a program (command line as given: the program, quoted, and its
+// arguments) with the test's folder as its current folder. startup, when
+// given, carries standard handles the program inherits. Empty when the
+// program could not start.
+UniqueHandle StartProgram(const std::wstring& commandLine, STARTUPINFOW* startup = nullptr);
 
 struct ProcessResult {
     int exitCode = -1;
@@ -14,5 +24,29 @@ struct ProcessResult {
 // Runs a program of the test's own folder with the given arguments (each
 // quoted) and waits for it, collecting its output (UTF-8, CR LF lines).
 ProcessResult RunProgram(const std::wstring& program, const std::vector<std::wstring>& args);
+
+// Another process that takes hold of something for a test (a database
+// lock, the clipboard, a window) and keeps it until released. It finds two
+// event names in its environment: it sets kHoldReady once it holds, and
+// lets go when kHoldRelease is set.
+inline constexpr wchar_t kHoldReady[] = L"KLARVEX_HOLD_READY";
+inline constexpr wchar_t kHoldRelease[] = L"KLARVEX_HOLD_RELEASE";
+
+class HolderProcess {
+public:
+    // Starts the holder and waits until it holds or has ended.
+    explicit HolderProcess(const std::wstring& commandLine);
+    ~HolderProcess() { Release(); }
+    HolderProcess(const HolderProcess&) = delete;
+    HolderProcess& operator=(const HolderProcess&) = delete;
+
+    // The holder said it holds, and still runs.
+    bool Holding() const;
+    // Lets the holder go and waits for its end.
+    void Release();
+
+private:
+    UniqueHandle ready_, release_, process_;
+};
 
 }  // namespace klarvex::testing
