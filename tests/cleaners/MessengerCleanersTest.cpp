@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "cleaners/CleanerFixture.h"
+#include "engine/RegistryKeys.h"
 
 namespace klarvex {
 namespace {
@@ -158,6 +159,30 @@ TEST_F(Messengers, YahooTakesItsLogHereAndTheCacheAndProfileTreesButKeepsTheFold
     EXPECT_TRUE(FolderIsEmpty(messenger + L"IMVCache"));
     EXPECT_TRUE(Exists(messenger + L"Profiles"));
     EXPECT_TRUE(FolderIsEmpty(messenger + L"Profiles"));
+}
+
+TEST_F(Messengers, YahooIsFoundInTheProgramFilesOf32BitProgramsAndEachFolderIsWalkedOnce) {
+    const std::wstring x86 = ShellFolder(CSIDL_PROGRAM_FILESX86);
+    ASSERT_NE(x86, ShellFolder(CSIDL_PROGRAM_FILES)) << "a 64-bit prefix has both folders";
+    ScratchFolder yahoo(x86 + L"Yahoo!");
+    MakeFile(yahoo / L"Messenger\\ypager.log", 100);
+    MakeFile(yahoo / L"Messenger\\Profiles\\someone\\m.dat", 100);
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {L"Instant Messengers - Yahoo! Messenger"})), TestSummary(2, L"1"));
+
+    // Where both values name one folder (a 32-bit system), it is looked at
+    // once: every file counted once.
+    const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::wstring programFiles = ReadRegString(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir");
+    const std::wstring programFilesX86 = ReadRegString(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir (x86)");
+    ASSERT_FALSE(programFiles.empty() || programFilesX86.empty());
+    ScratchFolder bothNames(L"C:\\KlarvexProgramFiles");
+    MakeFile(bothNames / L"Yahoo!\\Messenger\\ypager.log", 100);
+    SetString(key, L"ProgramFilesDir (x86)", L"c:\\klarvexprogramfiles\\", REG_SZ, HKEY_LOCAL_MACHINE);
+    SetString(key, L"ProgramFilesDir", L"C:\\KlarvexProgramFiles", REG_SZ, HKEY_LOCAL_MACHINE);
+    const RunOutcome test = RunItems(RunKind::Test, {L"Instant Messengers - Yahoo! Messenger"});
+    SetString(key, L"ProgramFilesDir (x86)", programFilesX86, REG_SZ, HKEY_LOCAL_MACHINE);
+    SetString(key, L"ProgramFilesDir", programFiles, REG_SZ, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(Summary(test), TestSummary(1, L"1"));
 }
 
 TEST_F(Messengers, SkypeTakesDbbFilesAtAnyDepthOnly) {

@@ -90,6 +90,17 @@ TEST_F(Cli, IndexDatListsTheRowsOfARealFile) {
     EXPECT_EQ(RunCli({L"--index-dat"}).exitCode, 2);
 }
 
+TEST_F(Cli, CleanNeverEmptiesTheSystemsFoldersEvenWhenToldYes) {
+    testing::ProgramFileGuard list(L"Clist.dat");
+    list.Write("[<New List>]\r\nDelFile1=%windir%\r\nDelFile2={C: Drive}\\,*.*\r\n");
+    const ProcessResult result = RunCli({L"--clean", L"--yes", L"Custom Lists - <New List>"});
+    EXPECT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    const std::wstring kept = L"Not removed: the command line never empties a drive, a system or user folder: ";
+    EXPECT_NE(result.err.find(kept + L"C:\\windows\\\r\n"), std::wstring::npos) << WideToUtf8(result.err);
+    EXPECT_NE(result.err.find(kept + L"C:\\\r\n"), std::wstring::npos) << WideToUtf8(result.err);
+    EXPECT_NE(GetFileAttributesW(L"C:\\windows\\win.ini"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Cli, BadInputIsAUsageErrorWithAClearMessage) {
     struct Case {
         std::vector<std::wstring> args;

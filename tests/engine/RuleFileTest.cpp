@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include "EngineFixture.h"
 #include "base/Strings.h"
 #include "engine/RegistryKeys.h"
@@ -206,6 +208,52 @@ TEST_F(RuleFiles, APlaceholderThatReadsEmptyNeverReachesTheDriveRoot) {
         EXPECT_TRUE(host.questions.empty());
     }
     EXPECT_TRUE(Exists(canary / L"alive"));
+}
+
+TEST_F(RuleFiles, TheSystemsFoldersAreAskedAboutAndSharedKeysAreSkipped) {
+    // Every answer is No. A mask that takes some files is no question.
+    const std::wstring windows = WithBackslash(GetWindowsDir());
+    const std::vector<std::wstring> programFiles = GetProgramFilesDirs();
+    ASSERT_EQ(programFiles.size(), 2u) << "a 64-bit prefix: Program Files and Program Files (x86)";
+    const std::wstring stem = UniqueName(L"klarvex-partial");
+    MakeFile(windows + stem + L".log", 3);
+    const std::string text = "[Wipe]\r\nDelFile1=%windir%\r\nDelFile2=%ProgramFiles%\r\n"
+                              "DelFile3={Current AppData}\r\nDelFile4=%windir%\\," + Narrow(stem) + "*.log\r\n"
+                              "DelFile5=%windir%\\,*.*\r\nDelFile6={Local AppData}\\..\r\n"
+                              "DelRegValue1=HKEY_CURRENT_USER\\Software\r\n"
+                              "DelRegValue2=HKEY_CURRENT_USER\\Software\\Microsoft,\r\n"
+                              "DelRegValue3=HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\r\n"
+                              "DelRegValue4=HKEY_CURRENT_USER\\Software\\Microsoft,NoSuchValue\r\n";
+    WriteTextFile(rules / L"Klarvex.dat", text);
+    RecordingHost host;
+    auto clean = Runner(RunKind::Clean, host);
+    clean->RunItem(L"Applications - Wipe");
+    const std::wstring ask = L"Do you want to delete all files and folders under ";
+    EXPECT_EQ(host.questions,
+              (std::vector<std::wstring>{ask + windows + L"?", ask + programFiles[0] + L"\\?",
+                                         ask + programFiles[1] + L"\\?", ask + GetAppDataDir() + L"?",
+                                         ask + windows + L"?", ask + ShellFolderPath(CSIDL_LOCAL_APPDATA) + L"..\\?"}));
+    EXPECT_EQ(LinesStartingWith(host, L"Clean: skipping"),
+              (std::vector<std::wstring>{
+                  L"Clean: skipping registry key shared by many programs HKEY_CURRENT_USER\\Software",
+                  L"Clean: skipping registry key shared by many programs HKEY_CURRENT_USER\\Software\\Microsoft",
+                  L"Clean: skipping registry key shared by many programs "
+                  L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID"}));
+    EXPECT_EQ(clean->Count(), 1);  // the partial mask's file
+    EXPECT_FALSE(Exists(windows + stem + L".log"));
+    EXPECT_TRUE(KeyExists(L"Software\\Microsoft"));
+
+    // The command line's runner never even asks.
+    RecordingHost cli;
+    cli.answer = true;
+    auto kept = Runner(RunKind::Clean, cli);
+    kept->SetKeepProtectedFolders(true);
+    kept->RunItem(L"Applications - Wipe");
+    EXPECT_TRUE(cli.questions.empty());
+    ASSERT_EQ(cli.notices.size(), 6u);
+    EXPECT_EQ(cli.notices[0], L"Not removed: the command line never empties a drive, a system or user folder: " +
+                                  windows);
+    EXPECT_TRUE(Exists(windows + L"win.ini"));
 }
 
 class MachineRules : public RuleFiles {
