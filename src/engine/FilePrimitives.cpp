@@ -253,6 +253,13 @@ int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std
     return WalkMask(folder, FileMask(mask, UpperCase(mask)), counter, recurse);
 }
 
+int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
+                                            int32_t& counter, bool recurse) {
+    int64_t bytes = 0;
+    for (const wchar_t* mask : masks) bytes += ClearFilesByMask(folder, mask, counter, recurse);
+    return bytes;
+}
+
 int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, int32_t& counter,
                                    bool recurse) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;

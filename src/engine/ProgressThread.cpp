@@ -191,6 +191,8 @@ void TClearTaskThread::EndItem() {
 
 void TClearTaskThread::AddLog(const std::wstring& line) { host_.AddLog(line); }
 
+void TClearTaskThread::AddPleaseWaitLine() { AddLog(LoadText(IDS_CLEARING) + L", " + LoadText(IDS_PLEASE_WAIT)); }
+
 void TClearTaskThread::ScrollLog(int32_t step) {
     if (step <= 0) {
         host_.ScrollLogToEnd();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -96,6 +97,9 @@ public:
     int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse);
     int64_t ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
                               const std::wstring& excludeText);
+    // ClearFilesByMask with each mask in turn; the bytes of them all.
+    int64_t ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
+                              int32_t& counter, bool recurse);
     // Registry. The results are counts of entries: a key counts the values
     // of its whole subtree, at least 1, taken before it is deleted.
     int32_t DeleteUserRegKey(const std::wstring& keyPath);
@@ -171,6 +175,9 @@ protected:
 
     void BeginItem();
     void EndItem();
+    // "Clearing, please wait...": what a cleaner that lists no files of its
+    // own writes before a long removal.
+    void AddPleaseWaitLine();
 
     IRunHost& Host() const noexcept { return host_; }
 
@@ -197,6 +204,16 @@ protected:
 
 private:
     void WriteRunSummary();
+
+    // --- what several cleaners of one browser share
+    // The files of the masks anywhere below Firefox's roaming profiles.
+    void ClearFirefoxFiles(std::initializer_list<const wchar_t*> masks);
+    // The files of the mask directly in the Netscape profile.
+    void ClearNetscapeFile(const wchar_t* mask);
+    // The files of the names anywhere below Opera's roaming folder.
+    void ClearOperaFiles(std::initializer_list<const wchar_t*> names);
+    // The files of the names anywhere below Chrome's default profile.
+    void ClearChromeFiles(std::initializer_list<const wchar_t*> names);
     void ReportBrokenOff(const std::wstring& message);
 
     RunKind kind_;

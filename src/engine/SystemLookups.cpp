@@ -63,6 +63,8 @@ std::wstring GetAppDataDir() {
     return ShellFolderPath(CSIDL_APPDATA);
 }
 
+std::wstring GetLocalAppDataDir() { return WithBackslash(ShellFoldersValue(HKEY_CURRENT_USER, L"Local AppData")); }
+
 std::wstring GetProgramFilesDir() { return ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramFilesDir"); }
 
 std::vector<std::wstring> GetProgramFilesDirs() {

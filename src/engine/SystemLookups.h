@@ -31,6 +31,9 @@ std::wstring GetMyDocumentsDir();
 // the shell has none (never a bare "\", which would mean the drive root).
 // Ends the browser session first.
 std::wstring GetAppDataDir();
+// The user's local application data folder as Explorer's "Shell Folders"
+// key names it ("Local AppData"), with a trailing backslash, or "".
+std::wstring GetLocalAppDataDir();
 // The Program Files folder without trailing backslash, or "".
 std::wstring GetProgramFilesDir();
 // Every folder programs are installed to, without trailing backslash: the

@@ -48,7 +48,7 @@ void TClearTaskThread::CleanSearchAssistant() {
 
 void TClearTaskThread::CleanRecycleBin() {
     const bool logFiles = Settings.ShowLogRecycleBin;
-    if (!IsTestRun() && !logFiles) AddLog(LoadText(IDS_CLEARING) + L", " + LoadText(IDS_PLEASE_WAIT));
+    if (!IsTestRun() && !logFiles) AddPleaseWaitLine();
 
     int64_t bytes = 0;
     for (wchar_t letter = L'c'; letter <= L'z'; ++letter) {

@@ -1,0 +1,29 @@
+#pragma once
+
+// Where the browsers keep their profiles. Each lookup gives a folder that
+// exists and is no link to another place, or "" (then the cleaners that use
+// it do nothing at all).
+
+#include <stop_token>
+#include <string>
+
+namespace klarvex {
+
+// The folder of all Firefox profiles in the roaming and in the local
+// application data folder, without trailing backslash.
+std::wstring GetFirefoxProfilesDir();
+std::wstring GetFirefoxLocalProfilesDir();
+
+// The Netscape profile, with a trailing backslash: "pbzik8cu.default" when
+// it exists, else the first profile folder whose path holds ".default",
+// else the last one listed. The listing ends early when stop is requested.
+std::wstring GetNetscapeProfileDir(const std::stop_token& stop);
+
+// Opera's roaming and local folders, with a trailing backslash.
+std::wstring GetOperaDir();
+std::wstring GetOperaLocalDir();
+
+// Chrome's default profile, with a trailing backslash.
+std::wstring GetChromeUserDir();
+
+}  // namespace klarvex
