@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/AboutRes.h"
 #include "base/Handles.h"
 #include "base/Texts.h"
@@ -49,7 +51,8 @@ bool TfrmAbout::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) 
     FrameRect(item.hDC, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, RGB(0, 48, 135));
-    DrawTextW(item.hDC, L"Donate", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const std::wstring donate = LoadText(IDS_DONATE);
+    DrawTextW(item.hDC, donate.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (item.itemState & ODS_FOCUS) {
         InflateRect(&box, -2, -2);
         DrawFocusRect(item.hDC, &box);
