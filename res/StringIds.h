@@ -17,6 +17,7 @@
 #define IDS_ERROR_PREFIX 113
 #define IDS_UNKNOWN_ERROR 114
 #define IDS_PRODUCT_NAME 115
+#define IDS_UNABLE_TO_WRITE 116
 
 // Removal primitives and rule files.
 #define IDS_ASK_DELETE_ALL_UNDER 400
@@ -55,3 +56,5 @@
 #define IDS_ABOUT 618
 #define IDS_URL_DONATE 630
 #define IDS_URL_UPDATE 631
+#define IDS_CANNOT_CREATE_MAIN_WINDOW 632
+#define IDS_DONATE 633

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/AboutRes.h"
+#include "base/Handles.h"
 #include "base/Texts.h"
 
 namespace klarvex {
@@ -43,13 +46,13 @@ bool TfrmAbout::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) 
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (item.CtlID != IDC_ABOUT_DONATE_IMAGE) return false;
     RECT box = item.rcItem;
-    HBRUSH fill = CreateSolidBrush(RGB(255, 196, 57));
-    FillRect(item.hDC, &box, fill);
-    DeleteObject(fill);
+    const Brush fill(CreateSolidBrush(RGB(255, 196, 57)));
+    FillRect(item.hDC, &box, fill.Get());
     FrameRect(item.hDC, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, RGB(0, 48, 135));
-    DrawTextW(item.hDC, L"Donate", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const std::wstring donate = LoadText(IDS_DONATE);
+    DrawTextW(item.hDC, donate.c_str(), -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (item.itemState & ODS_FOCUS) {
         InflateRect(&box, -2, -2);
         DrawFocusRect(item.hDC, &box);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <new>
 
+#include "base/Handles.h"
+
 namespace klarvex {
 
 namespace {
@@ -28,19 +30,17 @@ void Paint(HWND window, const ProgressState& state) {
     const int range = std::max(1, state.high - state.low);
     const int done = std::clamp(state.position - state.low, 0, range);
     bar.right = bar.left + static_cast<int>(static_cast<long long>(bar.right - bar.left) * done / range);
-    HBRUSH fill = CreateSolidBrush(RGB(6, 176, 37));
-    FillRect(dc, &bar, fill);
-    DeleteObject(fill);
+    const Brush fill(CreateSolidBrush(RGB(6, 176, 37)));
+    FillRect(dc, &bar, fill.Get());
     FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
 
     wchar_t caption[128];
     const int length = GetWindowTextW(window, caption, 128);
     if (length > 0) {
-        HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
+        const DcSelection font(dc, reinterpret_cast<HFONT>(SendMessageW(GetParent(window), WM_GETFONT, 0, 0)));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         DrawTextW(dc, caption, length, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        SelectObject(dc, oldFont);
     }
     EndPaint(window, &paint);
 }

@@ -2,27 +2,29 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <memory>
-#include <stop_token>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/Catalogue.h"
 #include "app/DialogBase.h"
+#include "app/ItemTree.h"
 #include "app/RunControl.h"
+#include "app/RunLink.h"
+#include "app/WindowPlacement.h"
 #include "base/Handles.h"
-#include "settings/Global.h"
+#include "engine/Catalogue.h"
 
 namespace klarvex {
 
-class TRunLink;
-
 // The main window: the tree of clean items, the log, the progress bar and
 // the Test and Clean buttons. It turns the user's commands into runs of the
-// clean task runner and shows what the runner reports.
-class TfrmMain final : public TDialogBase, private IRunView, private ISettingsWindow {
+// clean task runner and shows what the runner reports. Its parts live in
+// their own units: the layout (MainLayout), the tree (ItemTree), the runner
+// bridge (RunLink), the placement (WindowPlacement), the log export
+// (SaveLogDialog); what the run control asks of the window is in
+// MainRunView.cpp.
+class TfrmMain final : public TDialogBase, private IRunView {
 public:
     explicit TfrmMain(std::wstring firstArgument);
     ~TfrmMain() override;
@@ -48,34 +50,39 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    friend class TRunLink;
+    static constexpr UINT_PTR kRunTimerId = 1;
 
-    // --- start-up and layout
-    void CreateFonts();
-    void CreateStateImages();
-    void BuildTree();
-    void ApplyPlacement();
-    void LayoutControls();
-    void PlaceCountLabels();
+    // --- start-up
+    void CreateTitleFont();
+    void AddFastModeTooltip();
     int Scale(int pixels) const;
 
-    // --- tree
+    // --- window messages
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnPaint();
+    bool OnCtlColorStatic(HDC dc, HWND control, LRESULT& result);
+    bool OnCtlColorListBox(HDC dc, HWND control, LRESULT& result);
+    bool OnContextMenu(HWND target, POINT at);
+    void OnInitMenuPopup(HMENU menu);
     void OnTreeClick();
     void ToggleNode(HTREEITEM node);
-    void RefreshTreeTicks();
-    void CollectExpandState();
+    bool LogHasLines() const;
+
+    // --- what the runners send
+    void OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnRunQuestion(uint32_t generation);
 
     // --- commands
     void SaveLogToFile();
     void OpenCustomListsEditor();
     void ShowAbout();
-    void OnClose();
-    void EndWork(bool showErrors);
-    void WaitForRunners();
-    void OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void ScrollLogToEnd();
 
-    // IRunView
+    // --- closing
+    void OnClose();
+    void OnEndSession(bool ending);
+    void EndWork(bool showErrors);
+
+    // IRunView (MainRunView.cpp)
     std::vector<std::wstring> CollectTickedItems() const override;
     bool IsCategoryTicked(const std::wstring& category) const override;
     bool WindowClassExists(const wchar_t* className) const override;
@@ -99,12 +106,7 @@ private:
     void PostAutoRun() override;
     void HideWindow() override;
     void CloseWindow() override;
-
-    // ISettingsWindow
-    WindowBounds Bounds() const override;
-    int32_t ScreenWidth() const override;
-    int32_t ScreenHeight() const override;
-    UINT PlacementShowCmd() const override;
+    void ScrollLogToEnd();
 
     // A modal dialog or box of ours is open: a close request waits until it
     // has gone (the code that opened it still runs on this window).
@@ -119,23 +121,16 @@ private:
         TfrmMain& window_;
     };
 
-    struct RunRecord {
-        std::unique_ptr<TRunLink> link;
-        std::stop_source stop;
-        UniqueHandle thread;
-    };
-
     std::wstring firstArgument_;
     TCatalogue catalogue_;
+    TItemTree tree_{catalogue_};
     TRunControl runControl_;
-    std::vector<RunRecord> runs_;  // runners that may still be running
-    std::vector<HTREEITEM> categoryNodes_;
-    std::vector<std::vector<HTREEITEM>> itemNodes_;
-    HIMAGELIST stateImages_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HBRUSH titleBrush_ = nullptr;
-    HACCEL accelerators_ = nullptr;
-    HWND tooltip_ = nullptr;
+    TMainPlacement placement_;
+    TRunners runners_;  // runners that may still be running
+    Font titleFont_;
+    Brush titleBrush_;
+    HACCEL accelerators_ = nullptr;  // a resource: nothing to free
+    HWND tooltip_ = nullptr;         // a child of the window: goes with it
     COLORREF logTextColor_ = 0;
     int dpi_ = 96;
     bool activated_ = false;

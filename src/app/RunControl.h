@@ -96,6 +96,11 @@ public:
     void Close();
 
     bool IsCurrentRun(uint32_t generation) const { return generation != 0 && generation == activeGeneration_; }
+    // True while the log shows that run: from its start until the next
+    // run starts, a cancel included. A cancelled runner still finishes the
+    // item it was in, and its lines and the item's summary belong there;
+    // nothing of it reaches a later run's log.
+    bool OwnsLog(uint32_t generation) const { return generation != 0 && generation == lastGeneration_; }
     bool Running() const { return running_; }
     bool SilentStart() const { return silentStart_; }
     TRunMode RunMode() const { return runMode_; }
@@ -129,7 +134,7 @@ private:
     int32_t progressPosition_ = 0;
     std::wstring progressCaption_;
     bool progressCaptionVisible_ = false;
-    uint32_t lastGeneration_ = 0;
+    uint32_t lastGeneration_ = 0;    // the run whose lines the log shows
     uint32_t activeGeneration_ = 0;  // 0: no runner of ours is running
     bool cleanStartPending_ = false;  // a counting pass has ended, WM_CLEAN_START is on its way
 };

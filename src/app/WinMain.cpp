@@ -29,7 +29,7 @@ int Run(HINSTANCE instance, int showCommand) {
     klarvex::TfrmMain::RegisterWindowClasses(instance);
     klarvex::TfrmMain mainWindow(FirstArgument());
     if (!mainWindow.Create(nullptr)) {
-        klarvex::ShowErrorBox(nullptr, L"Cannot create the main window.");
+        klarvex::ShowErrorBox(nullptr, klarvex::LoadText(IDS_CANNOT_CREATE_MAIN_WINDOW));
         return 1;
     }
     // A silent start does its work without ever showing the window.

@@ -92,3 +92,73 @@ using ItemIdList = UniqueResource<ItemIdListTraits>;
 using Sid = UniqueResource<SidTraits>;
 
 }  // namespace klarvex
+
+// --- GDI objects, device contexts, image lists and menus of the windows
+
+#include <commctrl.h>
+
+namespace klarvex {
+
+template <typename GdiHandle>
+struct GdiObjectTraits {  // fonts, brushes, pens, bitmaps
+    using Type = GdiHandle;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DeleteObject(h); }
+};
+struct MemoryDcTraits {  // CreateCompatibleDC
+    using Type = HDC;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DeleteDC(h); }
+};
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ImageList_Destroy(h); }
+};
+struct MenuTraits {  // LoadMenu, CreateMenu: menus no window owns
+    using Type = HMENU;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { DestroyMenu(h); }
+};
+
+using Font = UniqueResource<GdiObjectTraits<HFONT>>;
+using Brush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+using Pen = UniqueResource<GdiObjectTraits<HPEN>>;
+using Bitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
+using MemoryDc = UniqueResource<MemoryDcTraits>;
+using ImageList = UniqueResource<ImageListTraits>;
+using Menu = UniqueResource<MenuTraits>;
+
+// GetDC of a window (or of the screen, for nullptr), released with it.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const noexcept { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context for the scope; the one it
+// replaced goes back in when the scope ends.
+class DcSelection {
+public:
+    DcSelection(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~DcSelection() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    DcSelection(const DcSelection&) = delete;
+    DcSelection& operator=(const DcSelection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace klarvex

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "cli/ConsoleHost.h"

@@ -8,17 +8,15 @@ namespace klarvex {
 
 TfrmAskDelete::TfrmAskDelete() : TDialogBase(IDD_ASK_DELETE) {}
 
-TfrmAskDelete::~TfrmAskDelete() {
-    if (boldFont_) DeleteObject(boldFont_);
-}
+TfrmAskDelete::~TfrmAskDelete() = default;
 
 void TfrmAskDelete::OnInit() {
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)), sizeof(font), &font);
     font.lfWeight = FW_BOLD;
-    boldFont_ = CreateFontIndirectW(&font);
+    boldFont_.Reset(CreateFontIndirectW(&font));
     for (int id : {IDC_ASK_PERMANENT, IDC_ASK_PROCEED})
-        SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
+        SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
     SetItemText(IDC_ASK_PERMANENT, LoadText(IDS_ASK_PERMANENT));
     SetItemText(IDC_ASK_PROCEED, LoadText(IDS_ASK_PROCEED));
 }

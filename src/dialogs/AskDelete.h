@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DialogBase.h"
+#include "base/Handles.h"
 
 namespace klarvex {
 
@@ -21,7 +22,7 @@ protected:
     void OnCancel() override { End(IDNO); }
 
 private:
-    HFONT boldFont_ = nullptr;
+    Font boldFont_;
 };
 
 }  // namespace klarvex

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 #include "base/Strings.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileInteger.h"

@@ -6,6 +6,7 @@
 
 #include "base/Exception.h"
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "settings/ProfileInteger.h"
 
 namespace klarvex {
@@ -32,7 +33,7 @@ bool TIniFile::ReadBool(const std::wstring& section, const std::wstring& key, bo
 
 void TIniFile::WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) const {
     if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
-        throw Exception(L"Unable to write to " + path_);
+        throw Exception(LoadText(IDS_UNABLE_TO_WRITE) + path_);
 }
 
 void TIniFile::WriteInteger(const std::wstring& section, const std::wstring& key, int32_t value) const {

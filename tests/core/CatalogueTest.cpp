@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 #include "settings/Global.h"
 #include "support/Fixtures.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 #include "base/Exception.h"
 #include "settings/Global.h"
 #include "settings/IniFile.h"

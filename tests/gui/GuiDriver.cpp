@@ -1,8 +1,12 @@
 #include "gui/GuiDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <string>
 #include <thread>
 
 #include "app/MainRes.h"
@@ -236,12 +240,13 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     return WaitForExit(timeout);
 }
 
-void KlarvexApp::SaveScreenshot(const std::wstring& name) {
+bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
     RECT rect;
-    GetWindowRect(Main(), &rect);
+    if (!GetWindowRect(Main(), &rect)) return false;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    if (width <= 0 || height <= 0) return false;
+    WindowDc screen(nullptr);
+    MemoryDc memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -250,10 +255,12 @@ void KlarvexApp::SaveScreenshot(const std::wstring& name) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
+    const Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap || !bits) return false;
+    {
+        DcSelection selected(memory.Get(), bitmap.Get());
+        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY)) return false;
+    }
     const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
     const DWORD imageSize = stride * static_cast<DWORD>(height);
     BITMAPFILEHEADER file{};
@@ -266,9 +273,26 @@ void KlarvexApp::SaveScreenshot(const std::wstring& name) {
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
     out.write(static_cast<const char*>(bits), imageSize);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    return static_cast<bool>(out.flush());
 }
+
+namespace {
+
+// Under CI=true a GUI test that skips itself fails instead: a build that
+// cannot show windows must not pass as if its windows had been tested.
+class NoSkipsUnderCi : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override {
+        if (test.result()->Skipped()) ADD_FAILURE() << "skipped under CI=true; a GUI test must run there";
+    }
+};
+
+const bool kNoSkipsUnderCi = [] {
+    const char* ci = std::getenv("CI");
+    if (ci && std::string(ci) == "true")
+        ::testing::UnitTest::GetInstance()->listeners().Append(new NoSkipsUnderCi);
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace klarvex::testing

@@ -71,8 +71,9 @@ public:
     // Waits for the process to end by itself.
     int WaitForExit(std::chrono::milliseconds timeout);
 
-    // The main window's picture, as a BMP under C:\Klarvex\screenshots.
-    void SaveScreenshot(const std::wstring& name);
+    // The main window's picture, as a BMP under C:\Klarvex\screenshots;
+    // false when no picture could be taken or written.
+    bool SaveScreenshot(const std::wstring& name);
 
 private:
     // Remote memory in the program for messages that carry pointers.

@@ -11,7 +11,9 @@
 
 #include "app/AboutRes.h"
 #include "app/MainRes.h"
+#include "base/Strings.h"
 #include "dialogs/AskDeleteRes.h"
+#include "engine/SystemLookups.h"
 #include "gui/GuiDriver.h"
 #include "support/Process.h"
 
@@ -88,7 +90,7 @@ TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
     EXPECT_TRUE(Contains(log, L"0 items will be removed; 0 KB will be removed."));
     EXPECT_EQ(log[log.size() - 1], kLogSeparator);
     EXPECT_EQ(log[log.size() - 2].rfind(L"Total items will be removed = ", 0), 0u);
-    app.SaveScreenshot(L"main-after-test");
+    EXPECT_TRUE(app.SaveScreenshot(L"main-after-test"));
 
     // The ticks cannot change while nothing runs... but they can now.
     app.PressSpaceOn(windows);
@@ -161,19 +163,36 @@ TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTurnsTheQuest
     EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"0");
 }
 
-TEST_F(MainWindowTest, CancelReturnsToIdleAndTheCancelledRunWritesNothingMore) {
+// A cancelled runner finishes the item it is in: the log shows that item's
+// lines and its summary, and nothing after it.
+TEST_F(MainWindowTest, CancelReturnsToIdleAndTheCancelledRunShowsTheItemItWasIn) {
     settings.Write(AllItemsTicked("[Settings]\r\nFastScan=0\r\n"));
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
     HWND test = app.Control(IDC_TEST);
     SendMessageW(test, BM_CLICK, 0, 0);
     EXPECT_EQ(WindowTextOf(test), L"Cancel");
+    ASSERT_TRUE(WaitUntil([&] { return !app.LogLines().empty(); }, 30s)) << "the first item never started";
     SendMessageW(test, BM_CLICK, 0, 0);
     EXPECT_EQ(WindowTextOf(test), L"Test");
 
-    std::this_thread::sleep_for(2s);
+    auto endsWithAnItemSummary = [](const std::vector<std::wstring>& log) {
+        return log.size() >= 4 && log[log.size() - 1].empty() && log[log.size() - 3].empty() &&
+               log[log.size() - 2].find(L" items will be removed; ") != std::wstring::npos;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return endsWithAnItemSummary(app.LogLines()); }, 60s))
+        << "the interrupted item's summary is missing";
+    std::this_thread::sleep_for(1s);
     const auto log = app.LogLines();
-    EXPECT_FALSE(AnyStartsWith(log, L"Total items will be removed")) << "a cancelled run writes no summary";
+    EXPECT_TRUE(endsWithAnItemSummary(log)) << "nothing follows the interrupted item";
+    const auto started = std::count_if(log.begin(), log.end(), [](const std::wstring& l) {
+        return l.rfind(L"Test: Clearing ", 0) == 0;
+    });
+    const auto summed = std::count_if(log.begin(), log.end(), [](const std::wstring& l) {
+        return l.find(L" items will be removed; ") != std::wstring::npos;
+    });
+    EXPECT_EQ(started, summed) << "every item begun is summed up";
+    EXPECT_FALSE(AnyStartsWith(log, L"Total items will be removed")) << "a cancelled run writes no run summary";
     EXPECT_NE(app.ProgressCaption(), L"Finished!");
 
     // The window is idle: a new run goes through to its end.
@@ -317,6 +336,69 @@ TEST_F(MainWindowTest, EndOfTheWindowsSessionStoresTheSettings) {
     ASSERT_TRUE(process);
     TerminateProcess(process.Get(), 0);  // what Windows does next
     EXPECT_EQ(app.WaitForExit(10s), 0);
+}
+
+// A custom list beside the program, removed again at the end.
+class CustomListFile {
+public:
+    explicit CustomListFile(const std::string& content) { WriteTextFile(Path(), content); }
+    ~CustomListFile() { DeleteFileW(Path().c_str()); }
+    CustomListFile(const CustomListFile&) = delete;
+    CustomListFile& operator=(const CustomListFile&) = delete;
+    static std::wstring Path() { return ExeDir() + L"Clist.dat"; }
+};
+
+// The session ends while the runner waits for the user's answer to a
+// folder question: the end-of-session handler answers No for him, waits for
+// the runner and returns, instead of waiting for a runner that waits for
+// the box. (The mask matches nothing, so even a Yes would remove nothing.)
+TEST_F(MainWindowTest, EndOfTheWindowsSessionAnswersAnOpenFolderQuestionNo) {
+    const std::wstring documents = GetMyDocumentsDir();
+    ASSERT_FALSE(documents.empty());
+    CustomListFile list("[<New List>]\r\nDelFile1=" + WideToUtf8(documents) + ",*.klarvex-matches-nothing\r\n");
+    settings.Write(TickedSettings({"Custom Lists - <New List>"}, "[Settings]\r\nAskForSweep=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    HWND question = WaitForBox(app);
+    ASSERT_TRUE(question) << "the folder question never came";
+    EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(question), L"Do you want to delete the files on " + documents + L"?"));
+
+    SendMessageTimeoutW(app.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    DWORD_PTR answered = 1;
+    EXPECT_TRUE(SendMessageTimeoutW(app.Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &answered))
+        << "the end of the session waited for the box";
+    const auto log = app.LogLines();
+    EXPECT_TRUE(Contains(log, L"0 items to be removed; 0 KB to be removed.")) << "the runner ended its item";
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, app.ProcessId()));
+    ASSERT_TRUE(process);
+    TerminateProcess(process.Get(), 0);  // what Windows does next
+    EXPECT_EQ(app.WaitForExit(10s), 0);
+}
+
+// Closed minimised or maximised, the window keeps the bounds it had
+// before, in the coordinates it is restored with.
+TEST_F(MainWindowTest, ClosedMinimisedOrMaximisedTheWindowKeepsItsNormalBounds) {
+    struct Case {
+        WPARAM command;
+        const wchar_t* state;
+        BOOL (*reached)(HWND);
+    };
+    for (const Case& test : {Case{SC_MINIMIZE, L"2", IsIconic}, Case{SC_MAXIMIZE, L"3", IsZoomed}}) {
+        {
+            KlarvexApp app;
+            ASSERT_TRUE(app.Main());
+            SetWindowPos(app.Main(), nullptr, 100, 80, 700, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(app.Main(), WM_SYSCOMMAND, test.command, 0);
+            ASSERT_TRUE(WaitUntil([&] { return test.reached(app.Main()) != FALSE; }, 5s)) << test.state;
+            EXPECT_EQ(app.Close(), 0);
+        }
+        EXPECT_EQ(settings.Read(L"Window", L"State"), test.state);
+        EXPECT_EQ(settings.Read(L"Window", L"Left"), L"100") << test.state;
+        EXPECT_EQ(settings.Read(L"Window", L"Top"), L"80") << test.state;
+        EXPECT_EQ(settings.Read(L"Window", L"Width"), L"700") << test.state;
+        EXPECT_EQ(settings.Read(L"Window", L"Height"), L"520") << test.state;
+    }
 }
 
 TEST_F(MainWindowTest, AboutBoxFromTheHelpMenuShowsTheHomePageAsALink) {

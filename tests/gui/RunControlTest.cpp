@@ -169,6 +169,57 @@ TEST_F(RunControlTest, MessagesOfACancelledRunDoNotReachTheNextRun) {
     EXPECT_FALSE(control.Running());
 }
 
+// The log shows a run's lines until the next run starts: a cancelled run
+// finishes its item there, and no run writes into a later run's log.
+TEST_F(RunControlTest, TheLogBelongsToTheLatestRunEvenWhenCancelled) {
+    struct Case {
+        const char* name;
+        void (*steps)(TRunControl&, FakeView&);
+        bool earlierOwnsLog;  // the first run's lines still reach the log
+        bool earlierIsCurrent;
+    };
+    const Case cases[] = {
+        {"running", [](TRunControl&, FakeView&) {}, true, true},
+        {"cancelled", [](TRunControl& c, FakeView&) { c.TestClick(); }, true, false},
+        {"cancelled, then a refused start",
+         [](TRunControl& c, FakeView& v) {
+             c.TestClick();
+             v.ticked.clear();
+             c.TestClick();
+         },
+         true, false},
+        {"cancelled, then a new run",
+         [](TRunControl& c, FakeView&) {
+             c.TestClick();
+             c.TestClick();
+         },
+         false, false},
+        {"finished, then a new run",
+         [](TRunControl& c, FakeView& v) {
+             c.OnDone(1, v.starts.back().generation);
+             c.TestClick();
+         },
+         false, false},
+    };
+    for (const auto& test : cases) {
+        FakeView caseView;
+        TRunControl caseControl{caseView};
+        caseControl.TestClick();
+        const uint32_t earlier = caseView.starts.back().generation;
+        test.steps(caseControl, caseView);
+        EXPECT_EQ(caseControl.OwnsLog(earlier), test.earlierOwnsLog) << test.name;
+        EXPECT_EQ(caseControl.IsCurrentRun(earlier), test.earlierIsCurrent) << test.name;
+        EXPECT_TRUE(caseControl.OwnsLog(caseView.starts.back().generation)) << test.name;
+    }
+    EXPECT_FALSE(control.OwnsLog(0)) << "nothing is run 0";
+
+    // The counting pass hands the log to the removal run.
+    CleanUpToRemoval(5);
+    ASSERT_EQ(view.starts.size(), 2u);
+    EXPECT_FALSE(control.OwnsLog(view.starts[0].generation));
+    EXPECT_TRUE(control.OwnsLog(view.starts[1].generation));
+}
+
 TEST_F(RunControlTest, CancelBetweenCountingPassAndRemovalRemovesNothing) {
     control.CleanClick();
     control.OnDone(5, LastGeneration());

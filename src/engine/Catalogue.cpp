@@ -1,4 +1,4 @@
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 
 #include <windows.h>
 

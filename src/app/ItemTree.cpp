@@ -1,0 +1,104 @@
+#include "app/ItemTree.h"
+
+#include "app/CheckBoxImages.h"
+
+namespace klarvex {
+
+namespace {
+
+// Tree node <-> catalogue position: the category index in the high word,
+// the item index + 1 in the low word (0 for the category itself).
+LPARAM NodeParam(size_t category, size_t itemPlusOne) {
+    return static_cast<LPARAM>((category << 16) | itemPlusOne);
+}
+
+}  // namespace
+
+void TItemTree::Build(HWND tree, int checkBoxSize) {
+    tree_ = tree;
+    SetCheckBoxSize(checkBoxSize);
+    const auto& categories = catalogue_.Categories();
+    categoryNodes_.assign(categories.size(), nullptr);
+    itemNodes_.assign(categories.size(), {});
+    for (size_t c = 0; c < categories.size(); ++c) {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<wchar_t*>(categories[c].Text.c_str());
+        insert.item.lParam = NodeParam(c, 0);
+        categoryNodes_[c] = TreeView_InsertItem(tree_, &insert);
+        for (size_t i = 0; i < categories[c].Items.size(); ++i) {
+            insert.hParent = categoryNodes_[c];
+            insert.item.pszText = const_cast<wchar_t*>(categories[c].Items[i].Text.c_str());
+            insert.item.lParam = NodeParam(c, i + 1);
+            itemNodes_[c].push_back(TreeView_InsertItem(tree_, &insert));
+        }
+        if (categories[c].Expanded) TreeView_Expand(tree_, categoryNodes_[c], TVE_EXPAND);
+    }
+    RefreshTicks();
+    if (!categoryNodes_.empty()) TreeView_EnsureVisible(tree_, categoryNodes_.front());
+}
+
+void TItemTree::SetCheckBoxSize(int size) {
+    ImageList images = CreateCheckBoxImages(size);
+    TreeView_SetImageList(tree_, images.Get(), TVSIL_STATE);
+    // The tree no longer uses the old pictures once the new ones are set.
+    stateImages_ = std::move(images);
+}
+
+void TItemTree::RefreshTicks() {
+    const auto& categories = catalogue_.Categories();
+    auto show = [this](HTREEITEM node, TickState state) {
+        TreeView_SetItemState(tree_, node, INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state)), TVIS_STATEIMAGEMASK);
+    };
+    for (size_t c = 0; c < categories.size() && c < categoryNodes_.size(); ++c) {
+        show(categoryNodes_[c], categories[c].State);
+        for (size_t i = 0; i < categories[c].Items.size(); ++i) show(itemNodes_[c][i], categories[c].Items[i].State);
+    }
+}
+
+bool TItemTree::PositionOf(HTREEITEM node, Position& position) const {
+    TVITEMW item{};
+    item.mask = TVIF_PARAM;
+    item.hItem = node;
+    if (!TreeView_GetItem(tree_, &item)) return false;
+    position.category = static_cast<size_t>(item.lParam) >> 16;
+    position.itemPlusOne = static_cast<size_t>(item.lParam) & 0xFFFF;
+    const auto& categories = catalogue_.Categories();
+    return position.category < categories.size() &&
+           position.itemPlusOne <= categories[position.category].Items.size();
+}
+
+void TItemTree::Toggle(HTREEITEM node) {
+    Position position;
+    if (!PositionOf(node, position)) return;
+    if (position.itemPlusOne == 0) catalogue_.ClickCheckBox(position.category);
+    else catalogue_.ClickCheckBox(position.category, position.itemPlusOne - 1);
+    RefreshTicks();
+}
+
+TItemTree::Hit TItemTree::HitAt(POINT screen) const {
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(tree_, &hit.pt);
+    if (!TreeView_HitTest(tree_, &hit) || !hit.hItem) return {};
+    if (hit.flags & TVHT_ONITEMSTATEICON) return {HitPart::CheckBox, hit.hItem};
+    if (hit.flags & TVHT_ONITEMLABEL) return {HitPart::Label, hit.hItem};
+    return {};
+}
+
+bool TItemTree::IsNewListItem(HTREEITEM node) const {
+    Position position;
+    return PositionOf(node, position) && position.itemPlusOne > 0 &&
+           catalogue_.Categories()[position.category].Items[position.itemPlusOne - 1].Text == kNewListItem;
+}
+
+void TItemTree::StoreExpandState() {
+    for (size_t c = 0; c < categoryNodes_.size(); ++c)
+        catalogue_.SetExpanded(c,
+                               (TreeView_GetItemState(tree_, categoryNodes_[c], TVIS_EXPANDED) & TVIS_EXPANDED) != 0);
+    catalogue_.StoreExpandState();
+}
+
+}  // namespace klarvex

@@ -1,0 +1,112 @@
+#include "app/MainLayout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/MainRes.h"
+#include "base/Handles.h"
+
+namespace klarvex {
+
+namespace {
+
+constexpr int kPanelHeight = 30;
+constexpr UINT kLinkGetIdealSize = WM_USER + 0x301;  // LM_GETIDEALSIZE
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+void LayoutMainWindow(HWND window, int dpi) {
+    auto scale = [dpi](int pixels) { return ScaleToDpi(pixels, dpi); };
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    const int margin = scale(8);
+    auto place = [window](int id, int x, int y, int w, int h) {
+        SetWindowPos(GetDlgItem(window, id), nullptr, x, y, std::max(w, 0), std::max(h, 0),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+
+    const int panelTop = height - scale(kPanelHeight);
+    const int contentBottom = panelTop - scale(10);
+    const int top = scale(kMainTitleHeight) + scale(6);
+    const int labelHeight = scale(15);
+
+    place(IDC_TITLE, scale(16), scale(4), width - scale(32), scale(26));
+    place(IDC_TITLE_HINT, scale(18), scale(30), width - scale(32), labelHeight);
+
+    const int treeWidth = scale(250);
+    place(IDC_TREE_LABEL, margin, top, treeWidth, labelHeight);
+    place(IDC_TREE, margin, top + labelHeight + scale(3), treeWidth, contentBottom - (top + labelHeight + scale(3)));
+
+    const int groupLeft = margin + treeWidth + scale(8);
+    const int groupRight = width - scale(6);
+    place(IDC_PROGRESS_GROUP, groupLeft, top, groupRight - groupLeft, contentBottom - top);
+
+    const int innerLeft = groupLeft + scale(8);
+    const int innerWidth = groupRight - groupLeft - scale(16);
+    const int buttonWidth = scale(75), buttonHeight = scale(25);
+    const int buttonTop = contentBottom - scale(10) - buttonHeight;
+    const int progressTop = top + scale(20);
+    const int progressHeight = scale(20);
+    place(IDC_PROGRESS, innerLeft, progressTop, innerWidth, progressHeight);
+    const int logTop = progressTop + progressHeight + scale(6);
+    // "Clearing:" sits 8 pixels below the log and the count 5 pixels below
+    // it, both above the buttons and not beside them: beside them, the
+    // count's label would run under the Test button at the minimum width.
+    // The labels end 10 pixels above the buttons, where the log would.
+    const int logBottom = buttonTop - scale(10) - 2 * labelHeight - scale(13);
+    place(IDC_LOG, innerLeft, logTop, innerWidth, logBottom - logTop);
+
+    const int cleanLeft = innerLeft + innerWidth - buttonWidth;
+    place(IDC_CLEAN, cleanLeft, buttonTop, buttonWidth, buttonHeight);
+    place(IDC_TEST, cleanLeft - scale(20) - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+
+    const int clearingTop = logBottom + scale(8);
+    const int clearingWidth = scale(50);
+    place(IDC_CLEARING_LABEL, innerLeft, clearingTop, clearingWidth, labelHeight);
+    place(IDC_CURRENT_ITEM, innerLeft + clearingWidth, clearingTop, innerWidth - clearingWidth, labelHeight);
+    PlaceCountLabels(window, dpi);
+
+    place(IDC_BOTTOM_RULE, 0, panelTop, width, 2);
+    const int linkTop = panelTop + scale(8);
+    place(IDC_ONLINE_HELP, margin, linkTop, scale(90), labelHeight);
+    place(IDC_FAST_MODE, groupLeft, panelTop + scale(6), scale(120), scale(18));
+    const int updateWidth = scale(160);
+    place(IDC_CHECK_UPDATE, width - scale(8) - updateWidth, linkTop, updateWidth, labelHeight);
+    // The link control draws its text from the left: move it so that the
+    // text ends at the margin.
+    SIZE ideal{};
+    if (SendMessageW(GetDlgItem(window, IDC_CHECK_UPDATE), kLinkGetIdealSize, static_cast<WPARAM>(updateWidth),
+                     reinterpret_cast<LPARAM>(&ideal)) > 0 &&
+        ideal.cx > 0 && ideal.cx <= updateWidth)
+        place(IDC_CHECK_UPDATE, width - scale(8) - ideal.cx, linkTop, ideal.cx, labelHeight);
+
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void PlaceCountLabels(HWND window, int dpi) {
+    RECT clearing;
+    GetWindowRect(GetDlgItem(window, IDC_CLEARING_LABEL), &clearing);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&clearing), 2);
+    HWND total = GetDlgItem(window, IDC_TOTAL_ITEMS);
+    const std::wstring text = WindowText(total);
+    SIZE extent{};
+    {
+        WindowDc dc(total);
+        DcSelection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(total, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+    const int top = clearing.bottom + ScaleToDpi(5, dpi);
+    const int height = clearing.bottom - clearing.top;
+    SetWindowPos(total, nullptr, clearing.left, top, extent.cx, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(window, IDC_NUMBER), nullptr, clearing.left + extent.cx + ScaleToDpi(5, dpi), top,
+                 ScaleToDpi(80, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace klarvex

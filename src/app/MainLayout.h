@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+namespace klarvex {
+
+// The main window's geometry, in pixels at 96 DPI.
+inline constexpr int kMainDesignWidth = 692;
+inline constexpr int kMainDesignHeight = 507;
+inline constexpr int kMainMinWidth = 610;
+inline constexpr int kMainMinHeight = 400;
+inline constexpr int kMainTitleHeight = 50;
+
+// Pixels at 96 DPI to pixels at that DPI.
+inline int ScaleToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
+
+// Places every control of the main window for its client size.
+void LayoutMainWindow(HWND window, int dpi);
+
+// The total label 5 pixels below "Clearing:" and the count 5 pixels right
+// of it (the total label's width follows its text).
+void PlaceCountLabels(HWND window, int dpi);
+
+}  // namespace klarvex

@@ -1,0 +1,111 @@
+// What the run control asks of the main window (IRunView).
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/Main.h"
+#include "app/MainLayout.h"
+#include "app/MainRes.h"
+#include "app/SaveLogDialog.h"
+#include "base/Strings.h"
+#include "base/Texts.h"
+#include "dialogs/AskDelete.h"
+
+namespace klarvex {
+
+namespace {
+constexpr UINT kTimerInterval = 500;
+}  // namespace
+
+std::vector<std::wstring> TfrmMain::CollectTickedItems() const { return catalogue_.CollectTickedItems(); }
+
+bool TfrmMain::IsCategoryTicked(const std::wstring& category) const { return catalogue_.IsCategoryTicked(category); }
+
+bool TfrmMain::WindowClassExists(const wchar_t* className) const { return FindWindowW(className, nullptr) != nullptr; }
+
+void TfrmMain::ShowInfo(const std::wstring& text) {
+    ModalScope modal(*this);
+    ShowInfoBox(Handle(), text);
+}
+
+bool TfrmMain::ConfirmClean() {
+    ModalScope modal(*this);
+    TfrmAskDelete ask;
+    return ask.ShowModal(Handle()) == IDYES;
+}
+
+void TfrmMain::SetTestButtonCancel(bool cancel) { SetItemText(IDC_TEST, LoadText(cancel ? IDS_CANCEL : IDS_TEST)); }
+
+void TfrmMain::ShowProgressControls() {
+    for (int id : {IDC_PROGRESS, IDC_CLEARING_LABEL, IDC_CURRENT_ITEM, IDC_TOTAL_ITEMS, IDC_NUMBER})
+        ShowWindow(Item(id), SW_SHOW);
+}
+
+void TfrmMain::ShowProgress(int32_t position, const std::wstring& caption, bool captionVisible) {
+    HWND progress = Item(IDC_PROGRESS);
+    SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    SetWindowTextW(progress, captionVisible ? caption.c_str() : L"");
+}
+
+void TfrmMain::SetTotalLabel(const std::wstring& text) {
+    SetItemText(IDC_TOTAL_ITEMS, text);
+    PlaceCountLabels(Handle(), dpi_);
+}
+
+void TfrmMain::SetNumber(int32_t count) { SetItemText(IDC_NUMBER, IntToStr(count)); }
+
+void TfrmMain::SetLogTextColor(COLORREF color) {
+    logTextColor_ = color;
+    InvalidateRect(Item(IDC_LOG), nullptr, TRUE);
+}
+
+void TfrmMain::ClearLog() {
+    HWND log = Item(IDC_LOG);
+    ListBox_ResetContent(log);
+    ListBox_SetHorizontalExtent(log, 0);
+}
+
+void TfrmMain::ScrollLogToEnd() {
+    HWND log = Item(IDC_LOG);
+    const int count = ListBox_GetCount(log);
+    if (count > 0) ListBox_SetTopIndex(log, count - 1);
+}
+
+void TfrmMain::FinishLog() {
+    HWND log = Item(IDC_LOG);
+    int widest = 0;
+    {
+        WindowDc dc(log);
+        DcSelection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(log, WM_GETFONT, 0, 0)));
+        for (const auto& line : ListBoxLines(log)) {
+            SIZE extent{};
+            if (!line.empty() && GetTextExtentPoint32W(dc.Get(), line.c_str(), static_cast<int>(line.size()), &extent))
+                widest = std::max(widest, static_cast<int>(extent.cx));
+        }
+    }
+    ListBox_SetHorizontalExtent(log, widest + 10);
+    ScrollLogToEnd();
+}
+
+bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
+                           bool automatic) {
+    return runners_.Start(Handle(), kind, names, generation, automatic);
+}
+
+void TfrmMain::TerminateRunner() { runners_.StopAll(); }
+
+void TfrmMain::SetTimer(bool on) {
+    if (on) ::SetTimer(Handle(), kRunTimerId, kTimerInterval, nullptr);
+    else KillTimer(Handle(), kRunTimerId);
+}
+
+void TfrmMain::PostCleanStart() { PostMessageW(Handle(), WM_CLEAN_START, 0, 0); }
+
+void TfrmMain::PostAutoRun() { PostMessageW(Handle(), WM_CLEAN_AUTORUN, 0, 0); }
+
+void TfrmMain::HideWindow() { ShowWindow(Handle(), SW_HIDE); }
+
+void TfrmMain::CloseWindow() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+}  // namespace klarvex
