@@ -4,6 +4,7 @@
 
 #include "base/Handles.h"
 #include "base/Strings.h"
+#include "engine/RegistryKeys.h"
 #include "settings/Global.h"
 #include "settings/IniFile.h"
 
@@ -190,32 +191,14 @@ namespace {
 
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::wstring ReadDisplayName(HKEY uninstall, const std::wstring& subkey) {
-    constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-    DWORD size = 0;
-    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", kFlags, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return {};
-    std::wstring name(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    if (RegGetValueW(uninstall, subkey.c_str(), L"DisplayName", kFlags, nullptr, name.data(), &size) != ERROR_SUCCESS)
-        return {};
-    name.resize(wcsnlen(name.c_str(), name.size()));
-    return name;
-}
-
 void AppendDisplayNames(REGSAM view, std::vector<std::wstring>& names) {
     RegKey uninstall;
     // Read access is all this needs; a standard user cannot open the local
     // machine's keys for writing, and would otherwise see no applications.
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, uninstall.Put()) != ERROR_SUCCESS)
         return;
-    wchar_t subkey[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        const LONG result = RegEnumKeyExW(uninstall.Get(), index, subkey, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA) continue;
-        if (result != ERROR_SUCCESS) break;
-        std::wstring name = ReadDisplayName(uninstall.Get(), subkey);
+    for (const auto& subkey : SubkeyNames(uninstall.Get())) {
+        std::wstring name = ReadRegString(uninstall.Get(), subkey, L"DisplayName");
         if (!name.empty()) names.push_back(std::move(name));
     }
 }

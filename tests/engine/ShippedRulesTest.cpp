@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "app/Catalogue.h"
+#include "engine/Catalogue.h"
 #include "base/Strings.h"
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"

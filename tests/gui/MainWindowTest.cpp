@@ -338,16 +338,6 @@ TEST_F(MainWindowTest, EndOfTheWindowsSessionStoresTheSettings) {
     EXPECT_EQ(app.WaitForExit(10s), 0);
 }
 
-// A custom list beside the program, removed again at the end.
-class CustomListFile {
-public:
-    explicit CustomListFile(const std::string& content) { WriteTextFile(Path(), content); }
-    ~CustomListFile() { DeleteFileW(Path().c_str()); }
-    CustomListFile(const CustomListFile&) = delete;
-    CustomListFile& operator=(const CustomListFile&) = delete;
-    static std::wstring Path() { return ExeDir() + L"Clist.dat"; }
-};
-
 // The session ends while the runner waits for the user's answer to a
 // folder question: the end-of-session handler answers No for him, waits for
 // the runner and returns, instead of waiting for a runner that waits for
@@ -355,7 +345,8 @@ public:
 TEST_F(MainWindowTest, EndOfTheWindowsSessionAnswersAnOpenFolderQuestionNo) {
     const std::wstring documents = GetMyDocumentsDir();
     ASSERT_FALSE(documents.empty());
-    CustomListFile list("[<New List>]\r\nDelFile1=" + WideToUtf8(documents) + ",*.klarvex-matches-nothing\r\n");
+    ProgramFileGuard list(L"Clist.dat");
+    list.Write("[<New List>]\r\nDelFile1=" + WideToUtf8(documents) + ",*.klarvex-matches-nothing\r\n");
     settings.Write(TickedSettings({"Custom Lists - <New List>"}, "[Settings]\r\nAskForSweep=0\r\n"));
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
