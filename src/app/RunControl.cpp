@@ -4,18 +4,10 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/RunningBrowsers.h"
 #include "settings/Global.h"
 
 namespace klarvex {
-
-namespace {
-
-constexpr wchar_t kFirefoxCategory[] = L"Mozilla Firefox";
-constexpr wchar_t kChromeCategory[] = L"Google Chrome";
-constexpr const wchar_t* kFirefoxWindowClasses[] = {L"MozillaUIWindowClass", L"MozillaWindowClass"};
-constexpr wchar_t kChromeWindowClass[] = L"Chrome_WidgetWin_1";
-
-}  // namespace
 
 StartSwitch ParseStartSwitch(const std::wstring& firstArgument) {
     StartSwitch start;
@@ -92,15 +84,11 @@ void TRunControl::StartRun() {
 
     if (runMode_ != rmClean) {
         if (runMode_ != rmTest) {
-            if (view_.IsCategoryTicked(kFirefoxCategory) &&
-                std::any_of(std::begin(kFirefoxWindowClasses), std::end(kFirefoxWindowClasses),
-                            [this](const wchar_t* name) { return view_.WindowClassExists(name); })) {
-                view_.ShowInfo(LoadText(IDS_CLOSE_FIREFOX));
-                refuse();
-                return;
-            }
-            if (view_.IsCategoryTicked(kChromeCategory) && view_.WindowClassExists(kChromeWindowClass)) {
-                view_.ShowInfo(LoadText(IDS_CLOSE_CHROME));
+            const std::wstring refusal = RunningBrowserRefusal(
+                [this](const std::wstring& category) { return view_.IsCategoryTicked(category); },
+                [this](const wchar_t* windowClass) { return view_.WindowClassExists(windowClass); });
+            if (!refusal.empty()) {
+                view_.ShowInfo(refusal);
                 refuse();
                 return;
             }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/Catalogue.h"
+#include "engine/RunningBrowsers.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "cli/ConsoleHost.h"
@@ -134,6 +135,21 @@ int Run(const Options& options) {
                 throw UsageError{L"unknown item name \"" + name + L"\" (see --list)"};
         names = options.names;
         if (names.empty()) throw UsageError{L"no items to run: name them, or give --ticked"};
+    }
+
+    if (options.command == Command::Clean) {
+        // As the main window does: a browser that is open keeps its files.
+        const std::wstring refusal = RunningBrowserRefusal(
+            [&names](const std::wstring& category) {
+                return std::any_of(names.begin(), names.end(), [&](const std::wstring& name) {
+                    return name.starts_with(category + kNameSeparator);
+                });
+            },
+            [](const wchar_t* windowClass) { return FindWindowW(windowClass, nullptr) != nullptr; });
+        if (!refusal.empty()) {
+            WriteStdErr(L"klarvex-cli: " + refusal);
+            return kExitRunFailed;
+        }
     }
 
     TConsoleHost host(options.yes);

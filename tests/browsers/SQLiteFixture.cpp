@@ -17,4 +17,21 @@ bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+std::wstring LockHolderCommandLine(const std::wstring& database) {
+    SetEnvironmentVariableW(kLockDatabaseVariable, database.c_str());
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return L"\"" + std::wstring(self) +
+           L"\" --gtest_also_run_disabled_tests --gtest_filter=SQLiteLockHolder.DISABLED_HoldExclusiveLock";
+}
+
+}  // namespace
+
+LockHolder::LockHolder(const std::wstring& database) : HolderProcess(LockHolderCommandLine(database)) {
+    SetEnvironmentVariableW(kLockDatabaseVariable, nullptr);
+    if (!Holding()) ADD_FAILURE() << "the lock holder did not take the lock";
+}
+
 }  // namespace klarvex::test

@@ -4,6 +4,7 @@
 
 #include "browsers/SQLiteTable3.h"
 #include "support/Fixtures.h"
+#include "support/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,16 @@ namespace klarvex::test {
 std::wstring CopyRealData(const testing::ScratchFolder& folder, const std::wstring& name);
 
 bool FileExists(const std::wstring& path);
+
+// Another process that holds a database locked (BEGIN EXCLUSIVE), as a
+// running browser does, for the life of the object. It is this same test
+// program, started again to run only a disabled test of SQLiteLockTest.cpp,
+// and told the database in its environment.
+inline constexpr wchar_t kLockDatabaseVariable[] = L"KLARVEX_LOCK_DATABASE";
+class LockHolder : public testing::HolderProcess {
+public:
+    explicit LockHolder(const std::wstring& database);
+};
 
 // The message of the ESQLiteException `action` raises (a test failure if it
 // raises none).

@@ -19,9 +19,9 @@
 namespace klarvex {
 namespace {
 
+using test::LockHolder;
 using test::MessageOf;
 
-const wchar_t kDatabaseVariable[] = L"KLARVEX_LOCK_DATABASE";
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t buffer[1024];
@@ -32,7 +32,7 @@ std::wstring Variable(const wchar_t* name) {
 // Runs in the second process: takes the exclusive lock, says so, and keeps
 // it until told to let go.
 TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
-    const std::wstring path = Variable(kDatabaseVariable);
+    const std::wstring path = Variable(test::kLockDatabaseVariable);
     if (path.empty()) GTEST_SKIP() << "only run by the locked-database tests";
     UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, Variable(testing::kHoldReady).c_str()));
     UniqueHandle release(OpenEventW(SYNCHRONIZE, FALSE, Variable(testing::kHoldRelease).c_str()));
@@ -44,24 +44,6 @@ TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
     WaitForSingleObject(release.Get(), 60000);
     db.ExecuteStatement(L"rollback");
 }
-
-// The second process holding the lock for the life of the object.
-class LockHolder : public testing::HolderProcess {
-public:
-    explicit LockHolder(const std::wstring& database) : HolderProcess(CommandLine(database)) {
-        SetEnvironmentVariableW(kDatabaseVariable, nullptr);
-        if (!Holding()) ADD_FAILURE() << "the lock holder did not take the lock";
-    }
-
-private:
-    static std::wstring CommandLine(const std::wstring& database) {
-        SetEnvironmentVariableW(kDatabaseVariable, database.c_str());
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        return L"\"" + std::wstring(self) +
-               L"\" --gtest_also_run_disabled_tests --gtest_filter=SQLiteLockHolder.DISABLED_HoldExclusiveLock";
-    }
-};
 
 // Well below any busy timeout a program would set, well above the time a
 // refused lock takes.

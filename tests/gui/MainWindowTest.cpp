@@ -116,6 +116,40 @@ TEST_F(MainWindowTest, RefusesToRunWithNothingTicked) {
     EXPECT_EQ(app.Close(), 0);
 }
 
+// Another program's window of a browser's class: a Clean of that browser's
+// items is refused with a notice, a Test runs.
+TEST_F(MainWindowTest, CleanIsRefusedWhileTheBrowserItCleansIsOpen) {
+    struct Case {
+        const char* category;  // as the settings store a ticked item: with its category
+        const char* item;
+        const wchar_t* windowClass;
+        const wchar_t* message;
+    };
+    for (const Case& c :
+         {Case{"Mozilla Firefox", "Mozilla Firefox - Cookies", L"MozillaWindowClass", L"Please close Mozilla Firefox firstly!"},
+          Case{"Mozilla Firefox", "Mozilla Firefox - Session", L"MozillaUIWindowClass",
+               L"Please close Mozilla Firefox firstly!"},
+          Case{"Google Chrome", "Google Chrome - Cookies", L"Chrome_WidgetWin_1", L"Please close Google Chrome firstly!"}}) {
+        SCOPED_TRACE(c.item);
+        settings.Write(TickedSettings({c.category, c.item}, "[Settings]\r\nAskForSweep=0\r\n"));
+        HolderProcess browser(L"\"" + ExeDir() + L"klarvex-window-holder.exe\" " + c.windowClass);
+        ASSERT_TRUE(browser.Holding());
+        KlarvexApp app;
+        ASSERT_TRUE(app.Main());
+        PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+        HWND box = WaitForBox(app);
+        ASSERT_TRUE(box) << "no notice captioned Klarvex";
+        EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(box), c.message));
+        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+        EXPECT_TRUE(app.LogLines().empty()) << "nothing ran";
+
+        PostMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return Finished(app); }, 60s)) << "a Test runs";
+        EXPECT_EQ(app.Close(), 0);
+    }
+}
+
 TEST_F(MainWindowTest, CleanAsksThenCountsThenShowsOnlyTheRemovalRun) {
     settings.Write(TickedSettings({"Windows - Clipboard", "Opera - Cookies"},
                                   "[Settings]\r\nAskForSweep=1\r\nFastScan=0\r\n"));

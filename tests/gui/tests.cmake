@@ -8,7 +8,7 @@ klarvex_add_test(NAME gui_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/GuiDriver.cpp
     ${KLARVEX_APP_LOGIC})
 target_include_directories(gui_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-add_dependencies(gui_tests Klarvex klarvex-cli)
+add_dependencies(gui_tests Klarvex klarvex-cli klarvex-window-holder)
 
 # The screenshots the GUI tests took, as PNG files in build/screenshots; it
 # fails when they took none.

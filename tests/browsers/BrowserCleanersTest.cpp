@@ -1,0 +1,462 @@
+// The Firefox, Netscape, Opera and Chrome cleaners on profiles placed where
+// the browsers keep them in the sandbox, with real browser databases.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <map>
+#include <set>
+
+#include "SQLiteFixture.h"
+#include "base/Strings.h"
+#include "cleaners/CleanerFixture.h"
+#include "engine/Format.h"
+#include "engine/SystemLookups.h"
+#include "support/Process.h"
+
+namespace klarvex {
+namespace {
+
+using namespace testing;
+using test::CopyRealData;
+
+// Copies a folder of the real-data collection (C:\realdata) with all it holds.
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+    MakeFolders(to);
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((from + L"\\*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + L"\\" + name, to + L"\\" + name);
+        } else {
+            CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+            SetFileAttributesW((to + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+// Every file below folder: its path relative to folder, and its size.
+void ListFiles(const std::wstring& folder, const std::wstring& relative, std::map<std::wstring, int64_t>& files) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + relative + L"*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListFiles(folder, relative + name + L"\\", files);
+        } else {
+            files[relative + name] = (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        }
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+// Row counts of every table of a database, and its integrity check.
+std::map<std::wstring, int64_t> RowCounts(const std::wstring& path) {
+    TSQLiteDatabase db(path);
+    std::map<std::wstring, int64_t> counts;
+    const TSQLiteTable tables = db.QueryTable(L"select name from sqlite_master where type = 'table'");
+    for (int32_t row = 0; row < tables.RowTotal(); ++row) {
+        const std::wstring name = std::get<std::wstring>(tables.Cell(row, 0));
+        counts[name] = std::get<int64_t>(db.QueryTable(L"select count(*) from [" + name + L"]").Cell(0, 0));
+    }
+    return counts;
+}
+
+std::wstring IntegrityOf(const std::wstring& path) {
+    TSQLiteDatabase db(path);
+    return std::get<std::wstring>(db.QueryTable(L"pragma integrity_check").Cell(0, 0));
+}
+
+int64_t Scalar(const std::wstring& path, const std::wstring& sql) {
+    TSQLiteDatabase db(path);
+    return std::get<int64_t>(db.QueryTable(sql).Cell(0, 0));
+}
+
+// The browsers' folders of the sandbox user, emptied before and after.
+class BrowserProfiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSettings();
+        ASSERT_FALSE(appData.empty());
+        ASSERT_FALSE(local.empty());
+    }
+
+    const std::wstring appData = ShellFolder(CSIDL_APPDATA);
+    const std::wstring local = GetLocalAppDataDir();
+    ScratchFolder mozilla{appData + L"Mozilla"};
+    ScratchFolder mozillaLocal{local + L"Mozilla"};
+    ScratchFolder netscape{appData + L"Netscape"};
+    ScratchFolder opera{appData + L"Opera"};
+    ScratchFolder operaLocal{local + L"Opera"};
+    ScratchFolder google{local + L"Google"};
+    const std::wstring firefox = mozilla / L"Firefox\\Profiles\\";
+    const std::wstring firefoxLocal = mozillaLocal / L"Firefox\\Profiles\\";
+    const std::wstring chrome = google / L"Chrome\\User Data\\Default\\";
+};
+
+struct FileSetCase {
+    const wchar_t* item;
+    std::vector<const wchar_t*> taken;  // below the browser's folder
+    std::vector<const wchar_t*> kept;
+};
+
+// Test counts exactly the files of the item and removes nothing; Clean
+// removes them and nothing else.
+void CheckFileSet(const std::wstring& folder, const FileSetCase& c) {
+    SCOPED_TRACE(c.item);
+    for (const auto* file : c.taken) MakeFile(folder + file, 10);
+    for (const auto* file : c.kept) MakeFile(folder + file, 10);
+    const std::wstring kb = FormatKB(10 * static_cast<int64_t>(c.taken.size()));
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {c.item})), TestSummary(static_cast<int>(c.taken.size()), kb));
+    for (const auto* file : c.taken) EXPECT_TRUE(Exists(folder + file)) << WideToUtf8(file);
+    EXPECT_EQ(Summary(RunItems(RunKind::Clean, {c.item})), CleanSummary(static_cast<int>(c.taken.size()), kb));
+    for (const auto* file : c.taken) EXPECT_FALSE(Exists(folder + file)) << WideToUtf8(file);
+    for (const auto* file : c.kept) EXPECT_TRUE(Exists(folder + file)) << WideToUtf8(file);
+}
+
+TEST_F(BrowserProfiles, EachFileItemTakesItsFilesAndNothingElse) {
+    // Firefox: every profile at any depth; exact names keep their case,
+    // "cookies*.txt" does not.
+    for (const FileSetCase& c : std::vector<FileSetCase>{
+             {L"Mozilla Firefox - Cookies",
+              {L"a1.default\\cookies.sqlite", L"a1.default\\COOKIES.TXT", L"b2.work\\deep\\cookies-2.txt"},
+              {L"b2.work\\Cookies.sqlite", L"a1.default\\cookies.sqlite-wal"}},
+             {L"Mozilla Firefox - Visited URL History",
+              {L"a1.default\\history.dat", L"b2.work\\history.dat"},
+              {L"b2.work\\sub\\History.dat"}},
+             {L"Mozilla Firefox - Download Manager", {L"a1.default\\downloads.rdf", L"b2.work\\downloads.sqlite"}, {}},
+             {L"Mozilla Firefox - Autocomplete History",
+              {L"a1.default\\signons.txt", L"a1.default\\signons3.txt", L"b2.work\\signons.sqlite"},
+              {L"a1.default\\logins.json"}},
+             {L"Mozilla Firefox - Preferences",
+              {L"a1.default\\prefs.js", L"a1.default\\content-prefs.sqlite"},
+              {L"a1.default\\user.js"}},
+             {L"Mozilla Firefox - Saved Form Information",
+              {L"a1.default\\formhistory.dat", L"b2.work\\formhistory.sqlite"},
+              {}},
+             {L"Mozilla Firefox - Session",
+              {L"a1.default\\sessionstore.js", L"a1.default\\sessionstore.bak"},
+              {L"a1.default\\sessionstore.jsonlz4"}},
+         })
+        CheckFileSet(firefox, c);
+
+    // Opera: the whole roaming tree, exact names.
+    for (const FileSetCase& c : std::vector<FileSetCase>{
+             {L"Opera - Cookies", {L"Opera\\cookies4.dat", L"Opera Next\\cookies4.dat"}, {}},
+             {L"Opera - Autocomplete History", {L"Opera\\wand.dat"}, {L"Opera Next\\Wand.dat"}},
+             {L"Opera - Transfers", {L"Opera\\download.dat"}, {}},
+             {L"Opera - Recently Typed URLs", {L"Opera\\opera.dir", L"Opera\\typed_history.xml"}, {}},
+             {L"Opera - Visited URL History",
+              {L"Opera\\global.dat", L"Opera\\vlink4.dat", L"Opera\\autosave.win", L"Opera\\global_history.dat",
+               L"Opera Next\\typed_history.xml"},
+              {}},
+         })
+        CheckFileSet(opera.Path() + L"\\", c);
+
+    // Chrome: the default profile at any depth; extensions' storage stays.
+    for (const FileSetCase& c : std::vector<FileSetCase>{
+             {L"Google Chrome - Cookies",
+              {L"Cookies", L"Network\\Cookies", L"Local Storage\\http_example.com_0.localstorage",
+               L"Local Storage\\leveldb\\000003.log"},
+              {L"Cookies-journal", L"Local Storage\\chrome-extension_abc_0.localstorage",
+               L"Local Storage\\CHROME-EXTENSION_xyz_0.localstorage"}},
+             {L"Google Chrome - Visited URL History",
+              {L"Current Session", L"History", L"Archived History", L"Thumbnails", L"Visited Links", L"Current Tabs",
+               L"Last Tabs", L"Top Sites", L"History Provider Cache", L"Network Action Predictor",
+               L"History Index 2010-01", L"history index 2010-02", L"Old\\History Index 2010-01"},
+              {L"History-journal", L"Extensions\\history", L"History Index old\\x"}},
+             {L"Google Chrome - Session", {L"Current Session", L"Last Session"}, {L"Sessions\\Session_1"}},
+             {L"Google Chrome - Stored passwords in Forms", {L"Login Data"}, {L"Login Data For Account"}},
+         })
+        CheckFileSet(chrome, c);
+}
+
+TEST_F(BrowserProfiles, CacheItemsEmptyTheCacheFoldersOfEveryProfile) {
+    MakeFile(firefox + L"a1.default\\Cache\\1", 1000);
+    MakeFile(firefox + L"a1.default\\Cache\\2", 1000);
+    MakeFile(firefox + L"a1.default\\Cache\\A\\3", 1000);
+    MakeFile(firefoxLocal + L"a1.default\\Cache\\4", 1000);
+    MakeFile(firefoxLocal + L"a1.default\\Cache\\5", 1000);
+    MakeFile(firefoxLocal + L"a1.default\\cache2\\6", 1000);
+    const RunOutcome test = RunItems(RunKind::Test, {L"Mozilla Firefox - Temporary Internet Files"});
+    EXPECT_EQ(Summary(test), TestSummary(5, L"5"));
+    EXPECT_TRUE(EntryLines(test.lines).empty()) << "the cache's lines only when asked for";
+    const RunOutcome clean = RunItems(RunKind::Clean, {L"Mozilla Firefox - Temporary Internet Files"});
+    EXPECT_EQ(Summary(clean), CleanSummary(5, L"5"));
+    EXPECT_EQ(clean.lines.at(1), L"Clearing, please wait...");
+    EXPECT_TRUE(FolderIsEmpty(firefox + L"a1.default\\Cache"));
+    EXPECT_TRUE(FolderIsEmpty(firefoxLocal + L"a1.default\\Cache"));
+
+    // Opera: the roaming profile's cache4 and the local folders' caches.
+    MakeFile(opera / L"Opera\\profile\\cache4\\a", 10);
+    for (const wchar_t* cache : {L"cache\\b", L"opcache\\c", L"icons\\cache\\d", L"temporary_downloads\\e"})
+        MakeFile(operaLocal / (std::wstring(L"Opera\\") + cache), 10);
+    MakeFile(operaLocal / L"Opera\\vps\\0001.ax", 10);
+    EXPECT_EQ(Summary(RunItems(RunKind::Clean, {L"Opera - Temporary Internet Files"})), CleanSummary(5, L"1"));
+    EXPECT_TRUE(Exists(operaLocal / L"Opera\\vps\\0001.ax"));
+    const RunOutcome history = RunItems(RunKind::Clean, {L"Opera - Visited URL History"});
+    EXPECT_EQ(Summary(history), CleanSummary(1, L"1")) << "the visited-pages index";
+
+    // Without a roaming Opera folder the local one is not looked at.
+    MakeFile(operaLocal / L"Opera\\cache\\f", 10);
+    RemoveTree(opera.Path());
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {L"Opera - Temporary Internet Files"})), TestSummary(0, L"0"));
+
+    MakeFile(chrome + L"Cache\\data_1", 2048);
+    MakeFile(chrome + L"Cache\\Cache_Data\\f_000001", 10);
+    EXPECT_EQ(Summary(RunItems(RunKind::Clean, {L"Google Chrome - Temporary Internet Files"})),
+              CleanSummary(2, L"3"));
+    EXPECT_TRUE(FolderIsEmpty(chrome + L"Cache"));
+}
+
+TEST_F(BrowserProfiles, OperasTypedHistoryIsCountedByBothItemsAndRemovedOnce) {
+    MakeFile(opera / L"Opera\\typed_history.xml", 10);
+    const std::vector<std::wstring> both = {L"Opera - Recently Typed URLs", L"Opera - Visited URL History"};
+    EXPECT_EQ(Summaries(RunItems(RunKind::Test, both).lines),
+              (std::vector<std::wstring>{TestSummary(1, L"1"), TestSummary(1, L"1")}));
+    EXPECT_EQ(Summaries(RunItems(RunKind::Clean, both).lines),
+              (std::vector<std::wstring>{CleanSummary(1, L"1"), CleanSummary(0, L"0")}));
+}
+
+TEST_F(BrowserProfiles, NetscapeUsesOneProfileAndOnlyItsOwnFiles) {
+    struct Case {
+        std::vector<const wchar_t*> profiles;
+        const wchar_t* used;
+    };
+    const std::wstring profiles = netscape / L"NSB\\Profiles\\";
+    for (const Case& c : {Case{{L"q.default", L"pbzik8cu.default"}, L"pbzik8cu.default"},
+                          Case{{L"abc.xyz", L"def.uvw"}, L"def.uvw"},
+                          Case{{L"k.work", L"m.default", L"n.default"}, L"m.default"}}) {
+        RemoveTree(profiles);
+        for (const auto* profile : c.profiles) {
+            MakeFile(profiles + profile + L"\\prefs.js", 10);
+            MakeFile(profiles + profile + L"\\sub\\cookies.txt", 10);
+        }
+        MakeFile(profiles + c.used + L"\\cookies.txt", 10);
+        const RunOutcome test = RunItems(RunKind::Test, {L"Netscape - Preferences", L"Netscape - Cookies"});
+        EXPECT_EQ(EntryLines(test.lines),
+                  (std::vector<std::wstring>{L"Test: deleting " + profiles + c.used + L"\\prefs.js",
+                                             L"Test: deleting " + profiles + c.used + L"\\cookies.txt"}))
+            << WideToUtf8(c.used);
+    }
+}
+
+// Firefox's history tables in every profile whose name holds ".default",
+// in the removal run only; bookmarked places stay.
+TEST_F(BrowserProfiles, FirefoxHistoryEmptiesThePlacesOfDefaultProfilesOnly) {
+    for (const wchar_t* profile : {L"a1.default", L"c3.default", L"b2.work", L"x.default", L"d4.default"})
+        MakeFolders(firefox + profile);
+    ScratchFolder copies;
+    const auto place = [&](const std::wstring& realName, const std::wstring& profile) {
+        const std::wstring copy = CopyRealData(copies, realName);
+        MoveFileW(copy.c_str(), (firefox + profile + L"\\places.sqlite").c_str());
+        return firefox + profile + L"\\places.sqlite";
+    };
+    const std::wstring plaso = place(L"plaso-places.sqlite", L"a1.default");
+    const std::wstring firefox25 = place(L"dfirlabs-firefox-25.0-places.sqlite", L"c3.default");
+    CopyFileW(L"C:\\realdata\\dfirlabs-firefox-25.0-places.sqlite-wal", (firefox25 + L"-wal").c_str(), FALSE);
+    const std::wstring work = place(L"plaso-places.sqlite", L"b2.work");
+    const std::wstring visitsOnly = firefox + L"d4.default\\places.sqlite";
+    {
+        TSQLiteDatabase db(visitsOnly);
+        db.ExecuteStatement(L"create table moz_historyvisits (id integer, place_id integer)");
+        db.ExecuteStatement(L"insert into moz_historyvisits values (1, 1)");
+    }
+    const auto before = [&] {
+        std::map<std::wstring, std::map<std::wstring, int64_t>> all;
+        for (const auto& db : {plaso, firefox25, work, visitsOnly}) all[db] = RowCounts(db);
+        return all;
+    }();
+    const std::wstring bookmarked =
+        L"select count(*) from moz_places where id in (select fk from moz_bookmarks where fk is not null)";
+    std::map<std::wstring, int64_t> kept;
+    for (const auto& db : {plaso, firefox25}) {
+        kept[db] = Scalar(db, bookmarked);
+        ASSERT_GT(before.at(db).at(L"moz_places"), kept[db]) << "the sample holds history to remove";
+        ASSERT_GT(kept[db], 0) << "and bookmarks to keep";
+    }
+
+    // A Test run never opens a database: a lock held on one stops nothing.
+    {
+        test::LockHolder holder(plaso);
+        ASSERT_TRUE(holder.Holding());
+        EXPECT_TRUE(RunItems(RunKind::Test, {L"Mozilla Firefox - Visited URL History"}).done);
+    }
+    EXPECT_EQ(RowCounts(plaso), before.at(plaso));
+
+    const RunOutcome clean = RunItems(RunKind::Clean, {L"Mozilla Firefox - Visited URL History"});
+    ASSERT_TRUE(clean.done) << (clean.errors.empty() ? "" : WideToUtf8(clean.errors[0]));
+    EXPECT_EQ(Summary(clean), CleanSummary(0, L"0")) << "rows are not counted";
+    for (const auto& db : {plaso, firefox25}) {
+        SCOPED_TRACE(WideToUtf8(db));
+        EXPECT_EQ(IntegrityOf(db), L"ok");
+        auto after = RowCounts(db);
+        EXPECT_EQ(after.at(L"moz_places"), kept[db]);
+        EXPECT_EQ(Scalar(db, bookmarked), kept[db]);
+        EXPECT_EQ(after.at(L"moz_historyvisits"), 0);
+        after.erase(L"moz_places");
+        after.erase(L"moz_historyvisits");
+        auto others = before.at(db);
+        others.erase(L"moz_places");
+        others.erase(L"moz_historyvisits");
+        EXPECT_EQ(after, others) << "no other table changed";
+    }
+    EXPECT_EQ(RowCounts(work), before.at(work)) << "not a default profile";
+    EXPECT_EQ(RowCounts(visitsOnly).at(L"moz_historyvisits"), 0);
+    EXPECT_FALSE(Exists(firefox + L"x.default\\places.sqlite")) << "never created";
+}
+
+TEST_F(BrowserProfiles, ALockedDatabaseEndsTheCleanAndWhatWasRemovedStaysRemoved) {
+    MakeFile(firefox + L"a1.default\\cookies.sqlite", 10);
+    ScratchFolder copies;
+    const std::wstring places = firefox + L"a1.default\\places.sqlite";
+    MoveFileW(CopyRealData(copies, L"plaso-places.sqlite").c_str(), places.c_str());
+    test::LockHolder holder(places);
+    ASSERT_TRUE(holder.Holding());
+    const RunOutcome clean =
+        RunItems(RunKind::Clean, {L"Mozilla Firefox - Cookies", L"Mozilla Firefox - Visited URL History"});
+    EXPECT_FALSE(clean.done);
+    ASSERT_EQ(clean.errors.size(), 1u);
+    EXPECT_NE(clean.errors[0].find(L"The database file is locked"), std::wstring::npos) << WideToUtf8(clean.errors[0]);
+    EXPECT_FALSE(Exists(firefox + L"a1.default\\cookies.sqlite"));
+}
+
+// Chrome's download list, logins and form data of real databases: emptied
+// in the removal run only, with nothing else changed; tables a database
+// does not have are nothing to clean.
+TEST_F(BrowserProfiles, ChromeDatabasesLoseExactlyTheirNamedTables) {
+    struct Case {
+        const wchar_t* history;
+        const wchar_t* webData;
+    };
+    const std::vector<std::wstring> autofill = {L"autofill",
+                                                L"autofill_dates",
+                                                L"autofill_profile_emails",
+                                                L"autofill_profile_names",
+                                                L"autofill_profile_phones",
+                                                L"autofill_profiles",
+                                                L"autofill_profiles_trash"};
+    for (const Case& c : {Case{L"dfirlabs-chrome-57.0.2987.133-History", L"dfirlabs-chrome-8.0.552.237-Web Data"},
+                          Case{L"plaso-History-59.0.3071.86", L"plaso-Web Data"},
+                          Case{L"modern\\chrome\\Default\\History", L"modern\\chrome\\Default\\Web Data"}}) {
+        SCOPED_TRACE(WideToUtf8(c.webData));
+        RemoveTree(chrome);
+        MakeFolders(chrome);
+        CopyFileW((std::wstring(L"C:\\realdata\\") + c.history).c_str(), (chrome + L"History").c_str(), FALSE);
+        CopyFileW((std::wstring(L"C:\\realdata\\") + c.webData).c_str(), (chrome + L"Web Data").c_str(), FALSE);
+        const auto history = RowCounts(chrome + L"History");
+        const auto webData = RowCounts(chrome + L"Web Data");
+        ASSERT_GT(history.at(L"downloads"), 0);
+        const std::vector<std::wstring> items = {L"Google Chrome - Stored passwords in Forms",
+                                                 L"Google Chrome - Download History",
+                                                 L"Google Chrome - Saved Form Information"};
+        EXPECT_EQ(Summaries(RunItems(RunKind::Test, items).lines), std::vector<std::wstring>(3, TestSummary(0, L"0")));
+        EXPECT_EQ(RowCounts(chrome + L"History"), history);
+        EXPECT_EQ(RowCounts(chrome + L"Web Data"), webData);
+
+        const RunOutcome clean = RunItems(RunKind::Clean, items);
+        ASSERT_TRUE(clean.done) << (clean.errors.empty() ? "" : WideToUtf8(clean.errors[0]));
+        EXPECT_EQ(Summaries(clean.lines), std::vector<std::wstring>(3, CleanSummary(0, L"0")));
+        for (const auto& file : {L"History", L"Web Data"}) EXPECT_EQ(IntegrityOf(chrome + file), L"ok");
+        auto expectedHistory = history;
+        expectedHistory[L"downloads"] = 0;
+        EXPECT_EQ(RowCounts(chrome + L"History"), expectedHistory);
+        auto expectedWebData = webData;
+        for (const auto& table : autofill)
+            if (expectedWebData.count(table)) expectedWebData[table] = 0;
+        if (expectedWebData.count(L"logins")) expectedWebData[L"logins"] = 0;
+        EXPECT_EQ(RowCounts(chrome + L"Web Data"), expectedWebData);
+    }
+}
+
+// Another program's top-level window of a browser's class stops a Clean of
+// that browser's items from the command line; a Test runs.
+TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
+    struct Case {
+        const wchar_t* windowClass;
+        const wchar_t* item;
+        std::wstring file;
+        const wchar_t* message;
+    };
+    for (const Case& c : {Case{L"MozillaWindowClass", L"Mozilla Firefox - Cookies", firefox + L"a.default\\cookies.sqlite",
+                               L"Please close Mozilla Firefox firstly!"},
+                          Case{L"Chrome_WidgetWin_1", L"Google Chrome - Cookies", chrome + L"Cookies",
+                               L"Please close Google Chrome firstly!"}}) {
+        MakeFile(c.file, 10);
+        HolderProcess browser(L"\"" + ExeDir() + L"klarvex-window-holder.exe\" " + c.windowClass);
+        ASSERT_TRUE(browser.Holding());
+        const ProcessResult clean = RunProgram(L"klarvex-cli.exe", {L"--clean", L"--yes", c.item});
+        EXPECT_EQ(clean.exitCode, 1);
+        EXPECT_EQ(clean.err, std::wstring(L"klarvex-cli: ") + c.message + L"\r\n");
+        EXPECT_TRUE(clean.out.empty());
+        EXPECT_TRUE(Exists(c.file));
+        EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
+        // Another browser's window stops nothing.
+        EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--clean", L"Opera - Cookies"}).exitCode, 0);
+    }
+}
+
+// Today's profiles as a Windows user has them: the command line's Test,
+// Clean and Test again over every browser item, and nothing outside the
+// profiles touched.
+TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
+    CopyTree(L"C:\\realdata\\modern\\chrome\\Default", chrome);
+    MakeFolders(chrome + L"Network");
+    MoveFileW((chrome + L"Cookies").c_str(), (chrome + L"Network\\Cookies").c_str());
+    CopyTree(L"C:\\realdata\\modern\\firefox\\x.default", firefox + L"x.default");
+    CopyTree(L"C:\\realdata\\modern\\firefox-local\\x.default", firefoxLocal + L"x.default");
+    MakeFile(chrome + L"Cache\\Cache_Data\\data_0", 100);  // the sample's cache may be empty
+    ProgramFileGuard settings;  // the command line's defaults
+
+    std::map<std::wstring, int64_t> outside;
+    ListFiles(L"C:\\", L"", outside);
+    std::vector<std::wstring> items;
+    for (const auto& name : RunProgram(L"klarvex-cli.exe", {L"--list"}).out)
+        for (const wchar_t* category : {L"Mozilla Firefox - ", L"Netscape - ", L"Opera - ", L"Google Chrome - "})
+            if (name.starts_with(category)) items.push_back(name);
+    ASSERT_EQ(items.size(), 26u);
+
+    auto run = [&](std::vector<std::wstring> args) {
+        args.insert(args.end(), items.begin(), items.end());
+        const ProcessResult result = RunProgram(L"klarvex-cli.exe", args);
+        EXPECT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+        return Summaries(result.out);
+    };
+    const auto test = run({L"--test", L"--detail"});
+    ASSERT_EQ(test.size(), 26u);
+    std::map<std::wstring, std::wstring> tested;
+    for (size_t i = 0; i < items.size(); ++i) tested[items[i]] = test[i];
+    EXPECT_EQ(tested[L"Mozilla Firefox - Cookies"].substr(0, 8), L"1 items ");
+    EXPECT_EQ(tested[L"Mozilla Firefox - Preferences"].substr(0, 8), L"2 items ");
+    EXPECT_EQ(tested[L"Mozilla Firefox - Saved Form Information"].substr(0, 8), L"1 items ");
+    EXPECT_EQ(tested[L"Google Chrome - Stored passwords in Forms"].substr(0, 8), L"1 items ");
+    EXPECT_EQ(tested[L"Google Chrome - Cookies"].rfind(L"0 items", 0), std::wstring::npos);
+    EXPECT_EQ(tested[L"Google Chrome - Visited URL History"].rfind(L"0 items", 0), std::wstring::npos);
+    EXPECT_EQ(tested[L"Google Chrome - Temporary Internet Files"].rfind(L"0 items", 0), std::wstring::npos);
+
+    run({L"--clean", L"--yes"});
+    EXPECT_EQ(run({L"--test"}), std::vector<std::wstring>(26, TestSummary(0, L"0")));
+    for (const auto& file : {L"Web Data", L"History"}) EXPECT_EQ(IntegrityOf(chrome + file), L"ok");
+    EXPECT_EQ(IntegrityOf(firefox + L"x.default\\places.sqlite"), L"ok");
+    EXPECT_TRUE(Exists(firefox + L"x.default\\places.sqlite")) << "the bookmarks' database stays";
+
+    std::map<std::wstring, int64_t> after;
+    ListFiles(L"C:\\", L"", after);
+    for (auto* files : {&outside, &after})
+        std::erase_if(*files, [&](const auto& entry) {
+            const std::wstring path = UpperCase(L"C:\\" + entry.first);
+            return path.starts_with(UpperCase(mozilla.Path())) || path.starts_with(UpperCase(google.Path())) ||
+                   path.starts_with(UpperCase(TempFolder()));
+        });
+    EXPECT_EQ(after, outside) << "nothing outside the profiles changed";
+}
+
+}  // namespace
+}  // namespace klarvex
