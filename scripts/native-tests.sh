@@ -34,5 +34,8 @@ seeds=()
 for f in "$realdata"/plaso-*index.dat "$realdata"/libmsiecf-*; do [ -f "$f" ] && seeds+=("$f"); done
 for f in "${seeds[@]}"; do cp -n "$f" "$corpus/" 2>/dev/null || true; done
 echo "native-tests.sh: fuzzing the index.dat reader for ${seconds}s"
+# Inputs up to 2 MiB: room for the hostile shapes (thousands of entries
+# naming addresses a megabyte long). The target itself traps on rows
+# longer than the file and on reads beyond 40 times its size.
 (cd "$build" && ./fuzz_index_dat -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -max_len=524288 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12)
+    -max_len=2097152 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12)

@@ -63,18 +63,21 @@ bool HasSignature(IndexDatBytes& file, int64_t offset, const char (&signature)[5
     return ReadBytes(file, offset, b, sizeof b) && std::memcmp(b, signature, 4) == 0;
 }
 
-// The text at `offset` up to its byte 0 or the end of the data, whichever
-// comes first; there is no limit on its length.
-void ReadText(IndexDatBytes& file, int64_t offset, std::string& text) {
+// The text at `offset` up to its byte 0, the end of the data or `limit`,
+// whichever comes first. False when it stopped at `limit` (the byte there
+// was not read).
+bool ReadText(IndexDatBytes& file, int64_t offset, int64_t limit, std::string& text) {
     text.clear();
-    if (offset < 0) return;
+    if (offset < 0) return true;
     char chunk[256];
-    for (uint64_t at = static_cast<uint64_t>(offset);;) {
-        size_t got = file.ReadAt(at, chunk, sizeof chunk);
+    for (int64_t at = offset;;) {
+        if (at >= limit) return false;
+        const size_t want = static_cast<size_t>(std::min<int64_t>(sizeof chunk, limit - at));
+        const size_t got = file.ReadAt(static_cast<uint64_t>(at), chunk, want);
         const char* end = std::find(chunk, chunk + got, '\0');
         text.append(chunk, static_cast<size_t>(end - chunk));
-        if (end != chunk + got || got < sizeof chunk) return;
-        at += got;
+        if (end != chunk + got || got < want) return true;
+        at += static_cast<int64_t>(got);
     }
 }
 
@@ -94,18 +97,57 @@ bool ReadHeader(IndexDatBytes& file, Header& header) {
            ReadInt32(file, kFirstTableField, header.firstTable);
 }
 
-// The byte ranges of the tables a walk has visited. A table whose range
-// meets one of them ends the walk: that catches a chain leading back to a
-// table it has seen, and also tables laid over each other's entries, which
-// would otherwise let a small hostile file cost time quadratic in its size.
-class VisitedTables {
+// Byte ranges [begin, end) of the file, merged where they meet: the tables
+// a walk visited, the addresses the reader listed, the bytes a wipe pass
+// wrote. Each keeps a small hostile file from costing time or output
+// quadratic in its size.
+class ByteRanges {
 public:
-    // Records [begin, end) and says whether it was free.
+    // Records [begin, end) if it meets no range, and says whether it did.
     bool Claim(int64_t begin, int64_t end) {
         auto next = ranges_.lower_bound(begin);
         if (next != ranges_.end() && next->first < end) return false;
         if (next != ranges_.begin() && std::prev(next)->second > begin) return false;
-        ranges_.emplace(begin, end);
+        Add(begin, end);
+        return true;
+    }
+
+    // Records [begin, end), joined with the ranges it meets or touches.
+    void Add(int64_t begin, int64_t end) {
+        if (begin >= end) return;
+        auto next = ranges_.upper_bound(begin);
+        if (next != ranges_.begin() && std::prev(next)->second >= begin) {
+            --next;
+            begin = next->first;
+            end = std::max(end, next->second);
+            next = ranges_.erase(next);
+        }
+        while (next != ranges_.end() && next->first <= end) {
+            end = std::max(end, next->second);
+            next = ranges_.erase(next);
+        }
+        ranges_.emplace_hint(next, begin, end);
+    }
+
+    // The end of the stretch free of ranges that starts at `at`: `at` itself
+    // when a range holds it, INT64_MAX when none lies behind it.
+    int64_t FreeUntil(int64_t at) const {
+        auto next = ranges_.upper_bound(at);
+        if (next != ranges_.begin() && std::prev(next)->second > at) return at;
+        return next == ranges_.end() ? INT64_MAX : next->first;
+    }
+
+    // Calls `part(begin, end)` for each stretch of [begin, end) that meets no
+    // range, in order; stops at the first call that returns false.
+    template <class Part>
+    bool ForEachFreePart(int64_t begin, int64_t end, Part part) const {
+        while (begin < end) {
+            const int64_t free = std::min(FreeUntil(begin), end);
+            if (free > begin && !part(begin, free)) return false;
+            auto holder = ranges_.upper_bound(free);  // the range that holds `free`
+            if (free >= end || holder == ranges_.begin()) break;
+            begin = std::prev(holder)->second;
+        }
         return true;
     }
 
@@ -139,6 +181,9 @@ public:
         table.entries = EntryCount(blocks);
         int64_t end = t + kTableHeader + kEntrySize * std::max<int64_t>(table.entries, 0);
         end = std::max(std::min(end, length_), t + 12);
+        // A table on one already visited ends the walk: a chain that leads
+        // back, or tables laid over each other's entries, which would let a
+        // small hostile file cost time quadratic in its size.
         if (!visited_.Claim(t, end)) return false;
         next_ = next;
         return true;
@@ -149,7 +194,7 @@ private:
     int64_t size_;
     int64_t next_;
     int64_t length_;
-    VisitedTables visited_;
+    ByteRanges visited_;  // the tables' headers and entries
 };
 
 }  // namespace
@@ -170,6 +215,11 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
         ReaderChain::Table table;
         int64_t counted = 0;
         std::string text;
+        // Every address listed so far, and the stretches known to run into
+        // one: an address that meets them is not listed (a second entry for
+        // the same record, records laid over each other's addresses). So no
+        // byte of the file is listed twice or scanned twice.
+        ByteRanges listed;
         while (chain.Next(table, true)) {
             for (int64_t i = 0; i < table.entries; ++i) {
                 const int64_t entry = table.offset + kTableHeader + i * kEntrySize;
@@ -202,8 +252,11 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
                 } else {
                     continue;
                 }
-                ReadText(file, textAt, text);
-                if (!text.empty()) rows.OnRow(text, stamp);
+                const int64_t freeUntil = listed.FreeUntil(textAt);
+                if (freeUntil == textAt) continue;
+                const bool whole = ReadText(file, textAt, freeUntil, text);
+                listed.Add(textAt, textAt + static_cast<int64_t>(text.size()));
+                if (whole && !text.empty()) rows.OnRow(text, stamp);
             }
         }
     }
@@ -254,30 +307,36 @@ bool WipeIndexDatPass(IndexDatWritableBytes& file, uint8_t filler) {
 
     uint8_t block[kWipeBlock];
     std::memset(block, filler, sizeof block);
-    auto write = [&](int64_t pos, int64_t count) {
-        count = std::min(count, limit - pos);
-        if (pos < 0 || count <= 0) return true;
-        return file.WriteAt(static_cast<uint64_t>(pos), block, static_cast<size_t>(count));
-    };
-
-    VisitedTables visited;
+    // Regions may overlap (a chain that zig-zags through the file): each
+    // byte is written once per pass, by the first region that holds it.
+    ByteRanges visited, written;
     for (int64_t t = header.firstTable; t != 0 && t <= size;) {
         if (t < 0 || !visited.Claim(t, t + 1)) break;
         if (!HasSignature(file, t, "HASH")) break;
         int32_t blocks = 0, next = 0;
         if (!ReadInt32(file, t + 4, blocks) || !ReadInt32(file, t + 8, next)) break;
 
-        int64_t pos = t + kTableHeader;
-        const int64_t length = (next == 0 ? size : int64_t{next}) - t - kTableHeader;
-        for (int64_t i = 0; i < length / int64_t{kWipeBlock}; ++i) {
-            if (pos + int64_t{kWipeBlock} > size) break;
-            if (!write(pos, kWipeBlock)) return false;
-            pos += kWipeBlock;
-        }
+        // The region: whole pieces while they end at S, then the rest of
+        // the length (at most up to S), then cut at the real end.
+        const int64_t begin = t + kTableHeader;
+        const int64_t length = (next == 0 ? size : int64_t{next}) - begin;
+        int64_t end = begin;
         if (length > 0) {
-            int64_t rest = length % int64_t{kWipeBlock};
-            if (pos < size && !write(pos, std::min(rest, size - pos))) return false;
+            const int64_t fit = size >= begin ? (size - begin) / int64_t{kWipeBlock} : 0;
+            end += std::min(length / int64_t{kWipeBlock}, fit) * int64_t{kWipeBlock};
+            if (end < size) end += std::min(length % int64_t{kWipeBlock}, size - end);
         }
+        end = std::min(end, limit);
+        // In 4096-byte pieces and then the rest.
+        const bool ok = written.ForEachFreePart(begin, end, [&](int64_t from, int64_t to) {
+            for (int64_t pos = from; pos < to; pos += int64_t{kWipeBlock}) {
+                const size_t count = static_cast<size_t>(std::min<int64_t>(kWipeBlock, to - pos));
+                if (!file.WriteAt(static_cast<uint64_t>(pos), block, count)) return false;
+            }
+            return true;
+        });
+        if (!ok) return false;
+        written.Add(begin, end);
         t = next;
     }
     return true;

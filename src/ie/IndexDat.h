@@ -95,6 +95,11 @@ public:
 // The reader's whole walk over one file: a counting pass for the progress
 // share, then the record pass that reports every address to `rows`. Raises
 // the progress position only, and sets it to 100 at the end.
+// An address that shares a byte with one reported before in the same walk
+// is not reported (a second entry for the same record, records laid over
+// each other's addresses): the rows are disjoint pieces of the file, so
+// together they are never longer than the file, and no byte is scanned for
+// an address twice.
 void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSink& rows);
 
 // Turns what the file holds into the texts the program shows.
@@ -122,8 +127,11 @@ int IndexDatWipePasses(bool overwriteFile, int32_t overwriteNumber);
 // One overwrite pass: every table's region from its first hash entry up to
 // the next table (the last table: up to the recorded size S) is filled with
 // `filler`, in 4096-byte pieces and then the rest. Writes stay inside
-// [t + 32, min(S, real length)) of each table t. Returns false when a write
-// failed (the wipe then stops).
+// [t + 32, min(S, real length)) of each table t. Regions that overlap (a
+// chain that zig-zags through the file) are not written twice: a region's
+// bytes that an earlier region of the pass wrote are left out, so no byte
+// is written more than once per pass. Returns false when a write failed
+// (the wipe then stops).
 bool WipeIndexDatPass(IndexDatWritableBytes& file, uint8_t filler);
 
 // The toolkit's date-time value: days since 30 December 1899, the time of

@@ -19,7 +19,7 @@ namespace {
 // A file read through a few cached 64 KiB pages: the walk reads the hash
 // entries in order and jumps to a record for each, so a handful of pages
 // serve it without one system call per field. Writes go straight to the
-// file and drop the pages they touch.
+// file and into the pages they touch.
 class FileBytes final : public IndexDatWritableBytes {
 public:
     FileBytes(HANDLE file, uint64_t length) : file_(file), length_(length) {}
@@ -44,16 +44,28 @@ public:
 
     bool WriteAt(uint64_t offset, const void* source, size_t count) override {
         if (offset > length_ || count > length_ - offset) return false;
-        for (Page& page : pages_) {
-            const uint64_t begin = page.index * kPageSize;
-            if (page.used && begin < offset + count && offset < begin + kPageSize) page.used = false;
-        }
         OVERLAPPED where{};
         where.Offset = static_cast<DWORD>(offset);
         where.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD written = 0;
-        return WriteFile(file_, source, static_cast<DWORD>(count), &written, &where) &&
-               written == count;
+        const bool ok = WriteFile(file_, source, static_cast<DWORD>(count), &written, &where) &&
+                        written == count;
+        // The pages it touched take the new bytes, so a wipe that reads
+        // between its writes does not load them again. A failed write (what
+        // reached the file is unknown) or one past a page's short end (the
+        // file grew since) drops the page instead.
+        for (Page& page : pages_) {
+            const uint64_t begin = page.index * kPageSize, end = begin + page.data.size();
+            if (!page.used || begin + kPageSize <= offset || offset + count <= begin) continue;
+            const uint64_t from = std::max(begin, offset), to = std::min(begin + kPageSize, offset + count);
+            if (!ok || to > end) {
+                page.used = false;
+                continue;
+            }
+            std::memcpy(page.data.data() + (from - begin),
+                        static_cast<const uint8_t*>(source) + (from - offset), static_cast<size_t>(to - from));
+        }
+        return ok;
     }
 
 private:

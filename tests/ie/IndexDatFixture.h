@@ -3,6 +3,8 @@
 // Helpers for the index.dat tests: building files byte by byte, recording
 // what the walk reports, and finding the real sample files.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,19 @@ public:
 
     std::vector<uint8_t> bytes;
 };
+
+// The hostile shape of a small file that once took all memory: a table at
+// 0x1000 whose first `entries` entries all name one "URL " record, whose
+// address runs over the last `run` bytes of the file with no byte 0.
+inline IndexDatImage ManyEntriesForOneRecord(size_t length, size_t entries, size_t run) {
+    const size_t table = 0x1000, record = length - run - 104;
+    IndexDatImage img(length, table);
+    img.Table(table, static_cast<int32_t>((32 + 8 * entries + 127) / 128), 0);
+    for (size_t i = 0; i < entries; ++i) img.Entry(table, i, 0, static_cast<int32_t>(record));
+    img.Url(record, 1, "");
+    std::fill(img.bytes.end() - static_cast<std::ptrdiff_t>(run), img.bytes.end(), 'a');
+    return img;
+}
 
 struct Row {
     std::string address;

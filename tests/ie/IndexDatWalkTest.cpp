@@ -194,6 +194,88 @@ TEST(IndexDatWalk, HostileSizesStayInsideTheFileAndFinishQuickly) {
     EXPECT_LE(stackProgress.pumps, (1 << 20) / 8);
 }
 
+// A file image that records every write and counts the bytes read (the
+// walk's work, without a clock).
+class WriteLog final : public IndexDatWritableBytes {
+public:
+    explicit WriteLog(std::vector<uint8_t>& bytes) : file_(bytes) {}
+    uint64_t Length() const override { return file_.Length(); }
+    size_t ReadAt(uint64_t o, void* d, size_t n) override {
+        const size_t got = file_.ReadAt(o, d, n);
+        read += got;
+        return got;
+    }
+    bool WriteAt(uint64_t o, const void* s, size_t n) override {
+        writes.emplace_back(o, n);
+        return file_.WriteAt(o, s, n);
+    }
+    std::vector<std::pair<uint64_t, size_t>> writes;
+    uint64_t read = 0;
+
+private:
+    IndexDatMemory file_;
+};
+
+TEST(IndexDatWalk, AddressesThatOverlapAreListedOnceInLinearWork) {
+    // Files of 1.2 MB whose 12,000 entries name addresses in one megabyte
+    // without a byte 0: listed as often as they were named, they once made
+    // gigabytes of rows. Records laid over that megabyte 64 bytes apart
+    // ("URL ") or 4 bytes apart ("REDR" repeated), named in file order or
+    // backwards.
+    const size_t length = 1200000, run = 1 << 20, runAt = length - run;
+    auto overlaid = [&](const char* kind, size_t stride, bool backwards) {
+        IndexDatImage img(length, 0x1000);
+        for (size_t at = runAt; at < length; ++at) img.bytes[at] = kind[(at - runAt) % 4];
+        const size_t records = 12000;
+        img.Table(0x1000, static_cast<int32_t>((32 + 8 * records + 127) / 128), 0);
+        for (size_t i = 0; i < records; ++i) {
+            const size_t record = runAt + stride * (backwards ? records - 1 - i : i);
+            img.Entry(0x1000, i, 0, static_cast<int32_t>(record));
+            if (kind[0] == 'U') {
+                img.PutText(record, kind, false);
+                img.bytes[record + 52] = 104;  // the other bytes stay 'U', 'R', 'L', ' '
+            }
+        }
+        return img;
+    };
+    // A second entry for a record lists it once; its neighbour still counts.
+    IndexDatImage twice(0x4000, 0x100);
+    twice.Table(0x100, 1, 0);
+    const int32_t named[] = {0x1000, 0x1000, 0x1200, 0x1000};
+    for (size_t i = 0; i < std::size(named); ++i) twice.Entry(0x100, i, 0, named[i]);
+    twice.Url(0x1000, 1, "http://a.example/");
+    twice.Url(0x1200, 2, "http://b.example/");
+    EXPECT_EQ(Addresses(Walk(twice.bytes)), (std::vector<std::string>{"http://a.example/", "http://b.example/"}));
+
+    struct Case {
+        const char* name;
+        IndexDatImage img;
+        size_t rows;
+    };
+    Case cases[] = {
+        {"12,000 entries for one record", ManyEntriesForOneRecord(length, 12000, run), 1},
+        {"URL records 64 bytes apart", overlaid("URL ", 64, false), 1},
+        {"URL records 64 bytes apart, backwards", overlaid("URL ", 64, true), 1},
+        {"REDR records 4 bytes apart", overlaid("REDR", 4, false), 1},
+        {"REDR records 4 bytes apart, backwards", overlaid("REDR", 4, true), 1},
+        {"one record named three times", twice, 2},
+    };
+    for (Case& c : cases) {
+        WriteLog file(c.img.bytes);
+        ProgressRecorder progress;
+        RowRecorder rows;
+        WalkIndexDat(file, progress, rows);
+        EXPECT_EQ(rows.rows.size(), c.rows) << c.name;
+        size_t total = 0;
+        for (const Row& r : rows.rows) total += r.address.size();
+        // The rows are disjoint pieces of the file, and no byte of it is
+        // read for an address twice.
+        EXPECT_LE(total, c.img.bytes.size()) << c.name;
+        EXPECT_LE(file.read, 4 * c.img.bytes.size()) << c.name;
+        EXPECT_EQ(progress.positions.back(), 100) << c.name;
+    }
+}
+
 TEST(IndexDatWalk, ProgressOnlyRisesAndStopsWithoutCount) {
     IndexDatImage img(0x4000, 0x100);
     img.Table(0x100, 4, 0);  // 60 entries
@@ -284,22 +366,6 @@ TEST(IndexDatWipe, PassCountFromTheSettings) {
     EXPECT_EQ(IndexDatWipePasses(true, -5), 1);
 }
 
-// A file image that records every write.
-class WriteLog final : public IndexDatWritableBytes {
-public:
-    explicit WriteLog(std::vector<uint8_t>& bytes) : file_(bytes) {}
-    uint64_t Length() const override { return file_.Length(); }
-    size_t ReadAt(uint64_t o, void* d, size_t n) override { return file_.ReadAt(o, d, n); }
-    bool WriteAt(uint64_t o, const void* s, size_t n) override {
-        writes.emplace_back(o, n);
-        return file_.WriteAt(o, s, n);
-    }
-    std::vector<std::pair<uint64_t, size_t>> writes;
-
-private:
-    IndexDatMemory file_;
-};
-
 TEST(IndexDatWipe, RegionsRunFromTheEntriesToTheNextTableOrS) {
     // One table at t, S = t + 32 + 5000: 4096 then 904 bytes, ending at S.
     const size_t t = 0x400;
@@ -325,6 +391,36 @@ TEST(IndexDatWipe, RegionsRunFromTheEntriesToTheNextTableOrS) {
     EXPECT_EQ(twoFile.writes, (std::vector<std::pair<uint64_t, size_t>>{
                                   {0x120, 4096}, {0x1120, 0xFE0}, {0x2120, 4096}, {0x3120, 4096}, {0x4120, 4096}, {0x5120, 0xEE0}}));
     EXPECT_EQ(std::string(two.bytes.begin() + 0x2100, two.bytes.begin() + 0x2104), "HASH");
+}
+
+TEST(IndexDatWipe, ZigZagChainWritesEachByteOncePerPass) {
+    // Tables outward from the middle of a 1 MB file: low, high, lower,
+    // higher... Each low table's region runs up to the high one after it,
+    // over all the regions before it (about 4 GB of writes once); the high
+    // ones link backwards and have none; the last reaches to S.
+    const size_t length = 1 << 20, mid = length / 2, step = 64, pairs = (mid - 0x1000) / step;
+    const size_t lowest = mid - step * (pairs - 1), highest = mid + step * pairs;
+    IndexDatImage img(length, mid);
+    for (size_t i = 0; i < pairs; ++i) {
+        const size_t low = mid - step * i, high = mid + step * (i + 1);
+        img.Table(low, 1, static_cast<int32_t>(high));
+        img.Table(high, 1, high == highest ? 0 : static_cast<int32_t>(low - step));
+    }
+    // The regions' union: all from the lowest table's entries on, except
+    // the header of the highest table.
+    std::vector<uint8_t> expected = img.bytes;
+    std::fill(expected.begin() + lowest + 32, expected.end(), 0x5A);
+    std::copy(img.bytes.begin() + highest, img.bytes.begin() + highest + 32, expected.begin() + highest);
+
+    WriteLog file(img.bytes);
+    ASSERT_TRUE(WipeIndexDatPass(file, 0x5A));
+    std::vector<uint32_t> times(length, 0);
+    for (auto [at, n] : file.writes) {
+        EXPECT_LE(n, 4096u);
+        for (size_t i = at; i < at + n; ++i) ++times[i];
+    }
+    EXPECT_LE(*std::max_element(times.begin(), times.end()), 1u);
+    EXPECT_TRUE(img.bytes == expected);
 }
 
 TEST(IndexDatWipe, NeverWritesPastTheRealEndOrThroughBadChains) {

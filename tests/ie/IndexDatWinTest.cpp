@@ -3,6 +3,7 @@
 // index, and what the wipe leaves on disk.
 
 #include <windows.h>
+#include <psapi.h>
 #include <shlobj.h>
 #include <wininet.h>
 
@@ -158,6 +159,23 @@ TEST(IndexDatFiles, OpeningSharingAndAddressBytes) {
     }
 }
 
+TEST(IndexDatFiles, HostileFileIsReadInMemoryLinearInItsSize) {
+    // 12,000 entries name one record whose address runs over the last
+    // megabyte of a 1.2 MB file: listed once per entry, 24 GB of rows.
+    TempDir dir;
+    const std::wstring path = dir / L"index.dat";
+    WriteBytes(path, ManyEntriesForOneRecord(1200000, 12000, 1 << 20).bytes);
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before));
+    Listing hostile = List(path);
+    ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after));
+    // The peak rises by no more than what the read needed on top of the
+    // memory in use before it: one row of 1 MB, not one per entry.
+    EXPECT_LE(after.PeakWorkingSetSize - before.PeakWorkingSetSize, size_t{32} << 20);
+    ASSERT_EQ(hostile.addresses.size(), 1u);
+    EXPECT_EQ(hostile.addresses[0].text, std::wstring(1 << 20, L'a'));
+}
+
 // The cache folders of the sandbox user, through the shell as IE finds them.
 std::wstring CacheIndex(int csidl, const wchar_t* sub) {
     wchar_t folder[MAX_PATH] = L"";
@@ -302,6 +320,19 @@ TEST(IndexDatFiles, WipeStaysInsideTheFile) {
         WipeIndexDat(path, false, 1);
     }
     EXPECT_TRUE(AllEqual(ReadBytes(path), 0x4020, 0x6000, 0));
+
+    // The second table links to a third that the first one's region has
+    // overwritten: the pass reads the zeros it wrote and ends there.
+    IndexDatImage over(0x8000, 0x1000);
+    std::fill(over.bytes.begin() + 36, over.bytes.end(), 0xEE);
+    over.Table(0x1000, 1, 0x4000);
+    over.Table(0x4000, 1, 0x2000);
+    over.Table(0x2000, 1, 0);
+    WriteBytes(path, over.bytes);
+    WipeIndexDat(path, false, 1);
+    after = ReadBytes(path);
+    EXPECT_TRUE(AllEqual(after, 0x1020, 0x4000, 0));
+    EXPECT_TRUE(std::equal(over.bytes.begin() + 0x4000, over.bytes.end(), after.begin() + 0x4000));
 
     // Missing file, or a folder of that name: nothing happens, no crash.
     WipeIndexDat(dir / L"none.dat", true, 3);

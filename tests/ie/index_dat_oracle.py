@@ -6,7 +6,8 @@ expected rows of the real sample files (IndexDatRealFiles.inc).
 
 Rows: hash tables from the header's offset 32, entries from table + 32,
 slots whose hash word's low byte is 1 or 3 skipped, records "URL "/"LEAK"
-(stamp +16, text at the byte at +52) and "REDR" (stamp +8, text +16).
+(stamp +16, text at the byte at +52) and "REDR" (stamp +8, text +16); an
+address that shares a byte with one listed before is not listed again.
 """
 import struct
 import sys
@@ -19,6 +20,7 @@ HASHED = ["plaso-nfury_index.dat"]
 def rows(data):
     size, table = struct.unpack_from("<ii", data, 28)
     seen = set()
+    listed = []  # (start, end) of every address listed
     while table and table <= size and table not in seen and data[table:table + 4] == b"HASH":
         seen.add(table)
         blocks, following = struct.unpack_from("<ii", data, table + 4)
@@ -40,9 +42,12 @@ def rows(data):
             else:
                 continue
             end = data.find(b"\0", start)
-            text = data[start:end if end >= 0 else len(data)]
-            if text:
-                yield text, stamp
+            end = end if end >= 0 else len(data)
+            if any(a < end and start < b for a, b in listed):
+                continue
+            if end > start:
+                listed.append((start, end))
+                yield data[start:end], stamp
         table = following
 
 
