@@ -4,4 +4,5 @@ target_sources(klarvex_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/IndexDat.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CookiesKeepList.cpp
 )
