@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <map>
 
+#include "base/Handles.h"
 #include "base/Strings.h"
 #include "engine/Folders.h"
 #include "engine/RuleText.h"
