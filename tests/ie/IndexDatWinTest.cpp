@@ -162,7 +162,7 @@ TEST(IndexDatFiles, OpeningSharingAndAddressBytes) {
 TEST(IndexDatFiles, HostileFileIsReadInMemoryLinearInItsSize) {
     // 12,000 entries name one record whose address runs over the last
     // megabyte of a 1.2 MB file: listed once per entry, 24 GB of rows.
-    TempDir dir;
+    ScratchFolder dir;
     const std::wstring path = dir / L"index.dat";
     WriteBytes(path, ManyEntriesForOneRecord(1200000, 12000, 1 << 20).bytes);
     PROCESS_MEMORY_COUNTERS before{}, after{};
