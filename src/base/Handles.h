@@ -162,3 +162,20 @@ private:
 };
 
 }  // namespace klarvex
+
+// --- COM interface references
+
+#include <unknwn.h>
+
+namespace klarvex {
+
+template <typename Interface>
+struct ComTraits {  // a reference held on a COM object
+    using Type = Interface*;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type p) noexcept { p->Release(); }
+};
+template <typename Interface>
+using ComPtr = UniqueResource<ComTraits<Interface>>;
+
+}  // namespace klarvex

@@ -214,6 +214,13 @@ private:
     void ClearOperaFiles(std::initializer_list<const wchar_t*> names);
     // The files of the names anywhere below Chrome's default profile.
     void ClearChromeFiles(std::initializer_list<const wchar_t*> names);
+    // Internet Explorer's visited pages: the system's URL history object,
+    // and the plain web pages of the WinINet cache (how many were found).
+    void DeleteUrlHistory();
+    int32_t DeleteHttpCacheEntries();
+    // Overwrites every index.dat below folder, except the one directly in
+    // ScratchPath.
+    void WipeIndexDatTree(const std::wstring& folder);
     void ReportBrokenOff(const std::wstring& message);
 
     RunKind kind_;

@@ -5,4 +5,6 @@ target_sources(klarvex_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CookiesKeepList.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PStorage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IEHelpers.h
 )
