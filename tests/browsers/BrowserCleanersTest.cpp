@@ -23,40 +23,6 @@ namespace {
 using namespace testing;
 using test::CopyRealData;
 
-// Copies a folder of the real-data collection (C:\realdata) with all it holds.
-void CopyTree(const std::wstring& from, const std::wstring& to) {
-    MakeFolders(to);
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((from + L"\\*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyTree(from + L"\\" + name, to + L"\\" + name);
-        } else {
-            CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
-            SetFileAttributesW((to + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-    } while (FindNextFileW(find.Get(), &data));
-}
-
-// Every file below folder: its path relative to folder, and its size.
-void ListFiles(const std::wstring& folder, const std::wstring& relative, std::map<std::wstring, int64_t>& files) {
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((folder + relative + L"*").c_str(), &data));
-    if (!find) return;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListFiles(folder, relative + name + L"\\", files);
-        } else {
-            files[relative + name] = (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        }
-    } while (FindNextFileW(find.Get(), &data));
-}
-
 // Row counts of every table of a database, and its integrity check.
 std::map<std::wstring, int64_t> RowCounts(const std::wstring& path) {
     TSQLiteDatabase db(path);
@@ -415,8 +381,7 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     MakeFile(chrome + L"Cache\\Cache_Data\\data_0", 100);  // the sample's cache may be empty
     ProgramFileGuard settings;  // the command line's defaults
 
-    std::map<std::wstring, int64_t> outside;
-    ListFiles(L"C:\\", L"", outside);
+    const auto outside = FilesBelow(L"C:\\");
     std::vector<std::wstring> items;
     for (const auto& name : RunProgram(L"klarvex-cli.exe", {L"--list"}).out)
         for (const wchar_t* category : {L"Mozilla Firefox - ", L"Netscape - ", L"Opera - ", L"Google Chrome - "})
@@ -447,15 +412,9 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     EXPECT_EQ(IntegrityOf(firefox + L"x.default\\places.sqlite"), L"ok");
     EXPECT_TRUE(Exists(firefox + L"x.default\\places.sqlite")) << "the bookmarks' database stays";
 
-    std::map<std::wstring, int64_t> after;
-    ListFiles(L"C:\\", L"", after);
-    for (auto* files : {&outside, &after})
-        std::erase_if(*files, [&](const auto& entry) {
-            const std::wstring path = UpperCase(L"C:\\" + entry.first);
-            return path.starts_with(UpperCase(mozilla.Path())) || path.starts_with(UpperCase(google.Path())) ||
-                   path.starts_with(UpperCase(TempFolder()));
-        });
-    EXPECT_EQ(after, outside) << "nothing outside the profiles changed";
+    EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"), {mozilla.Path(), google.Path(), TempFolder()}),
+              std::vector<std::wstring>{})
+        << "nothing outside the profiles changed";
 }
 
 }  // namespace

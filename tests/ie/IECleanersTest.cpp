@@ -24,6 +24,7 @@
 #include "ie/IEHelpers.h"
 #include "ie/PStorage.h"
 #include "settings/Global.h"
+#include "support/Process.h"
 
 namespace klarvex {
 namespace {
@@ -627,6 +628,60 @@ TEST_F(InternetExplorer, TemporaryFilesLeaveTheIndexOutOfATestAndWipeItAfterACle
     const RunOutcome clean = RunItems(RunKind::Clean, {L"Internet Explorer - Temporary Internet Files"});
     EXPECT_EQ(clean.lines.at(1), L"Clearing, please wait...");
     EXPECT_FALSE(Exists(folder + L"page[1].htm"));
+}
+
+// The command line over every Internet Explorer item of a seeded sandbox:
+// what a Test lists, a Clean removes, and nothing outside the seeds.
+TEST_F(InternetExplorer, EveryItemEndToEndFromTheCommandLine) {
+    ProgramFileGuard settings, keepList(L"Cookies.dat");
+    const std::wstring stem = UniqueName(L"e2e");
+    ScratchFolder cache(ShellFolder(CSIDL_INTERNET_CACHE) + L"KLARVEX" + stem);
+    MakeFile(cache / L"page.htm", 3000);
+    const std::wstring cookie = CookiesFolder() + L"user@" + stem + L".txt";
+    MakeFile(cookie, 100);
+    ScratchFolder low(ShellFolder(CSIDL_HISTORY) + L"Low");
+    const std::wstring visit = low / L"History.IE5\\MSHist012001010120010108\\" + stem + L".url";
+    MakeFile(visit, 200);
+    ScratchRegKeys typed({L"Software\\Microsoft\\Internet Explorer\\TypedURLs"});
+    SetString(L"Software\\Microsoft\\Internet Explorer\\TypedURLs", L"url1", L"http://" + stem + L".example/");
+    SetString(L"Software\\Microsoft\\Internet Explorer", L"Download Directory", L"C:\\Downloads");
+    const std::wstring page = L"http://" + stem + L".example/cached";
+    ASSERT_TRUE(CommitCacheEntry(page, NORMAL_CACHE_ENTRY, true));
+
+    std::vector<std::wstring> items;
+    for (const auto& name : RunProgram(L"klarvex-cli.exe", {L"--list"}).out)
+        if (name.starts_with(L"Internet Explorer - ")) items.push_back(name);
+    ASSERT_EQ(items.size(), 7u);
+    auto run = [&](std::vector<std::wstring> args) {
+        args.insert(args.end(), items.begin(), items.end());
+        const ProcessResult result = RunProgram(L"klarvex-cli.exe", args);
+        EXPECT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+        return result.out;
+    };
+    const auto before = FilesBelow(L"C:\\");
+    const auto test = run({L"--test", L"--detail"});
+    for (const std::wstring& line : std::vector<std::wstring>{L"Test: deleting " + cookie, L"Test: deleting " + visit, L"Test: deleting " + page,
+                             L"Test: deleting http://" + stem + L".example/",
+                             L"Test: deleting registry value HKEY_CURRENT_USER\\Software\\Microsoft\\Internet "
+                             L"Explorer\\Download Directory",
+                             std::wstring(L"Warning: This will take effect next time windows is rebooted.")})
+        EXPECT_NE(std::find(test.begin(), test.end(), line), test.end()) << WideToUtf8(line);
+    EXPECT_NE(Summaries(test).at(0), TestSummary(0, L"0")) << "the cache file";
+
+    run({L"--clean", L"--yes"});
+    const auto after = Summaries(run({L"--test"}));
+    ASSERT_EQ(after.size(), 7u);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i] != L"Internet Explorer - Index.dat Files")  // those go at the next start
+            EXPECT_EQ(after[i], TestSummary(0, L"0")) << WideToUtf8(items[i]);
+    EXPECT_FALSE(Exists(cookie));
+    EXPECT_FALSE(Exists(visit));
+    EXPECT_FALSE(InCache(page));
+    EXPECT_EQ(ChangedFiles(before, FilesBelow(L"C:\\"),
+                           {ShellFolder(CSIDL_INTERNET_CACHE), ShellFolder(CSIDL_COOKIES), ShellFolder(CSIDL_HISTORY),
+                            TempFolder()}),
+              std::vector<std::wstring>{})
+        << "nothing outside the seeded folders";
 }
 
 }  // namespace

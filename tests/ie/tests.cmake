@@ -12,3 +12,4 @@ klarvex_add_test(NAME ie_cleaners_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../cleaners/CleanerFixture.cpp
 )
 target_link_libraries(ie_cleaners_tests PRIVATE wininet ole32 uuid)
+add_dependencies(ie_cleaners_tests klarvex-cli)

@@ -62,6 +62,66 @@ std::string ReadBytes(const std::wstring& path) {
     return content.str();
 }
 
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+    MakeFolders(to);
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((from + L"\\*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + L"\\" + name, to + L"\\" + name);
+        } else {
+            CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+            SetFileAttributesW((to + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+namespace {
+
+void AddFilesBelow(const std::wstring& folder, std::map<std::wstring, int64_t>& files) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[folder + name] = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+        else if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            AddFilesBelow(folder + name + L"\\", files);
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+}  // namespace
+
+std::map<std::wstring, int64_t> FilesBelow(const std::wstring& folder) {
+    std::map<std::wstring, int64_t> files;
+    AddFilesBelow(folder.ends_with(L'\\') ? folder : folder + L"\\", files);
+    return files;
+}
+
+std::vector<std::wstring> ChangedFiles(const std::map<std::wstring, int64_t>& before,
+                                       const std::map<std::wstring, int64_t>& after,
+                                       const std::vector<std::wstring>& leftOut) {
+    auto counts = [&](const std::wstring& path) {
+        const std::wstring upper = UpperCase(path);
+        for (const auto& folder : leftOut)
+            if (!folder.empty() && upper.starts_with(UpperCase(folder))) return false;
+        return true;
+    };
+    std::vector<std::wstring> changed;
+    for (const auto& [path, size] : before) {
+        const auto now = after.find(path);
+        if (counts(path) && (now == after.end() || now->second != size)) changed.push_back(path);
+    }
+    for (const auto& [path, size] : after)
+        if (counts(path) && !before.count(path)) changed.push_back(path);
+    return changed;
+}
+
 ScratchFolder::ScratchFolder() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -31,6 +32,18 @@ bool Exists(const std::wstring& path);
 std::string ReadBytes(const std::wstring& path);
 std::wstring ReadTextFile(const std::wstring& path);  // UTF-8
 void WriteTextFile(const std::wstring& path, const std::string& content);
+
+// Copies a folder with all it holds (read-only flags dropped).
+void CopyTree(const std::wstring& from, const std::wstring& to);
+
+// Every file below a folder (links to folders not followed): its whole
+// path and size.
+std::map<std::wstring, int64_t> FilesBelow(const std::wstring& folder);
+// The paths that appear, vanish or change size between two listings,
+// leaving out those below any of the folders given (any letter case).
+std::vector<std::wstring> ChangedFiles(const std::map<std::wstring, int64_t>& before,
+                                       const std::map<std::wstring, int64_t>& after,
+                                       const std::vector<std::wstring>& leftOut);
 
 // A folder that belongs to the test alone, removed with everything in it
 // before (what an earlier run left) and when the object goes.
