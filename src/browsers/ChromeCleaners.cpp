@@ -13,13 +13,6 @@
 
 namespace klarvex {
 
-void TClearTaskThread::ClearChromeFiles(std::initializer_list<const wchar_t*> names) {
-    const std::wstring profile = GetChromeUserDir();
-    if (profile.empty()) return;
-    ItemBytes = ClearFilesByMasks(profile, names, ItemCount, true);
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
 void TClearTaskThread::CleanChromeCache() {
     const std::wstring profile = GetChromeUserDir();
     if (profile.empty() || !IsPlainFolder(profile + L"Cache")) return;
@@ -81,6 +74,8 @@ void TClearTaskThread::CleanChromeFormData() {
                                                 {L"autofill_profiles_trash", L"DELETE FROM autofill_profiles_trash"}});
 }
 
-void TClearTaskThread::CleanChromeSession() { ClearChromeFiles({L"Current Session", L"Last Session"}); }
+void TClearTaskThread::CleanChromeSession() {
+    ClearItemFiles(GetChromeUserDir(), {L"Current Session", L"Last Session"});
+}
 
 }  // namespace klarvex

@@ -22,14 +22,9 @@ constexpr TableStatement kDeleteVisits = {L"moz_historyvisits", L"DELETE FROM mo
 
 }  // namespace
 
-void TClearTaskThread::ClearFirefoxFiles(std::initializer_list<const wchar_t*> masks) {
-    const std::wstring profiles = GetFirefoxProfilesDir();
-    if (profiles.empty()) return;
-    ItemBytes = ClearFilesByMasks(profiles, masks, ItemCount, true);
-    ItemSizeText = FormatKB(ItemBytes);
+void TClearTaskThread::CleanFirefoxCookies() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"cookies*.txt", L"cookies.sqlite"});
 }
-
-void TClearTaskThread::CleanFirefoxCookies() { ClearFirefoxFiles({L"cookies*.txt", L"cookies.sqlite"}); }
 
 void TClearTaskThread::CleanFirefoxHistory() {
     const std::wstring profiles = GetFirefoxProfilesDir();
@@ -66,26 +61,29 @@ void TClearTaskThread::CleanFirefoxCache() {
     ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanFirefoxDownloads() { ClearFirefoxFiles({L"downloads.rdf", L"downloads.sqlite"}); }
+void TClearTaskThread::CleanFirefoxDownloads() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"downloads.rdf", L"downloads.sqlite"});
+}
 
 void TClearTaskThread::CleanFirefoxAutocomplete() {
-    ClearFirefoxFiles({L"signons.txt", L"signons3.txt", L"signons.sqlite"});
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"signons.txt", L"signons3.txt", L"signons.sqlite"});
 }
 
-void TClearTaskThread::CleanFirefoxPreferences() { ClearFirefoxFiles({L"prefs.js", L"content-prefs.sqlite"}); }
-
-void TClearTaskThread::CleanFirefoxFormHistory() { ClearFirefoxFiles({L"formhistory.dat", L"formhistory.sqlite"}); }
-
-void TClearTaskThread::CleanFirefoxSession() { ClearFirefoxFiles({L"sessionstore.js", L"sessionstore.bak"}); }
-
-void TClearTaskThread::ClearNetscapeFile(const wchar_t* mask) {
-    const std::wstring profile = GetNetscapeProfileDir(StopSource().get_token());
-    if (profile.empty()) return;
-    ItemBytes = ClearFilesByMask(profile, mask, ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+void TClearTaskThread::CleanFirefoxPreferences() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"prefs.js", L"content-prefs.sqlite"});
 }
 
-void TClearTaskThread::CleanNetscapeCookies() { ClearNetscapeFile(L"cookies*.txt"); }
+void TClearTaskThread::CleanFirefoxFormHistory() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"formhistory.dat", L"formhistory.sqlite"});
+}
+
+void TClearTaskThread::CleanFirefoxSession() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"sessionstore.js", L"sessionstore.bak"});
+}
+
+void TClearTaskThread::CleanNetscapeCookies() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"cookies*.txt"}, false);
+}
 
 void TClearTaskThread::CleanNetscapeCache() {
     if (!IsTestRun() && !Settings.ShowLogTempInternetFiles) AddPleaseWaitLine();
@@ -95,10 +93,16 @@ void TClearTaskThread::CleanNetscapeCache() {
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-void TClearTaskThread::CleanNetscapeHistory() { ClearNetscapeFile(L"history.dat"); }
+void TClearTaskThread::CleanNetscapeHistory() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"history.dat"}, false);
+}
 
-void TClearTaskThread::CleanNetscapePreferences() { ClearNetscapeFile(L"prefs.js"); }
+void TClearTaskThread::CleanNetscapePreferences() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"prefs.js"}, false);
+}
 
-void TClearTaskThread::CleanNetscapeFormHistory() { ClearNetscapeFile(L"formhistory.dat"); }
+void TClearTaskThread::CleanNetscapeFormHistory() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"formhistory.dat"}, false);
+}
 
 }  // namespace klarvex

@@ -11,13 +11,6 @@
 
 namespace klarvex {
 
-void TClearTaskThread::ClearOperaFiles(std::initializer_list<const wchar_t*> names) {
-    const std::wstring opera = GetOperaDir();
-    if (opera.empty()) return;
-    ItemBytes = ClearFilesByMasks(opera, names, ItemCount, true);
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
 void TClearTaskThread::CleanOperaCache() {
     const std::wstring opera = GetOperaDir();
     if (opera.empty()) return;
@@ -33,7 +26,8 @@ void TClearTaskThread::CleanOperaCache() {
     if (!local.empty()) {
         ForEachEntry(local, [&](const FolderEntry& entry) {
             if (!entry.isFolder) return true;
-            for (const wchar_t* cache : {L"profile\\cache4", L"cache", L"icons\\cache", L"temporary_downloads", L"opcache"})
+            for (const wchar_t* cache :
+                 {L"profile\\cache4", L"cache", L"icons\\cache", L"temporary_downloads", L"opcache"})
                 clearIfThere(local + entry.name + L"\\" + cache);
             return true;
         });
@@ -42,7 +36,7 @@ void TClearTaskThread::CleanOperaCache() {
     ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanOperaCookies() { ClearOperaFiles({L"cookies4.dat"}); }
+void TClearTaskThread::CleanOperaCookies() { ClearItemFiles(GetOperaDir(), {L"cookies4.dat"}); }
 
 void TClearTaskThread::CleanOperaHistory() {
     const std::wstring opera = GetOperaDir();
@@ -62,10 +56,10 @@ void TClearTaskThread::CleanOperaHistory() {
     ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanOperaTypedUrls() { ClearOperaFiles({L"opera.dir", L"typed_history.xml"}); }
+void TClearTaskThread::CleanOperaTypedUrls() { ClearItemFiles(GetOperaDir(), {L"opera.dir", L"typed_history.xml"}); }
 
-void TClearTaskThread::CleanOperaWand() { ClearOperaFiles({L"wand.dat"}); }
+void TClearTaskThread::CleanOperaWand() { ClearItemFiles(GetOperaDir(), {L"wand.dat"}); }
 
-void TClearTaskThread::CleanOperaTransfers() { ClearOperaFiles({L"download.dat"}); }
+void TClearTaskThread::CleanOperaTransfers() { ClearItemFiles(GetOperaDir(), {L"download.dat"}); }
 
 }  // namespace klarvex

@@ -20,6 +20,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/Folders.h"
+#include "engine/Format.h"
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
@@ -258,6 +259,13 @@ int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::ini
     int64_t bytes = 0;
     for (const wchar_t* mask : masks) bytes += ClearFilesByMask(folder, mask, counter, recurse);
     return bytes;
+}
+
+void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
+                                      bool recurse) {
+    if (folder.empty()) return;
+    ItemBytes = ClearFilesByMasks(folder, masks, ItemCount, recurse);
+    ItemSizeText = FormatKB(ItemBytes);
 }
 
 int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, int32_t& counter,

@@ -205,15 +205,10 @@ protected:
 private:
     void WriteRunSummary();
 
-    // --- what several cleaners of one browser share
-    // The files of the masks anywhere below Firefox's roaming profiles.
-    void ClearFirefoxFiles(std::initializer_list<const wchar_t*> masks);
-    // The files of the mask directly in the Netscape profile.
-    void ClearNetscapeFile(const wchar_t* mask);
-    // The files of the names anywhere below Opera's roaming folder.
-    void ClearOperaFiles(std::initializer_list<const wchar_t*> names);
-    // The files of the names anywhere below Chrome's default profile.
-    void ClearChromeFiles(std::initializer_list<const wchar_t*> names);
+    // An item that is a set of files: those of the masks in folder (and
+    // below it with recurse) into the item's counters; nothing when the
+    // browser's folder was not found ("").
+    void ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks, bool recurse = true);
     // Internet Explorer's visited pages: the system's URL history object,
     // and the plain web pages of the WinINet cache (how many were found).
     void DeleteUrlHistory();

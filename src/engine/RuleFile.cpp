@@ -59,7 +59,8 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
                 const std::wstring keyPath = TrimKeyPath(rule->keyPath);
                 if (whole && rootKey != RootKey::None && !keyPath.empty() &&
                     IsSharedRegistryKey(rootKey, UpperCase(keyPath))) {
-                    AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(rootKey) + L"\\" + keyPath);
+                    AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(rootKey) + L"\\" +
+                           keyPath);
                 } else if (rootKey != RootKey::LocalMachine || machineAllowed()) {
                     ItemCount += rule->hasComma ? DeleteRegValues(root, rule->keyPath, rule->valueName)
                                                 : DeleteRegKey(root, rule->keyPath);

@@ -351,7 +351,8 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
         std::wstring file;
         const wchar_t* message;
     };
-    for (const Case& c : {Case{L"MozillaWindowClass", L"Mozilla Firefox - Cookies", firefox + L"a.default\\cookies.sqlite",
+    for (const Case& c : {Case{L"MozillaWindowClass", L"Mozilla Firefox - Cookies",
+                               firefox + L"a.default\\cookies.sqlite",
                                L"Please close Mozilla Firefox firstly!"},
                           Case{L"Chrome_WidgetWin_1", L"Google Chrome - Cookies", chrome + L"Cookies",
                                L"Please close Google Chrome firstly!"}}) {

@@ -9,19 +9,9 @@
 
 #include "support/Process.h"
 
-namespace {
-
-HANDLE OpenNamedEvent(const wchar_t* variable, DWORD access) {
-    wchar_t name[256];
-    const DWORD length = GetEnvironmentVariableW(variable, name, 256);
-    return length > 0 && length < 256 ? OpenEventW(access, FALSE, name) : nullptr;
-}
-
-}  // namespace
-
 int wmain() {
-    HANDLE ready = OpenNamedEvent(klarvex::testing::kHoldReady, EVENT_MODIFY_STATE);
-    HANDLE release = OpenNamedEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
+    HANDLE ready = klarvex::testing::OpenHoldEvent(klarvex::testing::kHoldReady, EVENT_MODIFY_STATE);
+    HANDLE release = klarvex::testing::OpenHoldEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
     if (!ready || !release) return 3;
     // The clipboard is held by a window: an open without a window does not
     // keep other programs out.

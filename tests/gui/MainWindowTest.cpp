@@ -126,10 +126,12 @@ TEST_F(MainWindowTest, CleanIsRefusedWhileTheBrowserItCleansIsOpen) {
         const wchar_t* message;
     };
     for (const Case& c :
-         {Case{"Mozilla Firefox", "Mozilla Firefox - Cookies", L"MozillaWindowClass", L"Please close Mozilla Firefox firstly!"},
+         {Case{"Mozilla Firefox", "Mozilla Firefox - Cookies", L"MozillaWindowClass",
+               L"Please close Mozilla Firefox firstly!"},
           Case{"Mozilla Firefox", "Mozilla Firefox - Session", L"MozillaUIWindowClass",
                L"Please close Mozilla Firefox firstly!"},
-          Case{"Google Chrome", "Google Chrome - Cookies", L"Chrome_WidgetWin_1", L"Please close Google Chrome firstly!"}}) {
+          Case{"Google Chrome", "Google Chrome - Cookies", L"Chrome_WidgetWin_1",
+               L"Please close Google Chrome firstly!"}}) {
         SCOPED_TRACE(c.item);
         settings.Write(TickedSettings({c.category, c.item}, "[Settings]\r\nAskForSweep=0\r\n"));
         HolderProcess browser(L"\"" + ExeDir() + L"klarvex-window-holder.exe\" " + c.windowClass);

@@ -46,7 +46,8 @@ void MakeFolders(const std::wstring& path) {
 
 void MakeFile(const std::wstring& path, size_t size, char fill) {
     MakeFolders(path.substr(0, path.find_last_of(L'\\')));
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     const std::string data(size, fill);
     DWORD written = 0;

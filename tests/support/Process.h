@@ -32,6 +32,13 @@ ProcessResult RunProgram(const std::wstring& program, const std::vector<std::wst
 inline constexpr wchar_t kHoldReady[] = L"KLARVEX_HOLD_READY";
 inline constexpr wchar_t kHoldRelease[] = L"KLARVEX_HOLD_RELEASE";
 
+// For the holder: the event its environment names, or nullptr.
+inline HANDLE OpenHoldEvent(const wchar_t* variable, DWORD access) {
+    wchar_t name[256];
+    const DWORD length = GetEnvironmentVariableW(variable, name, 256);
+    return length > 0 && length < 256 ? OpenEventW(access, FALSE, name) : nullptr;
+}
+
 class HolderProcess {
 public:
     // Starts the holder and waits until it holds or has ended.

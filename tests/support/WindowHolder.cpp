@@ -12,19 +12,9 @@
 
 #include "support/Process.h"
 
-namespace {
-
-HANDLE OpenNamedEvent(const wchar_t* variable, DWORD access) {
-    wchar_t name[256];
-    const DWORD length = GetEnvironmentVariableW(variable, name, 256);
-    return length > 0 && length < 256 ? OpenEventW(access, FALSE, name) : nullptr;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
-    HANDLE ready = OpenNamedEvent(klarvex::testing::kHoldReady, EVENT_MODIFY_STATE);
-    HANDLE release = OpenNamedEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
+    HANDLE ready = klarvex::testing::OpenHoldEvent(klarvex::testing::kHoldReady, EVENT_MODIFY_STATE);
+    HANDLE release = klarvex::testing::OpenHoldEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
     if (!ready || !release) return 3;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     std::vector<HWND> windows;
