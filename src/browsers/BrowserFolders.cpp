@@ -47,4 +47,20 @@ std::wstring GetChromeUserDir() {
     return WithBackslash(FolderBelow(GetLocalAppDataDir(), L"Google\\Chrome\\User Data\\Default"));
 }
 
+std::vector<std::wstring> GetChromeProfileDirs() {
+    std::vector<std::wstring> profiles;
+    if (const std::wstring profile = GetChromeUserDir(); !profile.empty()) profiles.push_back(profile);
+    const std::wstring userData = WithBackslash(FolderBelow(GetLocalAppDataDir(), L"Google\\Chrome\\User Data"));
+    if (userData.empty()) return profiles;
+    ForEachEntry(userData, [&](const FolderEntry& entry) {
+        const std::wstring profile = userData + entry.name + L"\\";
+        const DWORD preferences = GetFileAttributesW((profile + L"Preferences").c_str());
+        if (entry.isFolder && entry.name != L"Default" && preferences != INVALID_FILE_ATTRIBUTES &&
+            !(preferences & FILE_ATTRIBUTE_DIRECTORY))
+            profiles.push_back(profile);
+        return true;
+    });
+    return profiles;
+}
+
 }  // namespace klarvex

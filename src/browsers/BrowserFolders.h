@@ -6,6 +6,7 @@
 
 #include <stop_token>
 #include <string>
+#include <vector>
 
 namespace klarvex {
 
@@ -25,5 +26,9 @@ std::wstring GetOperaLocalDir();
 
 // Chrome's default profile, with a trailing backslash.
 std::wstring GetChromeUserDir();
+// Every Chrome profile, each with a trailing backslash: the default one,
+// then the other folders of the user data that hold a Preferences file
+// ("Profile 1", ...), in listing order.
+std::vector<std::wstring> GetChromeProfileDirs();
 
 }  // namespace klarvex

@@ -264,7 +264,7 @@ int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::ini
 void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                                       bool recurse) {
     if (folder.empty()) return;
-    ItemBytes = ClearFilesByMasks(folder, masks, ItemCount, recurse);
+    ItemBytes += ClearFilesByMasks(folder, masks, ItemCount, recurse);
     ItemSizeText = FormatKB(ItemBytes);
 }
 

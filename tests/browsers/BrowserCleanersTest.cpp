@@ -45,6 +45,18 @@ int64_t Scalar(const std::wstring& path, const std::wstring& sql) {
     return std::get<int64_t>(db.QueryTable(sql).Cell(0, 0));
 }
 
+// The files below folder whose bytes hold text, in ASCII or in UTF-16.
+std::vector<std::wstring> FilesHolding(const std::wstring& folder, const std::string& text) {
+    std::string wide;
+    for (char c : text) wide += std::string{c, '\0'};
+    std::vector<std::wstring> found;
+    for (const auto& [path, size] : FilesBelow(folder)) {
+        const std::string bytes = ReadBytes(path);
+        if (bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos) found.push_back(path);
+    }
+    return found;
+}
+
 // The browsers' folders of the sandbox user, emptied before and after.
 class BrowserProfiles : public ::testing::Test {
 protected:
@@ -99,8 +111,9 @@ TEST_F(BrowserProfiles, EachFileItemTakesItsFilesAndNothingElse) {
               {L"b2.work\\sub\\History.dat"}},
              {L"Mozilla Firefox - Download Manager", {L"a1.default\\downloads.rdf", L"b2.work\\downloads.sqlite"}, {}},
              {L"Mozilla Firefox - Autocomplete History",
-              {L"a1.default\\signons.txt", L"a1.default\\signons3.txt", L"b2.work\\signons.sqlite"},
-              {L"a1.default\\logins.json"}},
+              {L"a1.default\\signons.txt", L"a1.default\\signons3.txt", L"b2.work\\signons.sqlite",
+               L"a1.default\\logins.json", L"a1.default\\logins-backup.json"},
+              {L"a1.default\\key4.db", L"a1.default\\cert9.db"}},
              {L"Mozilla Firefox - Preferences",
               {L"a1.default\\prefs.js", L"a1.default\\content-prefs.sqlite"},
               {L"a1.default\\user.js"}},
@@ -108,8 +121,9 @@ TEST_F(BrowserProfiles, EachFileItemTakesItsFilesAndNothingElse) {
               {L"a1.default\\formhistory.dat", L"b2.work\\formhistory.sqlite"},
               {}},
              {L"Mozilla Firefox - Session",
-              {L"a1.default\\sessionstore.js", L"a1.default\\sessionstore.bak"},
-              {L"a1.default\\sessionstore.jsonlz4"}},
+              {L"a1.default\\sessionstore.js", L"a1.default\\sessionstore.bak", L"a1.default\\sessionstore.jsonlz4",
+               L"b2.work\\sessionstore-backups\\recovery.jsonlz4"},
+              {L"a1.default\\sessionCheckpoints.json"}},
          })
         CheckFileSet(firefox, c);
 
@@ -138,7 +152,9 @@ TEST_F(BrowserProfiles, EachFileItemTakesItsFilesAndNothingElse) {
                L"Last Tabs", L"Top Sites", L"History Provider Cache", L"Network Action Predictor",
                L"History Index 2010-01", L"history index 2010-02", L"Old\\History Index 2010-01"},
               {L"History-journal", L"Extensions\\history", L"History Index old\\x"}},
-             {L"Google Chrome - Session", {L"Current Session", L"Last Session"}, {L"Sessions\\Session_1"}},
+             {L"Google Chrome - Session",
+              {L"Current Session", L"Last Session", L"Sessions\\Session_1", L"Sessions_Encrypted\\Tabs_1"},
+              {L"Session Storage\\000003.log"}},
              {L"Google Chrome - Stored passwords in Forms", {L"Login Data"}, {L"Login Data For Account"}},
          })
         CheckFileSet(chrome, c);
@@ -150,12 +166,12 @@ TEST_F(BrowserProfiles, CacheItemsEmptyTheCacheFoldersOfEveryProfile) {
     MakeFile(firefox + L"a1.default\\Cache\\A\\3", 1000);
     MakeFile(firefoxLocal + L"a1.default\\Cache\\4", 1000);
     MakeFile(firefoxLocal + L"a1.default\\Cache\\5", 1000);
-    MakeFile(firefoxLocal + L"a1.default\\cache2\\6", 1000);
+    MakeFile(firefoxLocal + L"a1.default\\cache2\\entries\\6", 1000);  // today's cache
     const RunOutcome test = RunItems(RunKind::Test, {L"Mozilla Firefox - Temporary Internet Files"});
-    EXPECT_EQ(Summary(test), TestSummary(5, L"5"));
+    EXPECT_EQ(Summary(test), TestSummary(6, L"6"));
     EXPECT_TRUE(EntryLines(test.lines).empty()) << "the cache's lines only when asked for";
     const RunOutcome clean = RunItems(RunKind::Clean, {L"Mozilla Firefox - Temporary Internet Files"});
-    EXPECT_EQ(Summary(clean), CleanSummary(5, L"5"));
+    EXPECT_EQ(Summary(clean), CleanSummary(6, L"6"));
     EXPECT_EQ(clean.lines.at(1), L"Clearing, please wait...");
     EXPECT_TRUE(FolderIsEmpty(firefox + L"a1.default\\Cache"));
     EXPECT_TRUE(FolderIsEmpty(firefoxLocal + L"a1.default\\Cache"));
@@ -267,11 +283,15 @@ TEST_F(BrowserProfiles, FirefoxHistoryEmptiesThePlacesOfDefaultProfilesOnly) {
         EXPECT_EQ(after.at(L"moz_places"), kept[db]);
         EXPECT_EQ(Scalar(db, bookmarked), kept[db]);
         EXPECT_EQ(after.at(L"moz_historyvisits"), 0);
-        after.erase(L"moz_places");
-        after.erase(L"moz_historyvisits");
+        EXPECT_EQ(Scalar(db, L"select count(*) from moz_annos where place_id not in (select id from moz_places)"), 0)
+            << "nothing is left of a removed place";
+        EXPECT_EQ(Scalar(db, L"select count(*) from pragma_foreign_key_check"), 0);
         auto others = before.at(db);
-        others.erase(L"moz_places");
-        others.erase(L"moz_historyvisits");
+        for (const wchar_t* named : {L"moz_places", L"moz_historyvisits", L"moz_annos", L"moz_inputhistory",
+                                     L"moz_places_metadata", L"moz_origins"}) {
+            after.erase(named);
+            others.erase(named);
+        }
         EXPECT_EQ(after, others) << "no other table changed";
     }
     EXPECT_EQ(RowCounts(work), before.at(work)) << "not a default profile";
@@ -302,7 +322,7 @@ TEST_F(BrowserProfiles, ChromeDatabasesLoseExactlyTheirNamedTables) {
         const wchar_t* history;
         const wchar_t* webData;
     };
-    const std::vector<std::wstring> autofill = {L"autofill",
+    const std::vector<std::wstring> autofill = {L"autocomplete", L"addresses", L"address_type_tokens", L"autofill",
                                                 L"autofill_dates",
                                                 L"autofill_profile_emails",
                                                 L"autofill_profile_names",
@@ -332,7 +352,8 @@ TEST_F(BrowserProfiles, ChromeDatabasesLoseExactlyTheirNamedTables) {
         EXPECT_EQ(Summaries(clean.lines), std::vector<std::wstring>(3, CleanSummary(0, L"0")));
         for (const auto& file : {L"History", L"Web Data"}) EXPECT_EQ(IntegrityOf(chrome + file), L"ok");
         auto expectedHistory = history;
-        expectedHistory[L"downloads"] = 0;
+        for (const wchar_t* table : {L"downloads", L"downloads_url_chains"})
+            if (expectedHistory.count(table)) expectedHistory[table] = 0;
         EXPECT_EQ(RowCounts(chrome + L"History"), expectedHistory);
         auto expectedWebData = webData;
         for (const auto& table : autofill)
@@ -374,9 +395,12 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
 // Clean and Test again over every browser item, and nothing outside the
 // profiles touched.
 TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
-    CopyTree(L"C:\\realdata\\modern\\chrome\\Default", chrome);
-    MakeFolders(chrome + L"Network");
-    MoveFileW((chrome + L"Cookies").c_str(), (chrome + L"Network\\Cookies").c_str());
+    const std::wstring secondProfile = google / L"Chrome\\User Data\\Profile 1\\";
+    for (const auto& profile : {chrome, secondProfile}) {
+        CopyTree(L"C:\\realdata\\modern\\chrome\\Default", profile);
+        MakeFolders(profile + L"Network");
+        MoveFileW((profile + L"Cookies").c_str(), (profile + L"Network\\Cookies").c_str());
+    }
     CopyTree(L"C:\\realdata\\modern\\firefox\\x.default", firefox + L"x.default");
     CopyTree(L"C:\\realdata\\modern\\firefox-local\\x.default", firefoxLocal + L"x.default");
     MakeFile(chrome + L"Cache\\Cache_Data\\data_0", 100);  // the sample's cache may be empty
@@ -399,10 +423,11 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     ASSERT_EQ(test.size(), 26u);
     std::map<std::wstring, std::wstring> tested;
     for (size_t i = 0; i < items.size(); ++i) tested[items[i]] = test[i];
-    EXPECT_EQ(tested[L"Mozilla Firefox - Cookies"].substr(0, 8), L"1 items ");
+    // cookies.sqlite, webappsstore.sqlite and the site's storage folder.
+    EXPECT_EQ(tested[L"Mozilla Firefox - Cookies"].substr(0, 8), L"5 items ");
     EXPECT_EQ(tested[L"Mozilla Firefox - Preferences"].substr(0, 8), L"2 items ");
     EXPECT_EQ(tested[L"Mozilla Firefox - Saved Form Information"].substr(0, 8), L"1 items ");
-    EXPECT_EQ(tested[L"Google Chrome - Stored passwords in Forms"].substr(0, 8), L"1 items ");
+    EXPECT_EQ(tested[L"Google Chrome - Stored passwords in Forms"].substr(0, 8), L"2 items ") << "both profiles";
     EXPECT_EQ(tested[L"Google Chrome - Cookies"].rfind(L"0 items", 0), std::wstring::npos);
     EXPECT_EQ(tested[L"Google Chrome - Visited URL History"].rfind(L"0 items", 0), std::wstring::npos);
     EXPECT_EQ(tested[L"Google Chrome - Temporary Internet Files"].rfind(L"0 items", 0), std::wstring::npos);
@@ -413,9 +438,23 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     EXPECT_EQ(IntegrityOf(firefox + L"x.default\\places.sqlite"), L"ok");
     EXPECT_TRUE(Exists(firefox + L"x.default\\places.sqlite")) << "the bookmarks' database stays";
 
-    EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"), {mozilla.Path(), google.Path(), TempFolder()}),
+    EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"),
+                           {mozilla.Path(), mozillaLocal.Path(), google.Path(), TempFolder()}),
               std::vector<std::wstring>{})
         << "nothing outside the profiles changed";
+
+    // The site visited by the browsers that wrote the profiles is gone but
+    // for the bookmark the user made, and the site settings kept in
+    // Chrome's Preferences (not cleaned yet).
+    const std::string site = "127.0.0.1:47663";
+    EXPECT_EQ(FilesHolding(mozilla.Path(), site), std::vector<std::wstring>{firefox + L"x.default\\places.sqlite"});
+    EXPECT_EQ(FilesHolding(mozillaLocal.Path(), site), std::vector<std::wstring>{});
+    EXPECT_EQ(FilesHolding(google.Path(), site),
+              (std::vector<std::wstring>{chrome + L"Preferences", secondProfile + L"Preferences"}));
+    for (const wchar_t* kept : {L"x.default\\key4.db", L"x.default\\cert9.db", L"x.default\\extensions.json"})
+        EXPECT_TRUE(Exists(firefox + kept)) << WideToUtf8(kept);
+    EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from moz_bookmarks"), 12);
+    EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from pragma_foreign_key_check"), 0);
 }
 
 }  // namespace
