@@ -43,15 +43,24 @@ std::wstring GetOperaDir() { return WithBackslash(FolderBelow(GetAppDataDir(), L
 
 std::wstring GetOperaLocalDir() { return WithBackslash(FolderBelow(GetLocalAppDataDir(), L"Opera")); }
 
-std::wstring GetChromeUserDir() {
-    return WithBackslash(FolderBelow(GetLocalAppDataDir(), L"Google\\Chrome\\User Data\\Default"));
+namespace {
+
+const wchar_t* UserDataFolder(Chromium browser) {
+    switch (browser) {
+        case Chromium::Edge: return L"Microsoft\\Edge\\User Data\\";
+        case Chromium::Brave: return L"BraveSoftware\\Brave-Browser\\User Data\\";
+        case Chromium::Chrome: break;
+    }
+    return L"Google\\Chrome\\User Data\\";
 }
 
-std::vector<std::wstring> GetChromeProfileDirs() {
+}  // namespace
+
+std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser) {
     std::vector<std::wstring> profiles;
-    if (const std::wstring profile = GetChromeUserDir(); !profile.empty()) profiles.push_back(profile);
-    const std::wstring userData = WithBackslash(FolderBelow(GetLocalAppDataDir(), L"Google\\Chrome\\User Data"));
+    const std::wstring userData = WithBackslash(FolderBelow(GetLocalAppDataDir(), UserDataFolder(browser)));
     if (userData.empty()) return profiles;
+    if (IsPlainFolder(userData + L"Default")) profiles.push_back(userData + L"Default\\");
     ForEachEntry(userData, [&](const FolderEntry& entry) {
         const std::wstring profile = userData + entry.name + L"\\";
         const DWORD preferences = GetFileAttributesW((profile + L"Preferences").c_str());

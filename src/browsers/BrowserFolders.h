@@ -24,11 +24,13 @@ std::wstring GetNetscapeProfileDir(const std::stop_token& stop);
 std::wstring GetOperaDir();
 std::wstring GetOperaLocalDir();
 
-// Chrome's default profile, with a trailing backslash.
-std::wstring GetChromeUserDir();
-// Every Chrome profile, each with a trailing backslash: the default one,
-// then the other folders of the user data that hold a Preferences file
-// ("Profile 1", ...), in listing order.
-std::vector<std::wstring> GetChromeProfileDirs();
+// Chrome and the browsers built on it, which keep the same profiles in a
+// user-data folder of their own below the local application data.
+enum class Chromium : int { Chrome, Edge, Brave };
+
+// Every profile of the browser, each with a trailing backslash: the
+// default one, then the other folders of the user data that hold a
+// Preferences file ("Profile 1", ...), in listing order.
+std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser);
 
 }  // namespace klarvex

@@ -1,4 +1,6 @@
-// Cleaners of the Google Chrome category, in every profile of the user. The
+// Cleaners of the Google Chrome category, and of the browsers built on
+// Chrome that keep the same profiles (Microsoft Edge, Brave), in every
+// profile of the user. The
 // database cleaners empty tables in the removal run only, and count
 // nothing: deleted rows are no files.
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
@@ -13,14 +15,18 @@
 
 namespace klarvex {
 
-void TClearTaskThread::CleanChromeCache() {
-    for (const auto& profile : GetChromeProfileDirs())
+void TClearTaskThread::CleanChromeCache() { CleanChromiumCache(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumCache(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser))
         if (IsPlainFolder(profile + L"Cache")) ItemBytes += ClearFolder(profile + L"Cache", false, true, L"", ItemCount);
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-void TClearTaskThread::CleanChromeCookies() {
-    for (const auto& profile : GetChromeProfileDirs()) {
+void TClearTaskThread::CleanChromeCookies() { CleanChromiumCookies(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumCookies(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
         // Recursive: today's profiles keep the store in Network\Cookies.
         ItemBytes += ClearFilesByMask(profile, L"Cookies", ItemCount, true);
         // Extensions keep their own data in Local Storage too; it is no trace.
@@ -29,8 +35,10 @@ void TClearTaskThread::CleanChromeCookies() {
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-void TClearTaskThread::CleanChromeHistory() {
-    for (const auto& profile : GetChromeProfileDirs()) {
+void TClearTaskThread::CleanChromeHistory() { CleanChromiumHistory(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumHistory(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
         // Favicons, Shortcuts and DIPS are today's records of the sites seen.
         ClearItemFiles(profile, {L"Current Session", L"History", L"Archived History", L"Thumbnails", L"Visited Links",
                                  L"Current Tabs", L"Last Tabs", L"Top Sites", L"History Provider Cache",
@@ -50,23 +58,29 @@ void TClearTaskThread::CleanChromeHistory() {
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-void TClearTaskThread::CleanChromePasswords() {
-    for (const auto& profile : GetChromeProfileDirs()) {
+void TClearTaskThread::CleanChromePasswords() { CleanChromiumPasswords(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumPasswords(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
         if (!IsTestRun()) RunWhereTablesExist(profile + L"Web Data", {{L"logins", L"DELETE FROM logins"}});
         ClearItemFiles(profile, {L"Login Data"});
     }
 }
 
-void TClearTaskThread::CleanChromeDownloads() {
+void TClearTaskThread::CleanChromeDownloads() { CleanChromiumDownloads(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumDownloads(Chromium browser) {
     if (IsTestRun()) return;
-    for (const auto& profile : GetChromeProfileDirs())
+    for (const auto& profile : GetChromiumProfileDirs(browser))
         RunWhereTablesExist(profile + L"History", {{L"downloads", L"DELETE FROM downloads"},
                                                    {L"downloads_url_chains", L"DELETE FROM downloads_url_chains"}});
 }
 
-void TClearTaskThread::CleanChromeFormData() {
+void TClearTaskThread::CleanChromeFormData() { CleanChromiumFormData(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumFormData(Chromium browser) {
     if (IsTestRun()) return;
-    for (const auto& profile : GetChromeProfileDirs())
+    for (const auto& profile : GetChromiumProfileDirs(browser))
         RunWhereTablesExist(profile + L"Web Data",
                             {{L"autofill", L"DELETE FROM autofill"},
                              {L"autofill_dates", L"DELETE FROM autofill_dates"},
@@ -81,8 +95,10 @@ void TClearTaskThread::CleanChromeFormData() {
                              {L"address_type_tokens", L"DELETE FROM address_type_tokens"}});
 }
 
-void TClearTaskThread::CleanChromeSession() {
-    for (const auto& profile : GetChromeProfileDirs()) {
+void TClearTaskThread::CleanChromeSession() { CleanChromiumSession(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumSession(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
         ClearItemFiles(profile, {L"Current Session", L"Last Session"});
         // Today's Chrome keeps its sessions in these folders.
         for (const wchar_t* sessions : {L"Sessions", L"Sessions_Encrypted"})

@@ -18,6 +18,11 @@ struct CategoryDefinition {
     std::vector<const wchar_t*> items;
 };
 
+// The items of Chrome and of the browsers built on it (Edge, Brave).
+const std::vector<const wchar_t*> kChromiumItems = {
+    L"Temporary Internet Files", L"Cookies", L"Visited URL History", L"Stored passwords in Forms",
+    L"Download History", L"Saved Form Information", L"Session"};
+
 const std::vector<CategoryDefinition>& Definitions() {
     static const std::vector<CategoryDefinition> definitions = {
         {L"Internet Explorer", 1,
@@ -35,9 +40,9 @@ const std::vector<CategoryDefinition>& Definitions() {
         {L"Mozilla Firefox", 5,
          {L"Cookies", L"Visited URL History", L"Download Manager", L"Temporary Internet Files",
           L"Autocomplete History", L"Preferences", L"Saved Form Information", L"Session"}},
-        {L"Google Chrome", 11,
-         {L"Temporary Internet Files", L"Cookies", L"Visited URL History", L"Stored passwords in Forms",
-          L"Download History", L"Saved Form Information", L"Session"}},
+        {L"Google Chrome", 11, kChromiumItems},
+        {L"Microsoft Edge", 12, kChromiumItems},
+        {L"Brave", 13, kChromiumItems},
         {L"Advanced", 6,
          {L"Open File History", L"Menu Order Cache", L"Tray Notifications Cache", L"User Assist History", L"Paint",
           L"Google Toolbar History", L"MSN Toolbar History", L"Yahoo! Toolbar History"}},

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <exception>
+#include <utility>
 
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "browsers/BrowserFolders.h"
 #include "engine/Format.h"
 
 namespace klarvex {
@@ -82,6 +85,26 @@ const DispatchEntry kDispatchTable[] = {
     {L"Google Chrome - Session", &T::CleanChromeSession},
 };
 
+// The browsers built on Chrome have Chrome's items, under their own
+// category.
+struct ChromiumEntry {
+    const wchar_t* item;
+    TClearTaskThread::ChromiumCleaner cleaner;
+};
+const ChromiumEntry kChromiumItems[] = {
+    {L"Temporary Internet Files", &T::CleanChromiumCache},
+    {L"Cookies", &T::CleanChromiumCookies},
+    {L"Visited URL History", &T::CleanChromiumHistory},
+    {L"Stored passwords in Forms", &T::CleanChromiumPasswords},
+    {L"Download History", &T::CleanChromiumDownloads},
+    {L"Saved Form Information", &T::CleanChromiumFormData},
+    {L"Session", &T::CleanChromiumSession},
+};
+const std::pair<const wchar_t*, Chromium> kChromiumCategories[] = {
+    {L"Microsoft Edge - ", Chromium::Edge},
+    {L"Brave - ", Chromium::Brave},
+};
+
 DWORD WINAPI ThreadProc(void* parameter) {
     auto* runner = static_cast<TClearTaskThread*>(parameter);
     runner->Execute();
@@ -114,13 +137,21 @@ TClearTaskThread::DispatchTarget TClearTaskThread::Dispatch(const std::wstring& 
     if (itemName.find(L"Custom Lists -") != std::wstring::npos) return {nullptr, RuleFile::CustomLists};
     for (const auto& entry : kDispatchTable)
         if (itemName == entry.name) return {entry.cleaner, RuleFile::None};
+    for (const auto& [category, browser] : kChromiumCategories) {
+        if (!itemName.starts_with(category)) continue;
+        for (const auto& entry : kChromiumItems)
+            if (itemName.substr(wcslen(category)) == entry.item) return {nullptr, RuleFile::None, entry.cleaner, browser};
+    }
     return {nullptr, RuleFile::Klarvex};
 }
 
 void TClearTaskThread::CleanItem(const std::wstring& itemName) {
     const DispatchTarget target = Dispatch(itemName);
     switch (target.ruleFile) {
-        case RuleFile::None: (this->*target.cleaner)(); break;
+        case RuleFile::None:
+            if (target.chromium) (this->*target.chromium)(target.browser);
+            else (this->*target.cleaner)();
+            break;
         case RuleFile::Klarvex: RunRuleSection(kKlarvexRuleFile, itemName); break;
         case RuleFile::CustomLists: RunRuleSection(kCustomListsRuleFile, itemName); break;
     }

@@ -13,6 +13,7 @@
 namespace klarvex {
 
 enum class RunKind { Test, Clean };
+enum class Chromium : int;  // browsers/BrowserFolders.h
 
 class FileMask;
 struct RulePlaceholders;
@@ -25,13 +26,17 @@ struct RulePlaceholders;
 class TClearTaskThread {
 public:
     using Cleaner = void (TClearTaskThread::*)();
+    // A cleaner of Chrome's items that serves every browser built on it.
+    using ChromiumCleaner = void (TClearTaskThread::*)(Chromium);
 
     // Which rule file an item's rules come from when no cleaner of its own
     // handles it.
     enum class RuleFile { None, Klarvex, CustomLists };
     struct DispatchTarget {
-        Cleaner cleaner = nullptr;  // set when RuleFile is None
+        Cleaner cleaner = nullptr;  // set when RuleFile is None, unless chromium is
         RuleFile ruleFile = RuleFile::None;
+        ChromiumCleaner chromium = nullptr;
+        Chromium browser{};
     };
 
     static constexpr wchar_t kKlarvexRuleFile[] = L"Klarvex.dat";
@@ -158,6 +163,13 @@ public:
     void CleanChromeDownloads();
     void CleanChromeFormData();
     void CleanChromeSession();
+    void CleanChromiumCache(Chromium browser);
+    void CleanChromiumCookies(Chromium browser);
+    void CleanChromiumHistory(Chromium browser);
+    void CleanChromiumPasswords(Chromium browser);
+    void CleanChromiumDownloads(Chromium browser);
+    void CleanChromiumFormData(Chromium browser);
+    void CleanChromiumSession(Chromium browser);
     // --- Office and instant messengers
     void CleanOfficeAccess();
     void CleanOfficeExcel();

@@ -21,6 +21,9 @@ std::wstring RunningBrowserRefusal(const std::function<bool(const std::wstring& 
     static const Browser kBrowsers[] = {
         {L"Mozilla Firefox", {L"MozillaUIWindowClass", L"MozillaWindowClass"}, IDS_CLOSE_FIREFOX},
         {L"Google Chrome", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_CHROME},
+        // Built on Chrome, with Chrome's window class.
+        {L"Microsoft Edge", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_EDGE},
+        {L"Brave", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_BRAVE},
     };
     for (const Browser& browser : kBrowsers) {
         if (!categoryTicked(browser.category)) continue;

@@ -53,8 +53,8 @@ struct TSettingsRecord {
     THotkey Hotkey;
     bool AutoClean = false;
     int32_t SelectedCount = 0;
-    // Indexed 1 to 11 by category number; entry 0 is unused.
-    std::array<bool, 12> FirstNodeExpand{};
+    // Indexed 1 to kCategoryCount by category number; entry 0 is unused.
+    std::array<bool, 14> FirstNodeExpand{};
     SharedSetting<bool> ShowLogTempInternetFiles;
     SharedSetting<bool> ShowLogRecycleBin;
     SharedSetting<bool> FastScan;
@@ -67,7 +67,7 @@ struct TSettingsRecord {
 
 extern TSettingsRecord Settings;
 
-inline constexpr int kCategoryCount = 11;
+inline constexpr int kCategoryCount = 13;
 
 }  // namespace klarvex
 

@@ -74,9 +74,12 @@ protected:
     ScratchFolder opera{appData + L"Opera"};
     ScratchFolder operaLocal{local + L"Opera"};
     ScratchFolder google{local + L"Google"};
+    ScratchFolder edgeData{local + L"Microsoft\\Edge"};
+    ScratchFolder brave{local + L"BraveSoftware"};
     const std::wstring firefox = mozilla / L"Firefox\\Profiles\\";
     const std::wstring firefoxLocal = mozillaLocal / L"Firefox\\Profiles\\";
     const std::wstring chrome = google / L"Chrome\\User Data\\Default\\";
+    const std::wstring edge = edgeData / L"User Data\\Default\\";
 };
 
 struct FileSetCase {
@@ -376,7 +379,9 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
                                firefox + L"a.default\\cookies.sqlite",
                                L"Please close Mozilla Firefox firstly!"},
                           Case{L"Chrome_WidgetWin_1", L"Google Chrome - Cookies", chrome + L"Cookies",
-                               L"Please close Google Chrome firstly!"}}) {
+                               L"Please close Google Chrome firstly!"},
+                          Case{L"Chrome_WidgetWin_1", L"Microsoft Edge - Cookies", edge + L"Cookies",
+                               L"Please close Microsoft Edge firstly!"}}) {
         MakeFile(c.file, 10);
         HolderProcess browser(L"\"" + ExeDir() + L"klarvex-window-holder.exe\" " + c.windowClass);
         ASSERT_TRUE(browser.Holding());
@@ -396,7 +401,8 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
 // profiles touched.
 TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     const std::wstring secondProfile = google / L"Chrome\\User Data\\Profile 1\\";
-    for (const auto& profile : {chrome, secondProfile}) {
+    const std::wstring braveProfile = brave / L"Brave-Browser\\User Data\\Default\\";
+    for (const auto& profile : {chrome, secondProfile, edge, braveProfile}) {
         CopyTree(L"C:\\realdata\\modern\\chrome\\Default", profile);
         MakeFolders(profile + L"Network");
         MoveFileW((profile + L"Cookies").c_str(), (profile + L"Network\\Cookies").c_str());
@@ -409,9 +415,10 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     const auto outside = FilesBelow(L"C:\\");
     std::vector<std::wstring> items;
     for (const auto& name : RunProgram(L"klarvex-cli.exe", {L"--list"}).out)
-        for (const wchar_t* category : {L"Mozilla Firefox - ", L"Netscape - ", L"Opera - ", L"Google Chrome - "})
+        for (const wchar_t* category : {L"Mozilla Firefox - ", L"Netscape - ", L"Opera - ", L"Google Chrome - ",
+                                        L"Microsoft Edge - ", L"Brave - "})
             if (name.starts_with(category)) items.push_back(name);
-    ASSERT_EQ(items.size(), 26u);
+    ASSERT_EQ(items.size(), 40u);
 
     auto run = [&](std::vector<std::wstring> args) {
         args.insert(args.end(), items.begin(), items.end());
@@ -420,7 +427,7 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
         return Summaries(result.out);
     };
     const auto test = run({L"--test", L"--detail"});
-    ASSERT_EQ(test.size(), 26u);
+    ASSERT_EQ(test.size(), 40u);
     std::map<std::wstring, std::wstring> tested;
     for (size_t i = 0; i < items.size(); ++i) tested[items[i]] = test[i];
     // cookies.sqlite, webappsstore.sqlite and the site's storage folder.
@@ -431,15 +438,18 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     EXPECT_EQ(tested[L"Google Chrome - Cookies"].rfind(L"0 items", 0), std::wstring::npos);
     EXPECT_EQ(tested[L"Google Chrome - Visited URL History"].rfind(L"0 items", 0), std::wstring::npos);
     EXPECT_EQ(tested[L"Google Chrome - Temporary Internet Files"].rfind(L"0 items", 0), std::wstring::npos);
+    for (const wchar_t* browser : {L"Microsoft Edge - ", L"Brave - "})
+        EXPECT_EQ(tested[browser + std::wstring(L"Stored passwords in Forms")].substr(0, 8), L"1 items ");
 
     run({L"--clean", L"--yes"});
-    EXPECT_EQ(run({L"--test"}), std::vector<std::wstring>(26, TestSummary(0, L"0")));
+    EXPECT_EQ(run({L"--test"}), std::vector<std::wstring>(40, TestSummary(0, L"0")));
     for (const auto& file : {L"Web Data", L"History"}) EXPECT_EQ(IntegrityOf(chrome + file), L"ok");
     EXPECT_EQ(IntegrityOf(firefox + L"x.default\\places.sqlite"), L"ok");
     EXPECT_TRUE(Exists(firefox + L"x.default\\places.sqlite")) << "the bookmarks' database stays";
 
     EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"),
-                           {mozilla.Path(), mozillaLocal.Path(), google.Path(), TempFolder()}),
+                           {mozilla.Path(), mozillaLocal.Path(), google.Path(), edgeData.Path(), brave.Path(),
+                            TempFolder()}),
               std::vector<std::wstring>{})
         << "nothing outside the profiles changed";
 
@@ -451,6 +461,8 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     EXPECT_EQ(FilesHolding(mozillaLocal.Path(), site), std::vector<std::wstring>{});
     EXPECT_EQ(FilesHolding(google.Path(), site),
               (std::vector<std::wstring>{chrome + L"Preferences", secondProfile + L"Preferences"}));
+    EXPECT_EQ(FilesHolding(edgeData.Path(), site), std::vector<std::wstring>{edge + L"Preferences"});
+    EXPECT_EQ(FilesHolding(brave.Path(), site), std::vector<std::wstring>{braveProfile + L"Preferences"});
     for (const wchar_t* kept : {L"x.default\\key4.db", L"x.default\\cert9.db", L"x.default\\extensions.json"})
         EXPECT_TRUE(Exists(firefox + kept)) << WideToUtf8(kept);
     EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from moz_bookmarks"), 12);

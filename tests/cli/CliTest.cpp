@@ -35,7 +35,7 @@ TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     const ProcessResult result = RunCli({L"--list"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     const auto& lines = result.out;
-    ASSERT_EQ(lines.size(), 62u + 1);  // the catalogue and one application
+    ASSERT_EQ(lines.size(), 76u + 1);  // the catalogue and one application
     EXPECT_EQ(lines.front(), L"Internet Explorer - Recently Typed URLs");
     EXPECT_EQ(lines[7], L"Windows - Recent Documents");
     EXPECT_EQ(lines.back(), L"Custom Lists - <New List>");

@@ -54,7 +54,7 @@ TEST_F(SettingsFileTest, RecordIsEmptyUntilLoadedAndAMissingFileGivesTheDefaults
     EXPECT_FALSE(Settings.AutoClean);
     EXPECT_TRUE(Settings.FastScan);
     EXPECT_FALSE(Settings.ShowLogTempInternetFiles || Settings.ShowLogRecycleBin);
-    for (int k = 1; k <= 11; ++k) EXPECT_TRUE(Settings.FirstNodeExpand[k]) << k;
+    for (int k = 1; k <= kCategoryCount; ++k) EXPECT_TRUE(Settings.FirstNodeExpand[k]) << k;
     EXPECT_EQ(Settings.WindowState, 0);
     EXPECT_EQ(Settings.Left, (1025 - 692) / 2);
     EXPECT_EQ(Settings.Top, (768 - 507) / 2);
