@@ -5,3 +5,7 @@ target_sources(klarvex_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatWin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IndexDatSettings.cpp
 )
+target_sources(klarvex_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatView.h
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatView.cpp
+)
