@@ -84,15 +84,16 @@ TEST(CustomList, SelectionAfterRemove) {
     for (const Case& c : cases) EXPECT_EQ(SelectionAfterRemove(c.removed, c.count), c.selected) << c.removed << "/" << c.count;
 }
 
-// The file a user may have: comments, other lists and the section itself
-// between them.
-const char kOtherBefore[] = "; my lists\r\n[Other List]\r\nDelFile1=C:\\keep\r\n\r\n";
+// The file a user may have: a comment, other lists and the section itself
+// between them. Written as the profile functions write (Wine's drop blank
+// lines between sections when they save), so every other byte must stay.
+const char kOtherBefore[] = "; my lists\r\n[Other List]\r\nDelFile1=C:\\keep\r\n";
 const char kOtherAfter[] = "[Last]\r\nDelRegValue1=HKEY_CURRENT_USER\\Software\\Keep\r\n";
 
 TEST(CustomList, SaveReplacesTheSectionAloneInRowOrder) {
     ScratchFolder dir;
     const TIniFile file(dir / L"Clist.dat");
-    WriteTextFile(file.Path(), std::string(kOtherBefore) + "[<New List>]\r\nDelFile1=C:\\old\r\nDelFile2=C:\\old2\r\n\r\n" +
+    WriteTextFile(file.Path(), std::string(kOtherBefore) + "[<New List>]\r\nDelFile1=C:\\old\r\nDelFile2=C:\\old2\r\n" +
                                    kOtherAfter);
     const std::vector<std::wstring> rows = {
         L"C:\\Temp", L"HKEY_CURRENT_USER\\Software\\Foo,", L"C:\\Temp,*.log",

@@ -119,7 +119,7 @@ protected:
 };
 
 // Other lists in the file, before and after the editor's section.
-const char kBefore[] = "[Other List]\r\nDelFile1=C:\\keep\r\n\r\n";
+const char kBefore[] = "[Other List]\r\nDelFile1=C:\\keep\r\n";
 const char kAfter[] = "[Last]\r\nDelRegValue1=HKEY_CURRENT_USER\\Software\\Keep\r\n";
 
 TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
@@ -186,15 +186,16 @@ TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
     EXPECT_FALSE(Exists(wholeFolder));
     EXPECT_FALSE(Exists(logs / L"one.log"));
     EXPECT_TRUE(Exists(logs / L"two.txt"));
+    // The values go, and the subkeys with theirs; the key stays.
     EXPECT_TRUE(KeyExists(kKey));
-    EXPECT_TRUE(KeyExists(kKey + L"\\Sub"));
     EXPECT_FALSE(ValueExists(kKey, L"Direct"));
-    EXPECT_FALSE(ValueExists(kKey + L"\\Sub", L"Below"));
+    EXPECT_FALSE(KeyExists(kKey + L"\\Sub"));
+    EXPECT_TRUE(TIniFile(list.Path()).SectionLines(L"Other List") == std::vector<std::wstring>{L"DelFile1=C:\\keep"});
 }
 
 TEST_F(CustomListsTest, HandWrittenListIsShownWholeAndRemoveCancelAndOkFollowTheRows) {
     const std::string original = std::string(kBefore) +
-                                 "[<New List>]\r\nx=C:\\one\r\nx=hkey_current_user\\software\\two,\r\nItem=C:\\three\r\n\r\n" +
+                                 "[<New List>]\r\nx=C:\\one\r\nx=hkey_current_user\\software\\two,\r\nItem=C:\\three\r\n" +
                                  kAfter;
     list.Write(original);
 

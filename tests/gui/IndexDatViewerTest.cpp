@@ -282,8 +282,10 @@ TEST_F(IndexDatViewerTest, DoubleClickHandsOnlyWebAddressesToTheShell) {
     ASSERT_EQ(KlarvexApp::RowCount(list), static_cast<int>(addresses.size()));
     for (int row = 0; row < static_cast<int>(addresses.size()); ++row) {
         ASSERT_EQ(app.RowText(list, row), Utf8ToWide(addresses[row]));
-        app.SelectRow(list, row);
+        // One row after the other: the click selects the row it is on.
         app.DoubleClickRow(list, row);
+        ASSERT_TRUE(WaitUntil([&] { return app.SelectedRow(list) == row; }, 5s));
+        std::this_thread::sleep_for(300ms);
     }
     // The recorder writes as soon as the shell starts it; give each a moment.
     EXPECT_TRUE(WaitUntil([&] { return Exists(log); }, 10s));
