@@ -195,8 +195,7 @@ TEST_F(IndexDatViewerTest, LargeFileShowsRowsEarlyWhileTheWindowStaysUsable) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(GetDlgItem(viewer, IDC_IDX_PROGRESS)) && Progress() < 100; }, 10s));
     PostMessageW(viewer, WM_CLOSE, 0, 0);
     std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(IsWindow(viewer) && (Total().empty() || Total() == std::to_wstring(kRecords)))
-        << "the window went in the middle of the read";
+    EXPECT_TRUE(IsWindowVisible(viewer) && Total().empty()) << "the window went in the middle of the read";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, 120s)) << "the close was lost";
     EXPECT_TRUE(IsWindowEnabled(app.Main()));
 }
