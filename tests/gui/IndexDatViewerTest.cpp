@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -111,6 +112,17 @@ TEST_F(IndexDatViewerTest, ShowListsExactlyTheReadersRows) {
     ASSERT_GT(expected.size(), 10u);
 
     ASSERT_NO_FATAL_FAILURE(Open());
+    // The file is chosen in the file dialog, which offers index.dat files.
+    KlarvexApp::Click(viewer, IDC_IDX_BROWSE);
+    HWND files = app.WaitForOwned(viewer);
+    ASSERT_TRUE(files);
+    wchar_t type[256] = L"";
+    SendMessageW(GetDlgItem(files, cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+    EXPECT_STREQ(type, L"Index dat file(*.dat)");
+    SetWindowTextW(GetDlgItem(files, cmb13), content.c_str());
+    PostMessageW(files, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(files); }, 10s));
+    EXPECT_EQ(WindowTextOf(GetDlgItem(viewer, IDC_IDX_FILE_NAME)), content);
     ASSERT_NO_FATAL_FAILURE(Show(content));
     EXPECT_EQ(Total(), std::to_wstring(expected.size()));
     EXPECT_EQ(Shown(), expected);
@@ -290,6 +302,13 @@ TEST_F(IndexDatViewerTest, DoubleClickHandsOnlyWebAddressesToTheShell) {
     EXPECT_TRUE(WaitUntil([&] { return Exists(log); }, 10s));
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(ReadTextFile(log), Utf8ToWide(web) + L"\n");
+
+    // "&More Index.dat": the product's page about index.dat files.
+    DeleteFileW(log.c_str());
+    KlarvexApp::Click(viewer, IDC_IDX_MORE);
+    EXPECT_TRUE(WaitUntil([&] { return Exists(log); }, 10s));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(ReadTextFile(log), L"https://www.klarvex.example/index-dat/\n");
     DeleteFileW(log.c_str());
 }
 
