@@ -287,10 +287,11 @@ TEST_F(IndexDatViewerTest, DoubleClickHandsOnlyWebAddressesToTheShell) {
     ASSERT_NO_FATAL_FAILURE(WriteBytes(path, image.bytes));
 
     ASSERT_NO_FATAL_FAILURE(Open());
-    // No row selected: a double click on the empty list opens nothing.
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 200));
     ASSERT_NO_FATAL_FAILURE(Show(path));
     ASSERT_EQ(KlarvexApp::RowCount(list), static_cast<int>(addresses.size()));
+    // No row selected: a double click below the rows opens nothing.
+    ASSERT_EQ(app.SelectedRow(list), -1);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(200, 300));
     for (int row = 0; row < static_cast<int>(addresses.size()); ++row) {
         ASSERT_EQ(app.RowText(list, row), Utf8ToWide(addresses[row]));
         // One row after the other: the click selects the row it is on.
