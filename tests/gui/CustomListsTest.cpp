@@ -300,5 +300,29 @@ TEST_F(CustomListsTest, OneFileOfAFolderThePickerAndTheRegistryEditor) {
     EXPECT_FALSE(Exists(list.Path())) << "Cancel writes nothing";
 }
 
+TEST_F(CustomListsTest, FailedSaveIsReportedAndKeepsTheEditorOpenWithItsRows) {
+    // A folder where Clist.dat belongs: nobody can write the file.
+    ASSERT_TRUE(CreateDirectoryW(list.Path().c_str(), nullptr));
+    struct Gone {
+        std::wstring path;
+        ~Gone() { RemoveDirectoryW(path.c_str()); }
+    } folderGoes{list.Path()};
+    HWND editor = OpenEditor();
+    ASSERT_TRUE(editor);
+    HWND registry = OpenRegistry(editor, IDC_NCI_ADD_REGISTRY);
+    ASSERT_TRUE(registry);
+    ASSERT_NO_FATAL_FAILURE(FinishRegistry(registry, kFullKey, IDC_AR_WASH_KEY));
+    KlarvexApp::Click(editor, IDOK);
+    HWND box = app.WaitForOwned(editor);
+    ASSERT_TRUE(box);
+    const auto texts = KlarvexApp::StaticTexts(box);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"Unable to write to " + list.Path()), texts.end());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(Rows(editor), std::vector<std::wstring>{kFullKey});
+    ASSERT_NO_FATAL_FAILURE(End(editor, IDCANCEL));
+}
+
 }  // namespace
 }  // namespace klarvex::testing
