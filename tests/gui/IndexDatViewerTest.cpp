@@ -24,7 +24,7 @@
 #include "dialogs/IndexDatViewerRes.h"
 #include "engine/SystemLookups.h"
 #include "gui/GuiDriver.h"
-#include "ie/IndexDat.h"
+#include "ie/IndexDatView.h"
 #include "ie/IndexDatFixture.h"
 #include "IndexDatSynthetic.h"
 
@@ -66,13 +66,13 @@ protected:
             rows.emplace_back(app.RowText(list, i, 0), app.RowText(list, i, 1));
         return rows;
     }
+    // The rows as the reader gives them (through the viewer's own store).
     static std::vector<std::pair<std::wstring, std::wstring>> ReaderRows(const std::wstring& path) {
-        std::vector<IndexDatAddress> addresses;
-        std::vector<std::wstring> dates;
+        TIndexDatRows read;
         IndexDatSilentProgress progress;
-        ReadIndexDat(path, 0, addresses, dates, progress);
+        read.Read(path, progress);
         std::vector<std::pair<std::wstring, std::wstring>> rows;
-        for (size_t i = 0; i < addresses.size(); ++i) rows.emplace_back(addresses[i].text, dates[i]);
+        for (size_t i = 0; i < read.Count(); ++i) rows.emplace_back(read.Address(i), read.Date(i));
         return rows;
     }
 
