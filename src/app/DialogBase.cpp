@@ -1,7 +1,9 @@
 #include "app/DialogBase.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "base/Exception.h"
@@ -144,6 +146,35 @@ bool AskYesNoBox(HWND owner, const std::wstring& text) {
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
     MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void CentreOnOwner(HWND window) {
+    RECT own{};
+    GetWindowRect(window, &own);
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT around = work;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
+    int x = around.left + (around.right - around.left - width) / 2;
+    int y = around.top + (around.bottom - around.top - height) / 2;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text) {
+    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, dialog, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return tooltip;
 }
 
 void OpenWebPage(HWND owner, const std::wstring& address) {

@@ -59,6 +59,14 @@ void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& capti
 bool AskYesNoBox(HWND owner, const std::wstring& text);  // No is the default
 void ShowErrorBox(HWND owner, const std::wstring& text);
 
+// Centres a window on its owner (on the work area when it has none or
+// the owner is hidden), kept inside the work area.
+void CentreOnOwner(HWND window);
+
+// A hint shown while the mouse rests on the control; the tooltip window is
+// the dialog's and goes with it.
+HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text);
+
 // Opens a web address in the default browser.
 void OpenWebPage(HWND owner, const std::wstring& address);
 

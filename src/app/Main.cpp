@@ -10,6 +10,8 @@
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "dialogs/IndexDatViewer.h"
+#include "dialogs/NewCustomItem.h"
 
 namespace klarvex {
 
@@ -117,16 +119,7 @@ void TfrmMain::CreateTitleFont() {
 }
 
 void TfrmMain::AddFastModeTooltip() {
-    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, Handle(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    const std::wstring hint = LoadText(IDS_FAST_MODE_HINT);
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_FAST_MODE));
-    tool.lpszText = const_cast<wchar_t*>(hint.c_str());
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tooltip_ = AddToolTip(Handle(), Item(IDC_FAST_MODE), LoadText(IDS_FAST_MODE_HINT));
 }
 
 void TfrmMain::FirstActivation() {
@@ -312,6 +305,8 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
             OpenCustomListsEditor();
             return true;
         case IDM_INDEX_DAT_VIEWER:
+            OpenIndexDatViewer();
+            return true;
         case IDM_SETTINGS:
         case IDM_COOKIES_MANAGER:
             // The side windows behind these entries come with their own
@@ -434,7 +429,15 @@ void TfrmMain::SaveLogToFile() {
 }
 
 void TfrmMain::OpenCustomListsEditor() {
-    // The custom lists editor is not part of the program yet.
+    ModalScope modal(*this);
+    TfrmNewCustomItem editor(TIniFile(ExeDir() + TClearTaskThread::kCustomListsRuleFile));
+    editor.ShowModal(Handle());
+}
+
+void TfrmMain::OpenIndexDatViewer() {
+    ModalScope modal(*this);
+    TfrmIndexDatViewer viewer;
+    viewer.ShowModal(Handle());
 }
 
 void TfrmMain::ShowAbout() {

@@ -75,6 +75,7 @@ private:
     // --- commands
     void SaveLogToFile();
     void OpenCustomListsEditor();
+    void OpenIndexDatViewer();
     void ShowAbout();
 
     // --- closing

@@ -8,3 +8,7 @@ target_sources(klarvex_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PStorage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IEHelpers.h
 )
+target_sources(klarvex_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatView.h
+    ${CMAKE_CURRENT_LIST_DIR}/IndexDatView.cpp
+)

@@ -15,3 +15,6 @@ target_link_libraries(engine_folder_links_tests PRIVATE klarvex_core klarvex_tes
 add_test(NAME engine_folder_links
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/folder_links_test.sh $<TARGET_FILE:engine_folder_links_tests>)
 set_tests_properties(engine_folder_links PROPERTIES TIMEOUT 300)
+
+# The custom list and the viewer's address rule, without windows.
+klarvex_add_test(NAME lists_viewer_logic_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/CustomListTest.cpp)

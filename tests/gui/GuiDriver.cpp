@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -215,6 +216,24 @@ void KlarvexApp::ClickCheckBox(HTREEITEM node) {
     PostMessageW(tree, WM_LBUTTONUP, 0, position);
 }
 
+bool KlarvexApp::ClickLabel(HTREEITEM node) {
+    HWND tree = Control(IDC_TREE);
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
+    auto* remote = Remote(sizeof(RECT));
+    RECT rect{};
+    WriteRemote(remote, &node, sizeof(node));
+    if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote))) return false;
+    ReadRemote(remote, &rect, sizeof(rect));
+    POINT at{rect.left + 5, (rect.top + rect.bottom) / 2};
+    POINT screen = at;
+    ClientToScreen(tree, &screen);
+    SetCursorPos(screen.x, screen.y);
+    const LPARAM position = MAKELPARAM(at.x, at.y);
+    PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, position);
+    PostMessageW(tree, WM_LBUTTONUP, 0, position);
+    return true;
+}
+
 void KlarvexApp::PressSpaceOn(HTREEITEM node) {
     HWND tree = Control(IDC_TREE);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
@@ -235,9 +254,11 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     return WaitForExit(timeout);
 }
 
-bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
+bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(name, Main()); }
+
+bool KlarvexApp::SaveScreenshot(const std::wstring& name, HWND window) {
     RECT rect;
-    if (!GetWindowRect(Main(), &rect)) return false;
+    if (!GetWindowRect(window, &rect)) return false;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
     WindowDc screen(nullptr);
@@ -269,6 +290,105 @@ bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
     out.write(static_cast<const char*>(bits), imageSize);
     return static_cast<bool>(out.flush());
+}
+
+void KlarvexApp::MenuCommand(int id) { PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+namespace {
+
+struct OwnedData {
+    DWORD processId;
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM parameter) {
+    auto& data = *reinterpret_cast<OwnedData*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64];
+    GetClassNameW(window, className, 64);
+    if (process != data.processId || GetWindow(window, GW_OWNER) != data.owner || wcscmp(className, L"#32770") != 0 ||
+        !IsWindowVisible(window))
+        return TRUE;
+    data.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND KlarvexApp::WaitForOwned(HWND owner, std::chrono::milliseconds timeout) const {
+    OwnedData data{processId_, owner, nullptr};
+    WaitUntil([&] {
+        EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&data));
+        return data.found != nullptr;
+    }, timeout);
+    return data.found;
+}
+
+void KlarvexApp::Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void KlarvexApp::SetText(HWND dialog, int id, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool KlarvexApp::Checked(HWND dialog, int id) {
+    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int KlarvexApp::RowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring KlarvexApp::RowText(HWND list, int row, int column) {
+    auto* remote = static_cast<char*>(Remote(kRemoteSize));
+    constexpr int kChars = 2048;
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + kTextOffset);
+    item.cchTextMax = kChars;
+    if (!remote || !WriteRemote(remote, &item, sizeof(item))) return L"";
+    const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    std::wstring text(kChars, L'\0');
+    if (!ReadRemote(remote + kTextOffset, text.data(), kChars * sizeof(wchar_t))) return L"";
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(length, 0, kChars - 1)));
+    return text;
+}
+
+int KlarvexApp::SelectedRow(HWND list) const {
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void KlarvexApp::SelectRow(HWND list, int row) {
+    auto* remote = Remote(sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    WriteRemote(remote, &item, sizeof(item));
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    WriteRemote(remote, &item, sizeof(item));
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+}
+
+void KlarvexApp::DoubleClickRow(HWND list, int row) {
+    auto* remote = Remote(sizeof(RECT));
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    WriteRemote(remote, &rect, sizeof(rect));
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    ReadRemote(remote, &rect, sizeof(rect));
+    const LPARAM at = MAKELPARAM(rect.left + 8, (rect.top + rect.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
+void KlarvexApp::ClickListBoxRow(HWND listBox, int row) {
+    const auto height = static_cast<int>(SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0));
+    const auto top = static_cast<int>(SendMessageW(listBox, LB_GETTOPINDEX, 0, 0));
+    const LPARAM at = MAKELPARAM(5, (row - top) * height + height / 2);
+    PostMessageW(listBox, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(listBox, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace klarvex::testing

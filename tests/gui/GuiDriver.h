@@ -62,6 +62,8 @@ public:
     bool IsExpanded(HTREEITEM node);
     // A mouse click on the node's check box.
     void ClickCheckBox(HTREEITEM node);
+    // A mouse click on the node's label; false when it is not in view.
+    bool ClickLabel(HTREEITEM node);
     // Selects the node and presses the space bar.
     void PressSpaceOn(HTREEITEM node);
 
@@ -74,6 +76,32 @@ public:
     // The main window's picture, as a BMP under C:\Klarvex\screenshots;
     // false when no picture could be taken or written.
     bool SaveScreenshot(const std::wstring& name);
+    // The same of another window of the program.
+    bool SaveScreenshot(const std::wstring& name, HWND window);
+
+    // --- the main window's side windows and their controls
+    // Chooses a menu entry of the main window.
+    void MenuCommand(int id);
+    // A window of the program of class #32770 owned by `owner` (a dialog or
+    // message box it opened), once it exists.
+    HWND WaitForOwned(HWND owner, std::chrono::milliseconds timeout = 10s) const;
+    // A click on a button (check boxes and radio buttons too), posted: the
+    // click may open a modal window.
+    static void Click(HWND dialog, int id);
+    static void SetText(HWND dialog, int id, const std::wstring& text);
+    static bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+    static bool Checked(HWND dialog, int id);
+
+    // List views of the program's windows.
+    static int RowCount(HWND list);
+    std::wstring RowText(HWND list, int row, int column = 0);
+    int SelectedRow(HWND list) const;
+    // Selects the row alone, as a click on it would.
+    void SelectRow(HWND list, int row);
+    // A double click of the mouse on the row.
+    void DoubleClickRow(HWND list, int row);
+    // A click on the row of a list box.
+    static void ClickListBoxRow(HWND listBox, int row);
 
 private:
     // Remote memory in the program for messages that carry pointers.
