@@ -10,6 +10,7 @@
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "dialogs/CookiesManager.h"
 
 namespace klarvex {
 
@@ -311,9 +312,14 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
         case IDM_CUSTOM_LISTS:
             OpenCustomListsEditor();
             return true;
+        case IDM_COOKIES_MANAGER: {
+            ModalScope modal(*this);
+            TfrmCookiesManager manager;
+            manager.ShowModal(Handle());
+            return true;
+        }
         case IDM_INDEX_DAT_VIEWER:
         case IDM_SETTINGS:
-        case IDM_COOKIES_MANAGER:
             // The side windows behind these entries come with their own
             // units.
             return true;

@@ -62,9 +62,24 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 std::wstring WindowTextOf(HWND window) {
-    wchar_t text[1024] = L"";
-    const LRESULT length = SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    return std::wstring(text, static_cast<size_t>(length > 0 ? length : 0));
+    const LRESULT size = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(size > 0 ? size : 0) + 1, L'\0');
+    const LRESULT length = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring line(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        line.resize(static_cast<size_t>(got > 0 ? got : 0));
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 KlarvexApp::KlarvexApp(const std::wstring& argument) {
@@ -114,19 +129,7 @@ std::vector<std::wstring> KlarvexApp::StaticTexts(HWND dialog) {
     return texts;
 }
 
-std::vector<std::wstring> KlarvexApp::LogLines() {
-    HWND log = Control(IDC_LOG);
-    std::vector<std::wstring> lines;
-    const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring line(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-        const LRESULT got = SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
-        line.resize(static_cast<size_t>(got > 0 ? got : 0));
-        lines.push_back(line);
-    }
-    return lines;
-}
+std::vector<std::wstring> KlarvexApp::LogLines() { return ListBoxLines(Control(IDC_LOG)); }
 
 bool KlarvexApp::HasLink(HWND link) {
     LITEM item{};
@@ -235,9 +238,11 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     return WaitForExit(timeout);
 }
 
-bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
+bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(Main(), name); }
+
+bool KlarvexApp::SaveScreenshot(HWND window, const std::wstring& name) {
     RECT rect;
-    if (!GetWindowRect(Main(), &rect)) return false;
+    if (!GetWindowRect(window, &rect)) return false;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
     WindowDc screen(nullptr);

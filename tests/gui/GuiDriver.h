@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
 std::wstring WindowTextOf(HWND window);
+// The entries of a list box, in order.
+std::vector<std::wstring> ListBoxLines(HWND list);
 
 class KlarvexApp {
 public:
@@ -74,6 +76,8 @@ public:
     // The main window's picture, as a BMP under C:\Klarvex\screenshots;
     // false when no picture could be taken or written.
     bool SaveScreenshot(const std::wstring& name);
+    // The same for another window of the program (a dialog it shows).
+    bool SaveScreenshot(HWND window, const std::wstring& name);
 
 private:
     // Remote memory in the program for messages that carry pointers.
