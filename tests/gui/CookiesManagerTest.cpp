@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "app/MainRes.h"
+#include "base/Handles.h"
 #include "base/Strings.h"
 #include "dialogs/CookiesManagerRes.h"
 #include "engine/Folders.h"
@@ -143,7 +146,11 @@ protected:
     // Clicks View for the entry of "All cookies found" and returns the text
     // of the box that comes up captioned with its name (closing the box);
     // nothing when no box comes.
-    std::optional<std::wstring> View(const std::wstring& name, std::chrono::milliseconds wait = 10s) {
+    // The icon is checked only with checkIcon (a box taller than the screen
+    // shows it off the screen).
+    std::optional<std::wstring> View(const std::wstring& name, std::chrono::milliseconds wait = 10s,
+                                     bool checkIcon = true) {
+        SCOPED_TRACE(WideToUtf8(name));
         const int index = IndexOf(Found(), name);
         EXPECT_GE(index, 0) << WideToUtf8(name) << " is not listed";
         Select(Found(), index);
@@ -151,7 +158,9 @@ protected:
         HWND box = app->WaitForWindow(L"#32770", name, wait);
         if (!box) return std::nullopt;
         const Names texts = KlarvexApp::StaticTexts(box);
-        EXPECT_TRUE(HasInformationIcon(box));
+        if (checkIcon) {
+            EXPECT_TRUE(HasIcon(box, IDI_INFORMATION));
+        }
         PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
         std::wstring text;
@@ -159,13 +168,60 @@ protected:
         return text;
     }
 
-    static bool HasInformationIcon(HWND box) {
-        const HICON information = LoadIconW(nullptr, IDI_INFORMATION);
-        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-                reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)) == information)
-                return true;
-        return false;
+    // (Once the box has been painted.)
+    static bool HasIcon(HWND box, LPCWSTR which) {
+        return WaitUntil([&] { return ShownIcon(box) == which; }, 3s);
+    }
+
+    // Which of the system's box icons the box shows: its icon's picture on
+    // the screen against each of them drawn on the same background; the
+    // closest wins. Nothing when the box shows no icon.
+    static LPCWSTR ShownIcon(HWND box) {
+        HWND icon = nullptr;
+        for (HWND child = GetWindow(box, GW_CHILD); child && !icon; child = GetWindow(child, GW_HWNDNEXT))
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) icon = child;
+        if (!icon) return nullptr;
+        RECT rect;
+        GetClientRect(icon, &rect);
+        POINT origin{0, 0};
+        ClientToScreen(icon, &origin);
+        const int width = rect.right, height = rect.bottom;
+        if (width <= 0 || height <= 0) return nullptr;
+        WindowDc screen(nullptr);
+        auto picture = [&](const std::function<void(HDC)>& draw) {
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            const Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+            MemoryDc memory(CreateCompatibleDC(screen.Get()));
+            std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+            if (!bitmap || !memory || !bits) return pixels;
+            {
+                DcSelection selected(memory.Get(), bitmap.Get());
+                draw(memory.Get());
+                GdiFlush();
+            }
+            std::copy_n(static_cast<const uint8_t*>(bits), pixels.size(), pixels.begin());
+            return pixels;
+        };
+        const auto shown = picture([&](HDC dc) {
+            BitBlt(dc, 0, 0, width, height, screen.Get(), origin.x, origin.y, SRCCOPY);
+        });
+        const COLORREF back = RGB(shown[2], shown[1], shown[0]);
+        LPCWSTR closest = nullptr;
+        long long best = -1;
+        for (LPCWSTR candidate : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_QUESTION}) {
+            const auto drawn = picture([&](HDC dc) {
+                const Brush fill(CreateSolidBrush(back));
+                RECT all{0, 0, width, height};
+                FillRect(dc, &all, fill.Get());
+                DrawIconEx(dc, 0, 0, LoadIconW(nullptr, candidate), 0, 0, 0, nullptr, DI_NORMAL);
+            });
+            long long difference = 0;
+            for (size_t i = 0; i < shown.size(); ++i) difference += std::abs(int{shown[i]} - int{drawn[i]});
+            if (best < 0 || difference < best) best = difference, closest = candidate;
+        }
+        return closest;
     }
 
     // Only the entries this test made, in their order.
@@ -357,24 +413,26 @@ TEST_F(CookiesManagerTest, CancelAndTheCloseBoxWriteNothing) {
 }
 
 TEST_F(CookiesManagerTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen) {
-    WriteKeepList({Name(L"k1.txt")}, 1);
-    SetFileAttributesW(keepFile.Path().c_str(), FILE_ATTRIBUTE_READONLY);
-    struct Writable {
+    // A folder where the file should be: nothing can be written there.
+    ASSERT_TRUE(CreateDirectoryW(keepFile.Path().c_str(), nullptr));
+    struct FolderInTheWay {
         std::wstring path;
-        ~Writable() { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
-    } writable{keepFile.Path()};
+        ~FolderInTheWay() { RemoveDirectoryW(path.c_str()); }
+    } inTheWay{keepFile.Path()};
+    cookies.File(Name(L"one@a[1].txt"));
     ASSERT_NO_FATAL_FAILURE(Open());
-    Click(IDC_COOKIES_REMOVE_ALL);
+    Click(IDC_COOKIES_ADD_ALL);
     PostMessageW(GetDlgItem(manager, IDOK), BM_CLICK, 0, 0);
     HWND box = app->WaitForWindow(L"#32770", L"Klarvex");
     ASSERT_TRUE(box) << "no error shown";
     const Names texts = KlarvexApp::StaticTexts(box);
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"Unable to write to " + keepFile.Path()), texts.end());
+    EXPECT_TRUE(HasIcon(box, IDI_ERROR));
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(IsWindow(manager)) << "the window closed although nothing was saved";
-    EXPECT_EQ(Lines(Keep()), Names{});
+    EXPECT_NE(IndexOf(Keep(), Name(L"one@a[1].txt")), -1) << "the lists are as they were";
     ASSERT_NO_FATAL_FAILURE(CloseWith(IDCANCEL));
     EXPECT_EQ(app->Close(), 0);
 }
@@ -394,7 +452,7 @@ TEST_F(CookiesManagerTest, ViewShowsTheCookieTextLineByLineInABoxCaptionedWithIt
     EXPECT_EQ(View(mixed), L"\r\na\r\nb\r\nc\r\n\r\nd") << "lines end at CR LF, CR or LF";
 
     // Only the start of a huge file is read and shown, in whole lines.
-    const auto text = View(huge);
+    const auto text = View(huge, 10s, false);
     ASSERT_TRUE(text);
     EXPECT_EQ(text->rfind(L"\r\nline 0\r\nline 1\r\n", 0), 0u);
     EXPECT_LT(text->size(), 80u * 1024);
