@@ -483,6 +483,25 @@ TEST_F(CookiesManagerTest, ViewShowsTheCookieTextLineByLineInABoxCaptionedWithIt
     EXPECT_EQ(app->Close(), 0);
 }
 
+// A user name outside the system's code page gives cookie names outside it:
+// such a name is kept by its exact name like any other.
+TEST_F(CookiesManagerTest, ANameOutsideTheCodePageIsKeptAsItIs) {
+    const std::wstring name = Name(L"\x0436\x0443\x0440\x043D\x0430\x043B@\x4F8B\x5B50[1].txt");
+    cookies.File(name);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const int index = IndexOf(Found(), name);
+    ASSERT_NE(index, -1);
+    Select(Found(), index);
+    Click(IDC_COOKIES_ADD);
+    ASSERT_NO_FATAL_FAILURE(CloseWith(IDOK));
+    EXPECT_EQ(LoadKeepList(keepFile.Path()), (Names{name}));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(Lines(Keep()), (Names{name}));
+    EXPECT_EQ(IndexOf(Found(), name), -1) << "the kept cookie is offered for removal again";
+    ASSERT_NO_FATAL_FAILURE(CloseWith(IDCANCEL));
+    EXPECT_EQ(app->Close(), 0);
+}
+
 // Internet Explorer's protected mode keeps the cookies in "Low": the
 // manager lists and views them there when the folder itself holds none,
 // and ignores "Low" while it does.
