@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,7 +13,6 @@
 #include <vector>
 
 #include "app/MainRes.h"
-#include "base/Handles.h"
 #include "base/Strings.h"
 #include "dialogs/CookiesManagerRes.h"
 #include "engine/Folders.h"
@@ -170,58 +167,7 @@ protected:
 
     // (Once the box has been painted.)
     static bool HasIcon(HWND box, LPCWSTR which) {
-        return WaitUntil([&] { return ShownIcon(box) == which; }, 3s);
-    }
-
-    // Which of the system's box icons the box shows: its icon's picture on
-    // the screen against each of them drawn on the same background; the
-    // closest wins. Nothing when the box shows no icon.
-    static LPCWSTR ShownIcon(HWND box) {
-        HWND icon = nullptr;
-        for (HWND child = GetWindow(box, GW_CHILD); child && !icon; child = GetWindow(child, GW_HWNDNEXT))
-            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) icon = child;
-        if (!icon) return nullptr;
-        RECT rect;
-        GetClientRect(icon, &rect);
-        POINT origin{0, 0};
-        ClientToScreen(icon, &origin);
-        const int width = rect.right, height = rect.bottom;
-        if (width <= 0 || height <= 0) return nullptr;
-        WindowDc screen(nullptr);
-        auto picture = [&](const std::function<void(HDC)>& draw) {
-            BITMAPINFO info{};
-            info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-            void* bits = nullptr;
-            const Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-            MemoryDc memory(CreateCompatibleDC(screen.Get()));
-            std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-            if (!bitmap || !memory || !bits) return pixels;
-            {
-                DcSelection selected(memory.Get(), bitmap.Get());
-                draw(memory.Get());
-                GdiFlush();
-            }
-            std::copy_n(static_cast<const uint8_t*>(bits), pixels.size(), pixels.begin());
-            return pixels;
-        };
-        const auto shown = picture([&](HDC dc) {
-            BitBlt(dc, 0, 0, width, height, screen.Get(), origin.x, origin.y, SRCCOPY);
-        });
-        const COLORREF back = RGB(shown[2], shown[1], shown[0]);
-        LPCWSTR closest = nullptr;
-        long long best = -1;
-        for (LPCWSTR candidate : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_QUESTION}) {
-            const auto drawn = picture([&](HDC dc) {
-                const Brush fill(CreateSolidBrush(back));
-                RECT all{0, 0, width, height};
-                FillRect(dc, &all, fill.Get());
-                DrawIconEx(dc, 0, 0, LoadIconW(nullptr, candidate), 0, 0, 0, nullptr, DI_NORMAL);
-            });
-            long long difference = 0;
-            for (size_t i = 0; i < shown.size(); ++i) difference += std::abs(int{shown[i]} - int{drawn[i]});
-            if (best < 0 || difference < best) best = difference, closest = candidate;
-        }
-        return closest;
+        return WaitUntil([&] { return KlarvexApp::BoxIcon(box) == which; }, 3s);
     }
 
     // Only the entries this test made, in their order.

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -240,11 +241,13 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
 
 bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(Main(), name); }
 
-bool KlarvexApp::SaveScreenshot(HWND window, const std::wstring& name) {
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
+namespace {
+
+// A picture of width x height pixels (24 or 32 bits each, rows bottom-up
+// as in a BMP file) of what draw paints into a memory device context; the
+// screen's device context is at hand for a copy from the screen. Empty
+// when it cannot be made.
+std::vector<uint8_t> Picture(int width, int height, WORD bitCount, const std::function<bool(HDC memory, HDC screen)>& draw) {
     WindowDc screen(nullptr);
     MemoryDc memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
@@ -252,28 +255,86 @@ bool KlarvexApp::SaveScreenshot(HWND window, const std::wstring& name) {
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = bitCount;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!memory || !bitmap || !bits) return false;
+    if (!memory || !bitmap || !bits) return {};
     {
         DcSelection selected(memory.Get(), bitmap.Get());
-        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY)) return false;
+        if (!draw(memory.Get(), screen.Get())) return {};
+        GdiFlush();
     }
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    const size_t stride = (static_cast<size_t>(width) * bitCount / 8 + 3) & ~size_t{3};
+    const auto* begin = static_cast<const uint8_t*>(bits);
+    return std::vector<uint8_t>(begin, begin + stride * static_cast<size_t>(height));
+}
+
+}  // namespace
+
+bool KlarvexApp::SaveScreenshot(HWND window, const std::wstring& name) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    const std::vector<uint8_t> image = Picture(width, height, 24, [&](HDC memory, HDC screen) {
+        return BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    });
+    if (image.empty()) return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(image.size());
     const std::wstring folder = ExeDir() + L"screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::ofstream out((folder + L"\\" + name + L".bmp").c_str(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), imageSize);
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     return static_cast<bool>(out.flush());
+}
+
+LPCWSTR KlarvexApp::BoxIcon(HWND box) {
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child && !icon; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) icon = child;
+    if (!icon) return nullptr;
+    RECT rect;
+    GetClientRect(icon, &rect);
+    POINT origin{0, 0};
+    ClientToScreen(icon, &origin);
+    const int width = rect.right, height = rect.bottom;
+    if (width <= 0 || height <= 0) return nullptr;
+    const auto shown = Picture(width, height, 32, [&](HDC memory, HDC screen) {
+        return BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY) != FALSE;
+    });
+    if (shown.empty()) return nullptr;
+    // The last row holds the top left pixel: the background, which an
+    // icon leaves clear at its corners.
+    const size_t corner = shown.size() - static_cast<size_t>(width) * 4;
+    const COLORREF back = RGB(shown[corner + 2], shown[corner + 1], shown[corner]);
+    LPCWSTR closest = nullptr;
+    long long best = -1;
+    for (LPCWSTR candidate : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_QUESTION}) {
+        const auto drawn = Picture(width, height, 32, [&](HDC memory, HDC) {
+            const Brush fill(CreateSolidBrush(back));
+            RECT all{0, 0, width, height};
+            FillRect(memory, &all, fill.Get());
+            return DrawIconEx(memory, 0, 0, LoadIconW(nullptr, candidate), 0, 0, 0, nullptr, DI_NORMAL) != FALSE;
+        });
+        if (drawn.size() != shown.size()) continue;
+        long long difference = 0;
+        for (size_t i = 0; i < shown.size(); ++i) difference += std::abs(int{shown[i]} - int{drawn[i]});
+        if (best < 0 || difference < best) best = difference, closest = candidate;
+    }
+    return closest;
 }
 
 }  // namespace klarvex::testing

@@ -79,6 +79,11 @@ public:
     // The same for another window of the program (a dialog it shows).
     bool SaveScreenshot(HWND window, const std::wstring& name);
 
+    // Which of the system's box icons (IDI_INFORMATION, IDI_ERROR,
+    // IDI_WARNING, IDI_QUESTION) a message box shows, judged by its picture
+    // on the screen; nullptr when it shows none.
+    static LPCWSTR BoxIcon(HWND box);
+
 private:
     // Remote memory in the program for messages that carry pointers.
     void* Remote(size_t size);
