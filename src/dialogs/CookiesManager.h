@@ -27,10 +27,13 @@ private:
 
     void SetTexts();
     void FillLists();
-    // Moves the selected name of from to the end of to; in from the entry
-    // after it (the first, when it was the last) becomes selected.
+    // Moves the selected name of from to the end of to. In to the first
+    // entry becomes selected (FirstWhenAlone: only when the moved one is
+    // its only entry); in from the entry after the moved one (the first,
+    // when it was the last). Nothing happens when nothing is selected.
     void MoveSelected(HWND from, HWND to, TargetSelection targetSelection);
-    // Moves every name of from, in order, to the end of to.
+    // Moves every name of from, in order, to the end of to, and selects the
+    // first entry of to.
     void MoveAll(HWND from, HWND to);
     void AddName(HWND list, const std::wstring& name);
     void View();

@@ -61,23 +61,30 @@ void MakeUnicodeFile(const std::wstring& path) {
         if (!file && GetLastError() != ERROR_FILE_NOT_FOUND) return;
         if (file) {
             LARGE_INTEGER size{};
+            // Far more than a keep list ever holds: not ours to rewrite.
             if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 26)) return;
             bytes.resize(static_cast<size_t>(size.QuadPart));
             DWORD read = 0;
-            if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                                   read != bytes.size()))
-                return;
+            const DWORD want = static_cast<DWORD>(bytes.size());
+            if (want > 0 && (!ReadFile(file.Get(), bytes.data(), want, &read, nullptr) || read != want)) return;
         }
     }
     if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return;
+    // The text of a file made by hand may be UTF-8 with its mark.
+    UINT codePage = CP_ACP;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        bytes.erase(0, 3);
+        codePage = CP_UTF8;
+    }
     std::wstring text(L"\xFEFF");
     if (!bytes.empty()) {
         const int size = static_cast<int>(bytes.size());
-        const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
         text.resize(1 + static_cast<size_t>(std::max(length, 0)));
-        if (length > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data() + 1, length);
+        if (length > 0) MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data() + 1, length);
     }
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     if (!file || !WriteFile(file.Get(), text.data(), size, &written, nullptr) || written != size)

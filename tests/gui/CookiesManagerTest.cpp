@@ -207,9 +207,9 @@ TEST_F(CookiesManagerTest, ListsTheFolderBesideTheKeepListAndOkWritesTheListBack
     EXPECT_NE(std::find(labels.begin(), labels.end(), L"All cookies found"), labels.end());
     EXPECT_NE(std::find(labels.begin(), labels.end(), L"Cookies to keep"), labels.end());
     const std::pair<int, const wchar_t*> buttons[] = {
-        {IDC_COOKIES_ADD, L"Add         ->"},     {IDC_COOKIES_REMOVE, L"Remove <-"}, {IDC_COOKIES_ADD_ALL, L"Add All    ->"},
-        {IDC_COOKIES_REMOVE_ALL, L"Remove All <-"}, {IDC_COOKIES_VIEW, L"&View"},     {IDOK, L"&OK"},
-        {IDCANCEL, L"&Cancel"}};
+        {IDC_COOKIES_ADD, L"Add         ->"}, {IDC_COOKIES_REMOVE, L"Remove <-"},
+        {IDC_COOKIES_ADD_ALL, L"Add All    ->"}, {IDC_COOKIES_REMOVE_ALL, L"Remove All <-"},
+        {IDC_COOKIES_VIEW, L"&View"}, {IDOK, L"&OK"}, {IDCANCEL, L"&Cancel"}};
     for (const auto& [id, caption] : buttons) EXPECT_EQ(WindowTextOf(GetDlgItem(manager, id)), caption);
     for (HWND list : {Found(), Keep()})
         EXPECT_EQ(GetWindowLongW(list, GWL_STYLE) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL | LBS_SORT), 0);
@@ -430,9 +430,16 @@ TEST_F(CookiesManagerTest, ViewShowsTheCookieTextLineByLineInABoxCaptionedWithIt
 }
 
 // A user name outside the system's code page gives cookie names outside it:
-// such a name is kept by its exact name like any other.
+// such a name is kept by its exact name like any other, and a name of the
+// code page that a keep list written in it holds stays as it was.
 TEST_F(CookiesManagerTest, ANameOutsideTheCodePageIsKeptAsItIs) {
     const std::wstring name = Name(L"\x0436\x0443\x0440\x043D\x0430\x043B@\x4F8B\x5B50[1].txt");
+    const std::wstring inCodePage = Name(L"caf\x00E9@a[1].txt");
+    char ansi[256] = "";
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, inCodePage.c_str(), -1, ansi, sizeof(ansi), nullptr, &lost);
+    ASSERT_FALSE(lost) << "the system's code page has no \"\xE9\"";
+    keepFile.Write(std::string("[Cookies to keep]\r\nCount=1\r\n0=") + ansi + "\r\n");
     cookies.File(name);
     ASSERT_NO_FATAL_FAILURE(Open());
     const int index = IndexOf(Found(), name);
@@ -440,9 +447,9 @@ TEST_F(CookiesManagerTest, ANameOutsideTheCodePageIsKeptAsItIs) {
     Select(Found(), index);
     Click(IDC_COOKIES_ADD);
     ASSERT_NO_FATAL_FAILURE(CloseWith(IDOK));
-    EXPECT_EQ(LoadKeepList(keepFile.Path()), (Names{name}));
+    EXPECT_EQ(LoadKeepList(keepFile.Path()), (Names{inCodePage, name}));
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(Lines(Keep()), (Names{name}));
+    EXPECT_EQ(Lines(Keep()), (Names{inCodePage, name}));
     EXPECT_EQ(IndexOf(Found(), name), -1) << "the kept cookie is offered for removal again";
     ASSERT_NO_FATAL_FAILURE(CloseWith(IDCANCEL));
     EXPECT_EQ(app->Close(), 0);

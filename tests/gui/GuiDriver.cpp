@@ -247,7 +247,8 @@ namespace {
 // as in a BMP file) of what draw paints into a memory device context; the
 // screen's device context is at hand for a copy from the screen. Empty
 // when it cannot be made.
-std::vector<uint8_t> Picture(int width, int height, WORD bitCount, const std::function<bool(HDC memory, HDC screen)>& draw) {
+std::vector<uint8_t> Picture(int width, int height, WORD bitCount,
+                             const std::function<bool(HDC memory, HDC screen)>& draw) {
     WindowDc screen(nullptr);
     MemoryDc memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
