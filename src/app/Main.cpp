@@ -12,6 +12,7 @@
 #include "base/Texts.h"
 #include "dialogs/IndexDatViewer.h"
 #include "dialogs/NewCustomItem.h"
+#include "dialogs/CookiesManager.h"
 
 namespace klarvex {
 
@@ -304,11 +305,16 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
         case IDM_CUSTOM_LISTS:
             OpenCustomListsEditor();
             return true;
+        case IDM_COOKIES_MANAGER: {
+            ModalScope modal(*this);
+            TfrmCookiesManager manager;
+            manager.ShowModal(Handle());
+            return true;
+        }
         case IDM_INDEX_DAT_VIEWER:
             OpenIndexDatViewer();
             return true;
         case IDM_SETTINGS:
-        case IDM_COOKIES_MANAGER:
             // The side windows behind these entries come with their own
             // units.
             return true;

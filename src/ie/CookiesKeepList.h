@@ -17,7 +17,9 @@ std::wstring KeepListPath();
 // earlier left) are never read. The file is read once, whatever Count
 // claims. Empty when the file is missing.
 std::vector<std::wstring> LoadKeepList(const std::wstring& path = KeepListPath());
-// Writes Count and keys "0" to n - 1; keys above stay in the file. Throws
+// Writes Count and keys "0" to n - 1; keys above stay in the file. The
+// file is made, or first rewritten, as UTF-16, so that names outside the
+// system's code page keep their letters. Throws
 // Exception("Unable to write to " + path) when the file cannot be written.
 void SaveKeepList(const std::vector<std::wstring>& names, const std::wstring& path = KeepListPath());
 

@@ -81,7 +81,7 @@ protected:
             KlarvexApp::SetText(dialog, IDC_AF_MASK, mask);
         }
         if (screenshot) {
-            EXPECT_TRUE(app.SaveScreenshot(Utf8ToWide(screenshot), dialog));
+            EXPECT_TRUE(app.SaveScreenshot(dialog, Utf8ToWide(screenshot)));
         }
         KlarvexApp::Click(dialog, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
@@ -148,7 +148,7 @@ TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
     EXPECT_TRUE(KlarvexApp::Checked(registry, IDC_AR_WASH_KEY));
     EXPECT_FALSE(KlarvexApp::Enabled(registry, IDC_AR_VALUE));
     EXPECT_FALSE(KlarvexApp::Enabled(registry, IDOK));
-    EXPECT_TRUE(app.SaveScreenshot(L"add-registry", registry));
+    EXPECT_TRUE(app.SaveScreenshot(registry, L"add-registry"));
     ASSERT_NO_FATAL_FAILURE(FinishRegistry(registry, kFullKey, IDC_AR_WASH_ALL_VALUES));
     ASSERT_NO_FATAL_FAILURE(AddFolder(editor, logsFolder, IDC_AF_DELETE_FILES, L"*.log"));
 
@@ -159,7 +159,7 @@ TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
     EXPECT_FALSE(KlarvexApp::Enabled(editor, IDC_NCI_EDIT));
     app.SelectRow(content, 1);
     EXPECT_TRUE(WaitUntil([&] { return KlarvexApp::Enabled(editor, IDC_NCI_EDIT); }, 5s));
-    EXPECT_TRUE(app.SaveScreenshot(L"custom-lists", editor));
+    EXPECT_TRUE(app.SaveScreenshot(editor, L"custom-lists"));
 
     // Editing the key row starts from "Delete values under the key".
     HWND edit = OpenRegistry(editor, IDC_NCI_EDIT);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -63,9 +64,24 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 std::wstring WindowTextOf(HWND window) {
-    wchar_t text[1024] = L"";
-    const LRESULT length = SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    return std::wstring(text, static_cast<size_t>(length > 0 ? length : 0));
+    const LRESULT size = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(size > 0 ? size : 0) + 1, L'\0');
+    const LRESULT length = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring line(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        line.resize(static_cast<size_t>(got > 0 ? got : 0));
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 KlarvexApp::KlarvexApp(const std::wstring& argument) {
@@ -115,19 +131,7 @@ std::vector<std::wstring> KlarvexApp::StaticTexts(HWND dialog) {
     return texts;
 }
 
-std::vector<std::wstring> KlarvexApp::LogLines() {
-    HWND log = Control(IDC_LOG);
-    std::vector<std::wstring> lines;
-    const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring line(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-        const LRESULT got = SendMessageW(log, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
-        line.resize(static_cast<size_t>(got > 0 ? got : 0));
-        lines.push_back(line);
-    }
-    return lines;
-}
+std::vector<std::wstring> KlarvexApp::LogLines() { return ListBoxLines(Control(IDC_LOG)); }
 
 bool KlarvexApp::HasLink(HWND link) {
     LITEM item{};
@@ -254,13 +258,16 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     return WaitForExit(timeout);
 }
 
-bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(name, Main()); }
+bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(Main(), name); }
 
-bool KlarvexApp::SaveScreenshot(const std::wstring& name, HWND window) {
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
+namespace {
+
+// A picture of width x height pixels (24 or 32 bits each, rows bottom-up
+// as in a BMP file) of what draw paints into a memory device context; the
+// screen's device context is at hand for a copy from the screen. Empty
+// when it cannot be made.
+std::vector<uint8_t> Picture(int width, int height, WORD bitCount,
+                             const std::function<bool(HDC memory, HDC screen)>& draw) {
     WindowDc screen(nullptr);
     MemoryDc memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
@@ -268,27 +275,49 @@ bool KlarvexApp::SaveScreenshot(const std::wstring& name, HWND window) {
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = bitCount;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!memory || !bitmap || !bits) return false;
+    if (!memory || !bitmap || !bits) return {};
     {
         DcSelection selected(memory.Get(), bitmap.Get());
-        if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY)) return false;
+        if (!draw(memory.Get(), screen.Get())) return {};
+        GdiFlush();
     }
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    const size_t stride = (static_cast<size_t>(width) * bitCount / 8 + 3) & ~size_t{3};
+    const auto* begin = static_cast<const uint8_t*>(bits);
+    return std::vector<uint8_t>(begin, begin + stride * static_cast<size_t>(height));
+}
+
+}  // namespace
+
+bool KlarvexApp::SaveScreenshot(HWND window, const std::wstring& name) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    const std::vector<uint8_t> image = Picture(width, height, 24, [&](HDC memory, HDC screen) {
+        return BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    });
+    if (image.empty()) return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(image.size());
     const std::wstring folder = ExeDir() + L"screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::ofstream out((folder + L"\\" + name + L".bmp").c_str(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), imageSize);
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     return static_cast<bool>(out.flush());
 }
 
@@ -389,6 +418,42 @@ void KlarvexApp::ClickListBoxRow(HWND listBox, int row) {
     const LPARAM at = MAKELPARAM(5, (row - top) * height + height / 2);
     PostMessageW(listBox, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(listBox, WM_LBUTTONUP, 0, at);
+}
+
+LPCWSTR KlarvexApp::BoxIcon(HWND box) {
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child && !icon; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) icon = child;
+    if (!icon) return nullptr;
+    RECT rect;
+    GetClientRect(icon, &rect);
+    POINT origin{0, 0};
+    ClientToScreen(icon, &origin);
+    const int width = rect.right, height = rect.bottom;
+    if (width <= 0 || height <= 0) return nullptr;
+    const auto shown = Picture(width, height, 32, [&](HDC memory, HDC screen) {
+        return BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY) != FALSE;
+    });
+    if (shown.empty()) return nullptr;
+    // The last row holds the top left pixel: the background, which an
+    // icon leaves clear at its corners.
+    const size_t corner = shown.size() - static_cast<size_t>(width) * 4;
+    const COLORREF back = RGB(shown[corner + 2], shown[corner + 1], shown[corner]);
+    LPCWSTR closest = nullptr;
+    long long best = -1;
+    for (LPCWSTR candidate : {IDI_INFORMATION, IDI_ERROR, IDI_WARNING, IDI_QUESTION}) {
+        const auto drawn = Picture(width, height, 32, [&](HDC memory, HDC) {
+            const Brush fill(CreateSolidBrush(back));
+            RECT all{0, 0, width, height};
+            FillRect(memory, &all, fill.Get());
+            return DrawIconEx(memory, 0, 0, LoadIconW(nullptr, candidate), 0, 0, 0, nullptr, DI_NORMAL) != FALSE;
+        });
+        if (drawn.size() != shown.size()) continue;
+        long long difference = 0;
+        for (size_t i = 0; i < shown.size(); ++i) difference += std::abs(int{shown[i]} - int{drawn[i]});
+        if (best < 0 || difference < best) best = difference, closest = candidate;
+    }
+    return closest;
 }
 
 }  // namespace klarvex::testing

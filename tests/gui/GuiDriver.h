@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
 std::wstring WindowTextOf(HWND window);
+// The entries of a list box, in order.
+std::vector<std::wstring> ListBoxLines(HWND list);
 
 class KlarvexApp {
 public:
@@ -76,8 +78,13 @@ public:
     // The main window's picture, as a BMP under C:\Klarvex\screenshots;
     // false when no picture could be taken or written.
     bool SaveScreenshot(const std::wstring& name);
-    // The same of another window of the program.
-    bool SaveScreenshot(const std::wstring& name, HWND window);
+    // The same for another window of the program (a dialog it shows).
+    bool SaveScreenshot(HWND window, const std::wstring& name);
+
+    // Which of the system's box icons (IDI_INFORMATION, IDI_ERROR,
+    // IDI_WARNING, IDI_QUESTION) a message box shows, judged by its picture
+    // on the screen; nullptr when it shows none.
+    static LPCWSTR BoxIcon(HWND box);
 
     // --- the main window's side windows and their controls
     // Chooses a menu entry of the main window.

@@ -96,7 +96,7 @@ TEST_F(IndexDatViewerTest, OpensOnTheUsersCacheIndexAndReadsNothing) {
     EXPECT_EQ(client.right, 676);
     EXPECT_EQ(client.bottom, 501);
     EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_OWNERDATA) << "the rows live in the program, not the control";
-    EXPECT_TRUE(app.SaveScreenshot(L"index-dat-viewer-opened", viewer));
+    EXPECT_TRUE(app.SaveScreenshot(viewer, L"index-dat-viewer-opened"));
 
     KlarvexApp::Click(viewer, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, 5s));
@@ -129,7 +129,7 @@ TEST_F(IndexDatViewerTest, ShowListsExactlyTheReadersRows) {
     EXPECT_EQ(Progress(), 100);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(viewer, IDC_IDX_PROGRESS)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(viewer, IDC_IDX_SEPARATOR)));
-    EXPECT_TRUE(app.SaveScreenshot(L"index-dat-viewer-rows", viewer));
+    EXPECT_TRUE(app.SaveScreenshot(viewer, L"index-dat-viewer-rows"));
 
     // Not a .dat name: a box, and the rows stay.
     const std::wstring backup = dir / L"x.dat.bak";
