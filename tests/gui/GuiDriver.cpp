@@ -201,34 +201,16 @@ bool KlarvexApp::IsExpanded(HTREEITEM node) {
             TVIS_EXPANDED) != 0;
 }
 
-void KlarvexApp::ClickCheckBox(HTREEITEM node) {
+bool KlarvexApp::ClickNode(HTREEITEM node, int labelOffset) {
     HWND tree = Control(IDC_TREE);
     SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
     auto* remote = Remote(sizeof(RECT));
     RECT rect{};
     // TVM_GETITEMRECT takes the item in the rectangle's place.
     WriteRemote(remote, &node, sizeof(node));
-    SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote));
-    ReadRemote(remote, &rect, sizeof(rect));
-    // The state image sits just left of the label.
-    POINT at{rect.left - 10, (rect.top + rect.bottom) / 2};
-    POINT screen = at;
-    ClientToScreen(tree, &screen);
-    SetCursorPos(screen.x, screen.y);
-    const LPARAM position = MAKELPARAM(at.x, at.y);
-    PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, position);
-    PostMessageW(tree, WM_LBUTTONUP, 0, position);
-}
-
-bool KlarvexApp::ClickLabel(HTREEITEM node) {
-    HWND tree = Control(IDC_TREE);
-    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(node));
-    auto* remote = Remote(sizeof(RECT));
-    RECT rect{};
-    WriteRemote(remote, &node, sizeof(node));
     if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote))) return false;
     ReadRemote(remote, &rect, sizeof(rect));
-    POINT at{rect.left + 5, (rect.top + rect.bottom) / 2};
+    POINT at{rect.left + labelOffset, (rect.top + rect.bottom) / 2};
     POINT screen = at;
     ClientToScreen(tree, &screen);
     SetCursorPos(screen.x, screen.y);
@@ -237,6 +219,11 @@ bool KlarvexApp::ClickLabel(HTREEITEM node) {
     PostMessageW(tree, WM_LBUTTONUP, 0, position);
     return true;
 }
+
+// The state image sits just left of the label.
+void KlarvexApp::ClickCheckBox(HTREEITEM node) { ClickNode(node, -10); }
+
+bool KlarvexApp::ClickLabel(HTREEITEM node) { return ClickNode(node, 5); }
 
 void KlarvexApp::PressSpaceOn(HTREEITEM node) {
     HWND tree = Control(IDC_TREE);

@@ -116,6 +116,9 @@ private:
     bool ReadRemote(const void* remote, void* local, size_t size);
     bool WriteRemote(void* remote, const void* local, size_t size);
     std::wstring NodeText(HTREEITEM node);
+    // A mouse click on the node, labelOffset pixels right of its label's
+    // left edge; false when the node is not shown.
+    bool ClickNode(HTREEITEM node, int labelOffset);
 
     UniqueHandle process_;
     DWORD processId_ = 0;
