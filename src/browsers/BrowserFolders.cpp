@@ -49,15 +49,23 @@ const wchar_t* UserDataFolder(Chromium browser) {
     switch (browser) {
         case Chromium::Edge: return L"Microsoft\\Edge\\User Data\\";
         case Chromium::Brave: return L"BraveSoftware\\Brave-Browser\\User Data\\";
-        case Chromium::Chrome: break;
+        case Chromium::Chrome:
+        case Chromium::OperaStable: break;
     }
     return L"Google\\Chrome\\User Data\\";
 }
 
 }  // namespace
 
+const wchar_t kOperaStable[] = L"Opera Software\\Opera Stable";
+
 std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser) {
     std::vector<std::wstring> profiles;
+    if (browser == Chromium::OperaStable) {
+        if (const std::wstring profile = FolderBelow(GetAppDataDir(), kOperaStable); !profile.empty())
+            profiles.push_back(WithBackslash(profile));
+        return profiles;
+    }
     const std::wstring userData = WithBackslash(FolderBelow(GetLocalAppDataDir(), UserDataFolder(browser)));
     if (userData.empty()) return profiles;
     if (IsPlainFolder(userData + L"Default")) profiles.push_back(userData + L"Default\\");
@@ -70,6 +78,12 @@ std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser) {
         return true;
     });
     return profiles;
+}
+
+std::wstring ChromiumCacheDir(Chromium browser, const std::wstring& profile) {
+    if (browser != Chromium::OperaStable) return profile + L"Cache";
+    const std::wstring local = FolderBelow(GetLocalAppDataDir(), kOperaStable);
+    return local.empty() ? std::wstring() : WithBackslash(local) + L"Cache";
 }
 
 }  // namespace klarvex

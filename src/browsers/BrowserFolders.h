@@ -25,12 +25,16 @@ std::wstring GetOperaDir();
 std::wstring GetOperaLocalDir();
 
 // Chrome and the browsers built on it, which keep the same profiles in a
-// user-data folder of their own below the local application data.
-enum class Chromium : int { Chrome, Edge, Brave };
+// user-data folder of their own below the local application data; today's
+// Opera keeps its one profile in the roaming folder ("Opera Stable").
+enum class Chromium : int { Chrome, Edge, Brave, OperaStable };
 
 // Every profile of the browser, each with a trailing backslash: the
 // default one, then the other folders of the user data that hold a
 // Preferences file ("Profile 1", ...), in listing order.
 std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser);
+// The disk cache of one of those profiles: its "Cache" folder, or for
+// Opera the one below the local application data.
+std::wstring ChromiumCacheDir(Chromium browser, const std::wstring& profile);
 
 }  // namespace klarvex

@@ -19,7 +19,8 @@ void TClearTaskThread::CleanChromeCache() { CleanChromiumCache(Chromium::Chrome)
 
 void TClearTaskThread::CleanChromiumCache(Chromium browser) {
     for (const auto& profile : GetChromiumProfileDirs(browser))
-        if (IsPlainFolder(profile + L"Cache")) ItemBytes += ClearFolder(profile + L"Cache", false, true, L"", ItemCount);
+        if (const std::wstring cache = ChromiumCacheDir(browser, profile); !cache.empty() && IsPlainFolder(cache))
+            ItemBytes += ClearFolder(cache, false, true, L"", ItemCount);
     ItemSizeText = FormatKB(ItemBytes);
 }
 

@@ -1,6 +1,9 @@
-// Cleaners of the Opera category. Opera keeps its data in files below the
-// roaming application data folder and its caches below both that and the
-// local one; without a roaming Opera folder nothing is looked at.
+// Cleaners of the Opera category. Opera up to version 12 keeps its data in
+// files below the roaming application data folder and its caches below both
+// that and the local one; without a roaming Opera folder nothing of it is
+// looked at. Today's Opera is built on Chrome ("Opera Software\Opera
+// Stable"): each item also runs the Chrome cleaner of the same meaning on
+// that profile.
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
@@ -12,6 +15,11 @@
 namespace klarvex {
 
 void TClearTaskThread::CleanOperaCache() {
+    ClearLegacyOperaCache();
+    CleanChromiumCache(Chromium::OperaStable);
+}
+
+void TClearTaskThread::ClearLegacyOperaCache() {
     const std::wstring opera = GetOperaDir();
     if (opera.empty()) return;
     int64_t bytes = 0;
@@ -36,9 +44,18 @@ void TClearTaskThread::CleanOperaCache() {
     ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanOperaCookies() { ClearItemFiles(GetOperaDir(), {L"cookies4.dat"}); }
+void TClearTaskThread::CleanOperaCookies() {
+    ClearItemFiles(GetOperaDir(), {L"cookies4.dat"});
+    CleanChromiumCookies(Chromium::OperaStable);
+}
 
 void TClearTaskThread::CleanOperaHistory() {
+    ClearLegacyOperaHistory();
+    CleanChromiumHistory(Chromium::OperaStable);
+    CleanChromiumSession(Chromium::OperaStable);  // no item of its own
+}
+
+void TClearTaskThread::ClearLegacyOperaHistory() {
     const std::wstring opera = GetOperaDir();
     if (opera.empty()) return;
     int64_t bytes = ClearFilesByMasks(
@@ -58,8 +75,16 @@ void TClearTaskThread::CleanOperaHistory() {
 
 void TClearTaskThread::CleanOperaTypedUrls() { ClearItemFiles(GetOperaDir(), {L"opera.dir", L"typed_history.xml"}); }
 
-void TClearTaskThread::CleanOperaWand() { ClearItemFiles(GetOperaDir(), {L"wand.dat"}); }
+void TClearTaskThread::CleanOperaWand() {
+    // The wand kept both: saved logins and what was typed into forms.
+    ClearItemFiles(GetOperaDir(), {L"wand.dat"});
+    CleanChromiumPasswords(Chromium::OperaStable);
+    CleanChromiumFormData(Chromium::OperaStable);
+}
 
-void TClearTaskThread::CleanOperaTransfers() { ClearItemFiles(GetOperaDir(), {L"download.dat"}); }
+void TClearTaskThread::CleanOperaTransfers() {
+    ClearItemFiles(GetOperaDir(), {L"download.dat"});
+    CleanChromiumDownloads(Chromium::OperaStable);
+}
 
 }  // namespace klarvex

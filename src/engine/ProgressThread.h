@@ -221,6 +221,9 @@ private:
     // below it with recurse) into the item's counters; nothing when the
     // browser's folder was not found ("").
     void ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks, bool recurse = true);
+    // What Opera up to version 12 kept: its caches, its visited pages.
+    void ClearLegacyOperaCache();
+    void ClearLegacyOperaHistory();
     // Internet Explorer's visited pages: the system's URL history object,
     // and the plain web pages of the WinINet cache (how many were found).
     void DeleteUrlHistory();

@@ -24,6 +24,7 @@ std::wstring RunningBrowserRefusal(const std::function<bool(const std::wstring& 
         // Built on Chrome, with Chrome's window class.
         {L"Microsoft Edge", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_EDGE},
         {L"Brave", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_BRAVE},
+        {L"Opera", {L"Chrome_WidgetWin_1"}, IDS_CLOSE_OPERA},
     };
     for (const Browser& browser : kBrowsers) {
         if (!categoryTicked(browser.category)) continue;

@@ -76,6 +76,8 @@ protected:
     ScratchFolder google{local + L"Google"};
     ScratchFolder edgeData{local + L"Microsoft\\Edge"};
     ScratchFolder brave{local + L"BraveSoftware"};
+    ScratchFolder operaSoftware{appData + L"Opera Software"};
+    ScratchFolder operaSoftwareLocal{local + L"Opera Software"};
     const std::wstring firefox = mozilla / L"Firefox\\Profiles\\";
     const std::wstring firefoxLocal = mozillaLocal / L"Firefox\\Profiles\\";
     const std::wstring chrome = google / L"Chrome\\User Data\\Default\\";
@@ -392,7 +394,7 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
         EXPECT_TRUE(Exists(c.file));
         EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
         // Another browser's window stops nothing.
-        EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--clean", L"Opera - Cookies"}).exitCode, 0);
+        EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--clean", L"Netscape - Cookies"}).exitCode, 0);
     }
 }
 
@@ -402,7 +404,8 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
 TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     const std::wstring secondProfile = google / L"Chrome\\User Data\\Profile 1\\";
     const std::wstring braveProfile = brave / L"Brave-Browser\\User Data\\Default\\";
-    for (const auto& profile : {chrome, secondProfile, edge, braveProfile}) {
+    const std::wstring operaStable = operaSoftware / L"Opera Stable\\";
+    for (const auto& profile : {chrome, secondProfile, edge, braveProfile, operaStable}) {
         CopyTree(L"C:\\realdata\\modern\\chrome\\Default", profile);
         MakeFolders(profile + L"Network");
         MoveFileW((profile + L"Cookies").c_str(), (profile + L"Network\\Cookies").c_str());
@@ -410,6 +413,9 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
     CopyTree(L"C:\\realdata\\modern\\firefox\\x.default", firefox + L"x.default");
     CopyTree(L"C:\\realdata\\modern\\firefox-local\\x.default", firefoxLocal + L"x.default");
     MakeFile(chrome + L"Cache\\Cache_Data\\data_0", 100);  // the sample's cache may be empty
+    // Today's Opera keeps its cache below the local application data.
+    MakeFolders(operaSoftwareLocal / L"Opera Stable");
+    MoveFileW((operaStable + L"Cache").c_str(), (operaSoftwareLocal / L"Opera Stable\\Cache").c_str());
     ProgramFileGuard settings;  // the command line's defaults
 
     const auto outside = FilesBelow(L"C:\\");
@@ -449,7 +455,7 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
 
     EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"),
                            {mozilla.Path(), mozillaLocal.Path(), google.Path(), edgeData.Path(), brave.Path(),
-                            TempFolder()}),
+                            operaSoftware.Path(), operaSoftwareLocal.Path(), TempFolder()}),
               std::vector<std::wstring>{})
         << "nothing outside the profiles changed";
 
@@ -463,6 +469,9 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
               (std::vector<std::wstring>{chrome + L"Preferences", secondProfile + L"Preferences"}));
     EXPECT_EQ(FilesHolding(edgeData.Path(), site), std::vector<std::wstring>{edge + L"Preferences"});
     EXPECT_EQ(FilesHolding(brave.Path(), site), std::vector<std::wstring>{braveProfile + L"Preferences"});
+    EXPECT_EQ(FilesHolding(operaSoftware.Path(), site), std::vector<std::wstring>{operaStable + L"Preferences"});
+    EXPECT_EQ(FilesHolding(operaSoftwareLocal.Path(), site), std::vector<std::wstring>{});
+    EXPECT_EQ(tested[L"Opera - Autocomplete History"].substr(0, 8), L"1 items ") << "Opera Stable's Login Data";
     for (const wchar_t* kept : {L"x.default\\key4.db", L"x.default\\cert9.db", L"x.default\\extensions.json"})
         EXPECT_TRUE(Exists(firefox + kept)) << WideToUtf8(kept);
     EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from moz_bookmarks"), 12);
