@@ -449,8 +449,13 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
 
     run({L"--clean", L"--yes"});
     EXPECT_EQ(run({L"--test"}), std::vector<std::wstring>(40, TestSummary(0, L"0")));
-    for (const auto& file : {L"Web Data", L"History"}) EXPECT_EQ(IntegrityOf(chrome + file), L"ok");
-    EXPECT_EQ(IntegrityOf(firefox + L"x.default\\places.sqlite"), L"ok");
+    // Every database left in the profiles is sound.
+    for (const auto* folder : {&mozilla, &google, &edgeData, &brave, &operaSoftware})
+        for (const auto& [path, size] : FilesBelow(folder->Path())) {
+            if (ReadBytes(path).rfind(std::string("SQLite format 3\0", 16), 0) != 0) continue;
+            EXPECT_EQ(IntegrityOf(path), L"ok") << WideToUtf8(path);
+            EXPECT_EQ(Scalar(path, L"select count(*) from pragma_foreign_key_check"), 0) << WideToUtf8(path);
+        }
     EXPECT_TRUE(Exists(firefox + L"x.default\\places.sqlite")) << "the bookmarks' database stays";
 
     EXPECT_EQ(ChangedFiles(outside, FilesBelow(L"C:\\"),
@@ -477,6 +482,67 @@ TEST_F(BrowserProfiles, TodaysProfilesEndToEndFromTheCommandLine) {
         EXPECT_TRUE(Exists(firefox + kept)) << WideToUtf8(kept);
     EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from moz_bookmarks"), 12);
     EXPECT_EQ(Scalar(firefox + L"x.default\\places.sqlite", L"select count(*) from pragma_foreign_key_check"), 0);
+}
+
+// Item by item on today's profiles: what each takes and what it leaves.
+// A path ending in "\\" stands for every file below that folder.
+TEST_F(BrowserProfiles, EachItemOfTodaysProfilesTakesItsTracesAndLeavesTheRest) {
+    struct Row {
+        const wchar_t* item;
+        std::wstring root;
+        std::vector<const wchar_t*> gone, kept;
+    };
+    const std::wstring ffRoaming = firefox + L"x.default\\", ffLocal = firefoxLocal + L"x.default\\";
+    const std::wstring operaStable = operaSoftware / L"Opera Stable\\";
+    const Row rows[] = {
+        {L"Mozilla Firefox - Temporary Internet Files", ffLocal, {L"cache2\\"}, {}},
+        {L"Mozilla Firefox - Cookies", ffRoaming,
+         {L"cookies.sqlite", L"webappsstore.sqlite", L"storage\\default\\"},
+         {L"storage\\permanent\\chrome\\idb\\1657114595AmcateirvtiSty.sqlite", L"key4.db", L"prefs.js"}},
+        {L"Mozilla Firefox - Session", ffRoaming, {L"sessionstore.jsonlz4", L"sessionstore-backups\\"},
+         {L"sessionCheckpoints.json", L"prefs.js"}},
+        {L"Mozilla Firefox - Autocomplete History", ffRoaming, {L"logins.json"}, {L"key4.db", L"cert9.db"}},
+        {L"Mozilla Firefox - Visited URL History", ffRoaming, {}, {L"places.sqlite", L"favicons.sqlite"}},
+        {L"Google Chrome - Visited URL History", chrome,
+         {L"History", L"Favicons", L"Shortcuts", L"DIPS", L"Top Sites", L"shared_proto_db\\"},
+         {L"Preferences", L"Login Data", L"Web Data", L"Bookmarks", L"Extension State\\"}},
+        {L"Google Chrome - Cookies", chrome, {L"Network\\Cookies", L"Local Storage\\"}, {L"Preferences"}},
+        {L"Google Chrome - Session", chrome, {L"Sessions\\", L"Sessions_Encrypted\\"}, {L"Preferences"}},
+        {L"Google Chrome - Stored passwords in Forms", chrome, {L"Login Data"},
+         {L"Login Data For Account", L"Web Data"}},
+        {L"Microsoft Edge - Cookies", edge, {L"Network\\Cookies"}, {L"Preferences"}},
+        {L"Brave - Session", brave / L"Brave-Browser\\User Data\\Default\\", {L"Sessions\\"}, {L"Preferences"}},
+        {L"Opera - Visited URL History", operaStable, {L"History", L"Sessions\\"}, {L"Preferences", L"Bookmarks"}},
+    };
+    auto filesIn = [](const std::wstring& folder) { return FilesBelow(folder).size(); };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item);
+        for (const auto& profile : {chrome, edge, brave / L"Brave-Browser\\User Data\\Default\\", operaStable}) {
+            RemoveTree(profile);
+            CopyTree(L"C:\\realdata\\modern\\chrome\\Default", profile);
+            MakeFolders(profile + L"Network");
+            MoveFileW((profile + L"Cookies").c_str(), (profile + L"Network\\Cookies").c_str());
+            MakeFile(profile + L"Bookmarks", 10);
+        }
+        RemoveTree(firefox);
+        RemoveTree(firefoxLocal);
+        CopyTree(L"C:\\realdata\\modern\\firefox\\x.default", ffRoaming);
+        CopyTree(L"C:\\realdata\\modern\\firefox-local\\x.default", ffLocal);
+        for (const auto* path : row.gone) {
+            const std::wstring full = row.root + path;
+            ASSERT_TRUE(full.ends_with(L'\\') ? filesIn(full) > 0 : Exists(full)) << WideToUtf8(full);
+        }
+        const ProcessResult clean = RunProgram(L"klarvex-cli.exe", {L"--clean", L"--yes", row.item});
+        ASSERT_EQ(clean.exitCode, 0) << WideToUtf8(clean.err);
+        for (const auto* path : row.gone) {
+            const std::wstring full = row.root + path;
+            EXPECT_TRUE(full.ends_with(L'\\') ? filesIn(full) == 0 : !Exists(full)) << WideToUtf8(full);
+        }
+        for (const auto* path : row.kept) {
+            const std::wstring full = row.root + path;
+            EXPECT_TRUE(full.ends_with(L'\\') ? filesIn(full) > 0 : Exists(full)) << WideToUtf8(full);
+        }
+    }
 }
 
 }  // namespace
