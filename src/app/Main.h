@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BossKey.h"
 #include "app/DialogBase.h"
 #include "app/ItemTree.h"
 #include "app/RunControl.h"
@@ -76,6 +77,7 @@ private:
     void SaveLogToFile();
     void OpenCustomListsEditor();
     void ShowAbout();
+    void OpenSettings();
 
     // --- closing
     void OnClose();
@@ -127,6 +129,7 @@ private:
     TRunControl runControl_;
     TMainPlacement placement_;
     TRunners runners_;  // runners that may still be running
+    TBossKey bossKey_;
     Font titleFont_;
     Brush titleBrush_;
     HACCEL accelerators_ = nullptr;  // a resource: nothing to free

@@ -50,7 +50,38 @@ BOOL CALLBACK CollectStatic(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+// xdotool is a program of the Linux side: Wine starts it through its path
+// on the Unix file system.
+constexpr wchar_t kXdotool[] = L"\\\\?\\unix\\usr\\bin\\xdotool";
+
+// The X window Wine made for a top-level window.
+std::wstring XWindowOf(HWND window) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    return IntToStr(reinterpret_cast<long long>(GetPropW(top ? top : window, L"__wine_x11_whole_window")));
+}
+
+void RunXdotool(const std::wstring& arguments) {
+    StartProgram(L"\"" + std::wstring(kXdotool) + L"\" " + arguments);
+}
+
 }  // namespace
+
+bool XdotoolInstalled() { return GetFileAttributesW(kXdotool) != INVALID_FILE_ATTRIBUTES; }
+
+void PressKeys(HWND window, const std::wstring& keys) {
+    RunXdotool(L"windowfocus --sync " + XWindowOf(window) + L" key --delay 40 " + keys);
+}
+
+void ClickAt(HWND window, const RECT& rect) {
+    RunXdotool(L"windowfocus --sync " + XWindowOf(window) + L" mousemove --sync " +
+               IntToStr((rect.left + rect.right) / 2) + L" " + IntToStr((rect.top + rect.bottom) / 2) + L" click 1");
+}
+
+void ClickOn(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    ClickAt(control, rect);
+}
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -235,9 +266,19 @@ int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     return WaitForExit(timeout);
 }
 
-bool KlarvexApp::SaveScreenshot(const std::wstring& name) {
+RECT KlarvexApp::TabRect(HWND tabs, int index) {
+    RECT rect{};
+    auto* remote = Remote(sizeof(rect));
+    if (!remote || !SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)) ||
+        !ReadRemote(remote, &rect, sizeof(rect)))
+        return {};
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool KlarvexApp::SaveScreenshot(const std::wstring& name, HWND window) {
     RECT rect;
-    if (!GetWindowRect(Main(), &rect)) return false;
+    if (!GetWindowRect(window ? window : Main(), &rect)) return false;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
     WindowDc screen(nullptr);

@@ -26,6 +26,17 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 std::wstring WindowTextOf(HWND window);
 
+// Real key presses and mouse clicks on the virtual display, made by
+// xdotool as a user would make them. Wine sends a key to the window that
+// has the X focus, so the window is focused first. xdotool runs beside the
+// test, not inside it: wait for what the input does, never for xdotool.
+bool XdotoolInstalled();
+// keys as xdotool names them: "ctrl+shift+F12", "Delete", "KP_7".
+void PressKeys(HWND window, const std::wstring& keys);
+// A left click in the middle of rect (screen coordinates) of window.
+void ClickAt(HWND window, const RECT& rect);
+void ClickOn(HWND control);
+
 class KlarvexApp {
 public:
     // Starts C:\Klarvex\Klarvex.exe with the given first argument (none
@@ -71,9 +82,13 @@ public:
     // Waits for the process to end by itself.
     int WaitForExit(std::chrono::milliseconds timeout);
 
-    // The main window's picture, as a BMP under C:\Klarvex\screenshots;
-    // false when no picture could be taken or written.
-    bool SaveScreenshot(const std::wstring& name);
+    // The picture of a window of the program (the main window when none
+    // is named), as a BMP under C:\Klarvex\screenshots; false when no
+    // picture could be taken or written.
+    bool SaveScreenshot(const std::wstring& name, HWND window = nullptr);
+
+    // A tab's rectangle on the screen.
+    RECT TabRect(HWND tabs, int index);
 
 private:
     // Remote memory in the program for messages that carry pointers.

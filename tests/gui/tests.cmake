@@ -6,6 +6,8 @@ klarvex_add_test(NAME gui_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/WindowPlacementTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainWindowTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GuiDriver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OptionsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BossKeyTest.cpp
     ${KLARVEX_APP_LOGIC})
 target_include_directories(gui_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 add_dependencies(gui_tests Klarvex klarvex-cli klarvex-window-holder)
