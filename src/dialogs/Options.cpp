@@ -1,6 +1,7 @@
 #include "dialogs/Options.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <initializer_list>
 
@@ -36,6 +37,7 @@ TfrmOptions::~TfrmOptions() = default;
 
 void TfrmOptions::OnInit() {
     CenterOnOwner();
+    themedPages_ = IsAppThemed() != FALSE;
     HWND pages = Item(IDC_OPT_PAGES);
     for (const auto& [index, text] : {std::pair{0, IDS_PAGE_GENERAL}, std::pair{1, IDS_PAGE_BOSS_KEY}}) {
         std::wstring label = LoadText(text);
@@ -250,6 +252,17 @@ bool TfrmOptions::OnNotify(const NMHDR& header, LRESULT& result) {
     if (header.idFrom != IDC_OPT_PAGES || header.code != TCN_SELCHANGE) return false;
     ShowPage(TabCtrl_GetCurSel(header.hwndFrom));
     result = 0;
+    return true;
+}
+
+// The pages' check boxes and texts stand on the tab control's page, which
+// a theme draws in the window colour rather than the dialog's.
+bool TfrmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_CTLCOLORSTATIC || !themedPages_) return false;
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     return true;
 }
 

@@ -32,6 +32,7 @@ protected:
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnOK() override;
     void OnCancel() override { Close(IDCANCEL); }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     static LRESULT CALLBACK HotkeyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -55,6 +56,7 @@ private:
     TBossKey& bossKey_;
     std::function<void()> saveSettings_;
     HWND hint_ = nullptr;  // a tooltip the dialog owns: goes with it
+    bool themedPages_ = false;  // the tab control draws its pages in the window colour
 
     TSettingsRecord EditedSettings;
     int SavedHintDelay = 0;

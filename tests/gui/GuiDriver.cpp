@@ -60,8 +60,14 @@ std::wstring XWindowOf(HWND window) {
     return IntToStr(reinterpret_cast<long long>(GetPropW(top ? top : window, L"__wine_x11_whole_window")));
 }
 
+// xdotool gets no standard handles: Wine then starts it detached from the
+// test's own output, which a child sharing it would cut short.
 void RunXdotool(const std::wstring& arguments) {
-    StartProgram(L"\"" + std::wstring(kXdotool) + L"\" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = INVALID_HANDLE_VALUE;
+    StartProgram(L"\"" + std::wstring(kXdotool) + L"\" " + arguments, &startup);
 }
 
 }  // namespace
