@@ -172,6 +172,19 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDCANCEL)), L"&Cancel");
     EXPECT_TRUE(app.SaveScreenshot(L"settings-general", dialog));
 
+    // Overwriting turned on explains itself at once: its hint has no delay.
+    HWND hint = nullptr;
+    WaitUntil([&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w && !hint;
+             w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr))
+            if (GetWindow(w, GW_OWNER) == dialog) hint = w;
+        return hint != nullptr;
+    }, 5s);
+    ASSERT_TRUE(hint) << "no hint for the overwrite box";
+    EXPECT_GT(SendMessageW(hint, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 0);
+    SendMessageW(GetDlgItem(dialog, IDC_OPT_WIPE_FILE), BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(hint, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 0);
+
     ASSERT_TRUE(ToCombinationBox(app, dialog));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_OPT_FAST_SCAN)));
     const auto texts = KlarvexApp::StaticTexts(dialog);
