@@ -80,6 +80,22 @@ std::wstring TDialogBase::ItemText(int id) const {
 
 void TDialogBase::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(window_, id, text.c_str()); }
 
+void TDialogBase::CenterOnOwner() const {
+    HWND owner = GetWindow(window_, GW_OWNER);
+    RECT dialog, around;
+    GetWindowRect(window_, &dialog);
+    if (!owner || !GetWindowRect(owner, &around)) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const LONG width = dialog.right - dialog.left, height = dialog.bottom - dialog.top;
+    LONG left = (around.left + around.right - width) / 2, top = (around.top + around.bottom - height) / 2;
+    left = std::max(work.left, std::min(left, work.right - width));
+    top = std::max(work.top, std::min(top, work.bottom - height));
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK TDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TDialogBase* self;
     if (message == WM_INITDIALOG) {

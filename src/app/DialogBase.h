@@ -43,6 +43,9 @@ protected:
 
     std::wstring ItemText(int id) const;
     void SetItemText(int id, const std::wstring& text) const;
+    // Centres the dialog on its owner window, kept inside the owner's
+    // monitor.
+    void CenterOnOwner() const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

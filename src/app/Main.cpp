@@ -13,6 +13,7 @@
 #include "dialogs/IndexDatViewer.h"
 #include "dialogs/NewCustomItem.h"
 #include "dialogs/CookiesManager.h"
+#include "dialogs/Options.h"
 
 namespace klarvex {
 
@@ -106,6 +107,11 @@ void TfrmMain::OnInit() {
     tree_.Build(Item(IDC_TREE), Scale(16));
     Button_SetCheck(Item(IDC_FAST_MODE), Settings.FastScan ? BST_CHECKED : BST_UNCHECKED);
     LayoutMainWindow(Handle(), dpi_);
+    bossKey_.Attach(Handle());
+    if (Settings.EnableHotkey) {
+        bossKey_.Unregister();  // what an earlier run left under the same name
+        bossKey_.Register();
+    }
 }
 
 void TfrmMain::CreateTitleFont() {
@@ -192,6 +198,9 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             return OnContextMenu(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         case WM_INITMENUPOPUP:
             OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+            return true;
+        case WM_HOTKEY:
+            bossKey_.OnHotkey(wParam);
             return true;
         case WM_CLOSE:
             OnClose();
@@ -315,8 +324,7 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
             OpenIndexDatViewer();
             return true;
         case IDM_SETTINGS:
-            // The side windows behind these entries come with their own
-            // units.
+            OpenSettings();
             return true;
         default:
             return TDialogBase::OnCommand(id, code, control);
@@ -452,6 +460,16 @@ void TfrmMain::ShowAbout() {
     about.ShowModal(Handle());
 }
 
+void TfrmMain::OpenSettings() {
+    ModalScope modal(*this);
+    const bool fastScan = Settings.FastScan;
+    TfrmOptions options(bossKey_, [this] { LoadSaveSettings(false, catalogue_, placement_); });
+    // A save that failed after the settings were taken over keeps the
+    // dialog open; its Cancel must not leave the check box behind.
+    if (options.ShowModal(Handle()) == IDOK || Settings.FastScan != fastScan)
+        Button_SetCheck(Item(IDC_FAST_MODE), Settings.FastScan ? BST_CHECKED : BST_UNCHECKED);
+}
+
 // ---------------------------------------------------------------- closing
 
 void TfrmMain::OnClose() {
@@ -485,6 +503,7 @@ void TfrmMain::EndWork(bool showErrors) {
     } catch (const Exception& e) {
         if (showErrors) ShowErrorBox(Handle(), e.Message());
     }
+    bossKey_.Release();
     // The runner may be in the middle of a step that cannot be broken off;
     // it reaches this window until it has ended, so the window goes only
     // then. Until that moment nobody sees it.

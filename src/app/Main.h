@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BossKey.h"
 #include "app/DialogBase.h"
 #include "app/ItemTree.h"
 #include "app/RunControl.h"
@@ -77,6 +78,7 @@ private:
     void OpenCustomListsEditor();
     void OpenIndexDatViewer();
     void ShowAbout();
+    void OpenSettings();
 
     // --- closing
     void OnClose();
@@ -128,6 +130,7 @@ private:
     TRunControl runControl_;
     TMainPlacement placement_;
     TRunners runners_;  // runners that may still be running
+    TBossKey bossKey_;
     Font titleFont_;
     Brush titleBrush_;
     HACCEL accelerators_ = nullptr;  // a resource: nothing to free

@@ -37,17 +37,19 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
 
 std::wstring IntToStr(long long value) { return std::to_wstring(value); }
 
-std::wstring ExeDir() {
+std::wstring ExePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return {};
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            return path.substr(0, path.find_last_of(L'\\') + 1);
-        }
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring ExeDir() {
+    const std::wstring path = ExePath();
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
 }  // namespace klarvex

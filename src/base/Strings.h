@@ -20,5 +20,7 @@ std::wstring IntToStr(long long value);
 
 // The folder of the running executable, with its trailing backslash.
 std::wstring ExeDir();
+// The running executable's full path.
+std::wstring ExePath();
 
 }  // namespace klarvex

@@ -52,7 +52,44 @@ BOOL CALLBACK CollectStatic(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+// xdotool is a program of the Linux side: Wine starts it through its path
+// on the Unix file system.
+constexpr wchar_t kXdotool[] = L"\\\\?\\unix\\usr\\bin\\xdotool";
+
+// The X window Wine made for a top-level window.
+std::wstring XWindowOf(HWND window) {
+    HWND top = GetAncestor(window, GA_ROOT);
+    return IntToStr(reinterpret_cast<long long>(GetPropW(top ? top : window, L"__wine_x11_whole_window")));
+}
+
+// xdotool gets no standard handles: Wine then starts it detached from the
+// test's own output, which a child sharing it would cut short.
+void RunXdotool(const std::wstring& arguments) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = INVALID_HANDLE_VALUE;
+    StartProgram(L"\"" + std::wstring(kXdotool) + L"\" " + arguments, &startup);
+}
+
 }  // namespace
+
+bool XdotoolInstalled() { return GetFileAttributesW(kXdotool) != INVALID_FILE_ATTRIBUTES; }
+
+void PressKeys(HWND window, const std::wstring& keys) {
+    RunXdotool(L"windowfocus --sync " + XWindowOf(window) + L" key --delay 40 " + keys);
+}
+
+void ClickAt(HWND window, const RECT& rect) {
+    RunXdotool(L"windowfocus --sync " + XWindowOf(window) + L" mousemove --sync " +
+               IntToStr((rect.left + rect.right) / 2) + L" " + IntToStr((rect.top + rect.bottom) / 2) + L" click 1");
+}
+
+void ClickOn(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    ClickAt(control, rect);
+}
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -243,6 +280,16 @@ int KlarvexApp::WaitForExit(std::chrono::milliseconds timeout) {
 int KlarvexApp::Close(std::chrono::milliseconds timeout) {
     PostMessageW(Main(), WM_CLOSE, 0, 0);
     return WaitForExit(timeout);
+}
+
+RECT KlarvexApp::TabRect(HWND tabs, int index) {
+    RECT rect{};
+    auto* remote = Remote(sizeof(rect));
+    if (!remote || !SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote)) ||
+        !ReadRemote(remote, &rect, sizeof(rect)))
+        return {};
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(Main(), name); }

@@ -28,6 +28,17 @@ std::wstring WindowTextOf(HWND window);
 // The entries of a list box, in order.
 std::vector<std::wstring> ListBoxLines(HWND list);
 
+// Real key presses and mouse clicks on the virtual display, made by
+// xdotool as a user would make them. Wine sends a key to the window that
+// has the X focus, so the window is focused first. xdotool runs beside the
+// test, not inside it: wait for what the input does, never for xdotool.
+bool XdotoolInstalled();
+// keys as xdotool names them: "ctrl+shift+F12", "Delete", "KP_7".
+void PressKeys(HWND window, const std::wstring& keys);
+// A left click in the middle of rect (screen coordinates) of window.
+void ClickAt(HWND window, const RECT& rect);
+void ClickOn(HWND control);
+
 class KlarvexApp {
 public:
     // Starts C:\Klarvex\Klarvex.exe with the given first argument (none
@@ -109,6 +120,9 @@ public:
     void DoubleClickRow(HWND list, int row);
     // A click on the row of a list box.
     static void ClickListBoxRow(HWND listBox, int row);
+
+    // A tab's rectangle on the screen.
+    RECT TabRect(HWND tabs, int index);
 
 private:
     // Remote memory in the program for messages that carry pointers.

@@ -28,3 +28,13 @@ set_property(TEST gui_screenshots APPEND PROPERTY DEPENDS gui_viewer_lists_tests
 # Stands in for the program the shell starts for an address.
 add_executable(klarvex-open-recorder ${CMAKE_CURRENT_LIST_DIR}/../support/OpenRecorder.cpp)
 target_link_options(klarvex-open-recorder PRIVATE -municode)
+# The settings dialog and the boss key, driven with real key presses
+# (xdotool) under the virtual display; their screenshots go with the
+# others.
+klarvex_add_test(NAME gui_settings_tests SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/OptionsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BossKeyTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GuiDriver.cpp)
+target_include_directories(gui_settings_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+add_dependencies(gui_settings_tests Klarvex klarvex-window-holder)
+set_property(TEST gui_screenshots APPEND PROPERTY DEPENDS gui_settings_tests)

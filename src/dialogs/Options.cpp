@@ -1,0 +1,300 @@
+#include "dialogs/Options.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <initializer_list>
+
+#include "app/BossKey.h"
+#include "base/Texts.h"
+#include "dialogs/OptionsRes.h"
+#include "settings/AutoStart.h"
+#include "settings/KeyNames.h"
+
+namespace klarvex {
+
+namespace {
+
+// The atom of the trial registration; the main window's own registration
+// has another name, so the two never meet.
+constexpr wchar_t kTestAtomName[] = L"MyQRTZHotkey_Test";
+constexpr int kOverwritePassesMax = 10;
+
+constexpr std::initializer_list<int> kGeneralPage = {
+    IDC_OPT_FAST_SCAN,  IDC_OPT_SHOW_LOG_TEMP_FILES, IDC_OPT_SHOW_LOG_RECYCLE_BIN, IDC_OPT_ASK_CLEAR,
+    IDC_OPT_AUTO_START, IDC_OPT_START_WASH,          IDC_OPT_WIPE_FILE,            IDC_OPT_WIPE_NUMBER};
+constexpr std::initializer_list<int> kBossKeyPage = {IDC_OPT_BOSS_LINE1, IDC_OPT_BOSS_LINE2, IDC_OPT_BOSS_KEY,
+                                                     IDC_OPT_HIDE_LABEL, IDC_OPT_HIDE};
+
+bool Contains(const std::wstring& text, const wchar_t* word) { return text.find(word) != std::wstring::npos; }
+
+}  // namespace
+
+TfrmOptions::TfrmOptions(TBossKey& bossKey, std::function<void()> saveSettings)
+    : TDialogBase(IDD_OPTIONS), bossKey_(bossKey), saveSettings_(std::move(saveSettings)) {}
+
+TfrmOptions::~TfrmOptions() = default;
+
+void TfrmOptions::OnInit() {
+    CenterOnOwner();
+    themedPages_ = IsAppThemed() != FALSE;
+    HWND pages = Item(IDC_OPT_PAGES);
+    for (const auto& [index, text] : {std::pair{0, IDS_PAGE_GENERAL}, std::pair{1, IDS_PAGE_BOSS_KEY}}) {
+        std::wstring label = LoadText(text);
+        TCITEMW tab{};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = label.data();
+        TabCtrl_InsertItem(pages, index, &tab);
+    }
+    HWND passes = Item(IDC_OPT_WIPE_NUMBER);
+    for (int n = 1; n <= kOverwritePassesMax; ++n)
+        SendMessageW(passes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(n).c_str()));
+    SetWindowSubclass(Item(IDC_OPT_HIDE), HotkeyEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    CreateWipeFileHint();
+
+    SavedHintDelay = static_cast<int>(SendMessageW(hint_, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    ExchangeRecord(false);
+    ExchangeControls(false);
+    InitialEnable = EditedSettings.EnableHotkey;
+    InitialHotkeyText = ItemText(IDC_OPT_HIDE);
+    LastGoodCharString = EditedSettings.Hotkey.CharString;
+    LastGoodCharAscII = EditedSettings.Hotkey.CharAscII;
+    // The hint shows while overwriting is on.
+    SendMessageW(hint_, TTM_ACTIVATE, IsChecked(IDC_OPT_WIPE_FILE), 0);
+    TabCtrl_SetCurSel(pages, 0);
+    ShowPage(0);
+}
+
+void TfrmOptions::CreateWipeFileHint() {
+    hint_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, Handle(), nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    std::wstring text = LoadText(IDS_WIPE_FILE_HINT);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_OPT_WIPE_FILE));
+    tool.lpszText = text.data();
+    SendMessageW(hint_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(hint_, TTM_SETMAXTIPWIDTH, 0, 320);
+}
+
+void TfrmOptions::ShowPage(int page) {
+    for (int id : kGeneralPage) ShowWindow(Item(id), page == 0 ? SW_SHOW : SW_HIDE);
+    for (int id : kBossKeyPage) ShowWindow(Item(id), page == 1 ? SW_SHOW : SW_HIDE);
+    // The focus never stays on a control of the page that went.
+    HWND focus = GetFocus();
+    if (focus && !IsWindowVisible(focus))
+        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_OPT_PAGES)), TRUE);
+}
+
+bool TfrmOptions::IsChecked(int id) const { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
+
+void TfrmOptions::SetChecked(int id, bool checked) const {
+    CheckDlgButton(Handle(), id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// ---------------------------------------------------------------- exchange
+
+void TfrmOptions::ExchangeControls(bool toRecord) {
+    TSettingsRecord& s = EditedSettings;
+    if (toRecord) {
+        s.AskForSweep = IsChecked(IDC_OPT_ASK_CLEAR);
+        s.OverwriteFile = IsChecked(IDC_OPT_WIPE_FILE);
+        s.ShowLogTempInternetFiles = IsChecked(IDC_OPT_SHOW_LOG_TEMP_FILES);
+        s.ShowLogRecycleBin = IsChecked(IDC_OPT_SHOW_LOG_RECYCLE_BIN);
+        s.FastScan = IsChecked(IDC_OPT_FAST_SCAN);
+        s.EnableHotkey = IsChecked(IDC_OPT_BOSS_KEY);
+        s.AutoClean = IsChecked(IDC_OPT_START_WASH);
+        const auto index = static_cast<int>(SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_GETCURSEL, 0, 0));
+        s.OverwriteNumber = index >= 0 ? index + 1 : 1;
+        // The key itself comes from the key capture, never from the text.
+        const std::wstring text = ItemText(IDC_OPT_HIDE);
+        s.Hotkey.IsCtrl = Contains(text, L"Ctrl");
+        s.Hotkey.IsShift = Contains(text, L"Shift");
+        s.Hotkey.IsAlt = Contains(text, L"Alt");
+        return;
+    }
+    SetChecked(IDC_OPT_FAST_SCAN, s.FastScan);
+    SetChecked(IDC_OPT_SHOW_LOG_TEMP_FILES, s.ShowLogTempInternetFiles);
+    SetChecked(IDC_OPT_SHOW_LOG_RECYCLE_BIN, s.ShowLogRecycleBin);
+    SetChecked(IDC_OPT_ASK_CLEAR, s.AskForSweep);
+    SetChecked(IDC_OPT_START_WASH, s.AutoClean);
+    SetChecked(IDC_OPT_WIPE_FILE, s.OverwriteFile);
+    SetChecked(IDC_OPT_BOSS_KEY, s.EnableHotkey);
+    SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_SETCURSEL, static_cast<WPARAM>(s.OverwriteNumber - 1), 0);
+    SetItemText(IDC_OPT_HIDE, HotkeyText(s.Hotkey.IsCtrl, s.Hotkey.IsShift, s.Hotkey.IsAlt, s.Hotkey.CharString));
+    // Not from the record: the start with Windows is what the Run key says.
+    SetChecked(IDC_OPT_AUTO_START, IsAutoStartCommand(ReadAutoStartCommand()));
+}
+
+void TfrmOptions::ExchangeRecord(bool toGlobal) {
+    if (toGlobal) Settings = EditedSettings;
+    else EditedSettings = Settings;
+}
+
+bool TfrmOptions::BossKeyChanged() const {
+    const bool enabled = IsChecked(IDC_OPT_BOSS_KEY);
+    return enabled != InitialEnable || (enabled && ItemText(IDC_OPT_HIDE) != InitialHotkeyText);
+}
+
+// ---------------------------------------------------------------- the boss key
+
+// The combination is tried on the dialog's own window before it becomes the
+// boss key: a combination another program holds is refused here.
+bool TfrmOptions::TestHotkey() {
+    const std::wstring text = ItemText(IDC_OPT_HIDE);
+    // A combination of modifiers without a key can never be pressed.
+    if (text.empty() || EditedSettings.Hotkey.CharString.empty()) {
+        ShowErrorBox(GetActiveWindow(), LoadText(IDS_HOTKEY_BLANK));
+        return false;
+    }
+    TestAtom = GlobalAddAtomW(kTestAtomName);
+    if (!TestAtom) {
+        ShowErrorBox(GetActiveWindow(), LoadText(IDS_HOTKEY_SETTING_FAILED));
+        return false;
+    }
+    THotkey& hotkey = EditedSettings.Hotkey;
+    if (text != InitialHotkeyText) {
+        if (!RegisterHotKey(Handle(), TestAtom, HotkeyModifiers(hotkey), hotkey.CharAscII)) {
+            ShowErrorBox(GetActiveWindow(), LoadText(IDS_BOSS_KEY_FAILED));
+            SetItemText(IDC_OPT_HIDE, InitialHotkeyText);
+            ExchangeControls(true);
+            hotkey.CharString = LastGoodCharString;
+            hotkey.CharAscII = LastGoodCharAscII;
+            ReleaseTestHotkey();
+            return false;
+        }
+        LastGoodCharString = hotkey.CharString;
+        LastGoodCharAscII = hotkey.CharAscII;
+    }
+    ReleaseTestHotkey();
+    return true;
+}
+
+void TfrmOptions::ReleaseTestHotkey() {
+    if (!TestAtom) return;
+    UnregisterHotKey(Handle(), TestAtom);
+    GlobalDeleteAtom(TestAtom);
+    // Deleted once: a second delete would take away another holder's
+    // reference to the same name.
+    TestAtom = 0;
+}
+
+void TfrmOptions::eHideKeyDown(WPARAM key) {
+    const KeyCapture capture = CaptureKey(static_cast<uint16_t>(key), GetKeyState(VK_CONTROL) < 0,
+                                          GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+    HWND edit = Item(IDC_OPT_HIDE);
+    SetWindowTextW(edit, capture.shown.c_str());
+    const auto end = static_cast<WPARAM>(capture.shown.size());
+    SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
+    EditedSettings.Hotkey.CharString = capture.name;
+    EditedSettings.Hotkey.CharAscII = capture.code;
+}
+
+// The combination box takes every key for the capture: none of them edits
+// its text, moves the focus or presses a button, and nothing is typed,
+// pasted or cut into it.
+LRESULT CALLBACK TfrmOptions::HotkeyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self) {
+    switch (message) {
+        case WM_GETDLGCODE:
+            return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            // The character the key makes is already on its way; with Alt
+            // held the dialog would take it for a button's shortcut.
+            MSG character;
+            while (PeekMessageW(&character, edit, WM_CHAR, WM_DEADCHAR, PM_REMOVE | PM_NOYIELD)) {
+            }
+            while (PeekMessageW(&character, edit, WM_SYSCHAR, WM_SYSDEADCHAR, PM_REMOVE | PM_NOYIELD)) {
+            }
+            try {
+                reinterpret_cast<TfrmOptions*>(self)->eHideKeyDown(wParam);
+            } catch (...) {
+                // Nothing a capture does can fail but the memory for a
+                // string: the box keeps what it showed.
+            }
+            return 0;
+        }
+        case WM_SYSKEYUP:  // Alt or F10 released: no system menu
+        case WM_CHAR:
+        case WM_DEADCHAR:
+        case WM_SYSCHAR:
+        case WM_SYSDEADCHAR:
+        case WM_PASTE:
+        case WM_CUT:
+        case WM_CLEAR:
+        case WM_UNDO:
+        case EM_UNDO:
+        case WM_CONTEXTMENU:
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(edit, HotkeyEditProc, 0);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- commands
+
+bool TfrmOptions::OnCommand(WORD id, WORD code, HWND control) {
+    if (id == IDC_OPT_WIPE_FILE && code == BN_CLICKED) {
+        cbWipeFileClick();
+        return true;
+    }
+    return TDialogBase::OnCommand(id, code, control);
+}
+
+bool TfrmOptions::OnNotify(const NMHDR& header, LRESULT& result) {
+    if (header.idFrom != IDC_OPT_PAGES || header.code != TCN_SELCHANGE) return false;
+    ShowPage(TabCtrl_GetCurSel(header.hwndFrom));
+    result = 0;
+    return true;
+}
+
+// The pages' check boxes and texts stand on the tab control's page, which
+// a theme draws in the window colour rather than the dialog's.
+bool TfrmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_CTLCOLORSTATIC || !themedPages_) return false;
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    return true;
+}
+
+// Checked, the box explains itself at once: its hint shows without delay.
+void TfrmOptions::cbWipeFileClick() {
+    const bool checked = IsChecked(IDC_OPT_WIPE_FILE);
+    SendMessageW(hint_, TTM_ACTIVATE, checked, 0);
+    if (checked) SendMessageW(hint_, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
+}
+
+// The start with Windows is written before anything else changes, so that
+// a failed write leaves the dialog open with the settings as they were.
+void TfrmOptions::OnOK() {
+    ExchangeControls(true);
+    const bool bossKeyChanged = BossKeyChanged();
+    if (bossKeyChanged && EditedSettings.EnableHotkey && !TestHotkey()) return;
+    // An automatic clean at start-up needs the start with Windows.
+    if (EditedSettings.AutoClean) SetChecked(IDC_OPT_AUTO_START, true);
+    SetAutoStart(IsChecked(IDC_OPT_AUTO_START));
+    ExchangeRecord(true);
+    if (bossKeyChanged) {
+        bossKey_.Unregister();
+        if (Settings.EnableHotkey) bossKey_.Register();
+    }
+    saveSettings_();
+    Close(IDOK);
+}
+
+void TfrmOptions::Close(INT_PTR result) {
+    if (SendMessageW(hint_, TTM_GETDELAYTIME, TTDT_INITIAL, 0) == 0)
+        SendMessageW(hint_, TTM_SETDELAYTIME, TTDT_INITIAL, SavedHintDelay);
+    End(result);
+}
+
+}  // namespace klarvex
