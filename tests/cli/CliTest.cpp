@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <vector>
+
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "settings/IniFile.h"
 #include "support/Fixtures.h"
 #include "support/Process.h"
@@ -27,6 +32,35 @@ class Cli : public ::testing::Test {
 protected:
     testing::ProgramFileGuard settings_;
 };
+
+// Both programs carry one version, the one the window title shows.
+TEST(ProgramVersion, BothProgramsNameTheProductAndTheVersionOfTheStringTable) {
+    for (const wchar_t* program : {L"Klarvex.exe", L"klarvex-cli.exe"}) {
+        SCOPED_TRACE(WideToUtf8(program));
+        const std::wstring path = ExeDir() + program;
+        DWORD ignored = 0;
+        std::vector<BYTE> data(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        ASSERT_FALSE(data.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
+        auto value = [&](const wchar_t* name) {
+            wchar_t* text = nullptr;
+            UINT length = 0;
+            const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+            return VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                       ? std::wstring(text)
+                       : std::wstring();
+        };
+        EXPECT_EQ(value(L"ProductName"), LoadText(IDS_PRODUCT_NAME));
+        EXPECT_EQ(value(L"ProductVersion"), LoadText(IDS_VERSION));
+        EXPECT_EQ(value(L"ProductVersion"), L"2.8");
+        EXPECT_FALSE(value(L"FileDescription").empty());
+        EXPECT_FALSE(value(L"LegalCopyright").empty());
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(8, 2));
+    }
+}
 
 TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     ScratchRegKeys program({L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq"},
