@@ -33,9 +33,9 @@ std::wstring Variable(const wchar_t* name) {
 // it until told to let go.
 TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
     const std::wstring path = Variable(test::kLockDatabaseVariable);
-    if (path.empty()) GTEST_SKIP() << "only run by the locked-database tests";
-    UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, Variable(testing::kHoldReady).c_str()));
-    UniqueHandle release(OpenEventW(SYNCHRONIZE, FALSE, Variable(testing::kHoldRelease).c_str()));
+    ASSERT_FALSE(path.empty()) << "run only by the locked-database tests, which name the database";
+    UniqueHandle ready(testing::OpenHoldEvent(testing::kHoldReady, EVENT_MODIFY_STATE));
+    UniqueHandle release(testing::OpenHoldEvent(testing::kHoldRelease, SYNCHRONIZE));
     ASSERT_TRUE(ready && release);
 
     TSQLiteDatabase db(path);

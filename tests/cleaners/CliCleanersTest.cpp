@@ -71,7 +71,7 @@ bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) 
 
 TEST(CliCleaners, TestListsTheSeededTracesCleanRemovesThemASecondTestFindsNone) {
     // The Clean run empties the shell's recycle bin: only the sandbox's.
-    if (!TrashIsInTheSandbox()) GTEST_SKIP() << "the shell's recycle bin is not the sandbox's";
+    ASSERT_TRUE(TrashIsInTheSandbox()) << "the shell's recycle bin is not the sandbox's: no Clean may run";
     ResetSettings();
     ProgramFileGuard settingsFile;  // the CLI runs with its defaults
     const std::wstring appData = ShellFolder(CSIDL_APPDATA);

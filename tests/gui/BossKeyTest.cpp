@@ -45,6 +45,15 @@ protected:
         return true;
     }
     static bool BrowsersShown(bool shown) { return WaitUntil([&] { return AllVisible(kBrowsers, shown); }, 10s); }
+    // Opens the settings, flips one check box and leaves them with OK.
+    static bool FlipInTheSettings(KlarvexApp& app, int checkBox) {
+        PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
+        HWND dialog = app.WaitForWindow(L"#32770", L"Settings");
+        if (!dialog) return false;
+        SendMessageW(GetDlgItem(dialog, checkBox), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        return WaitUntil([&] { return !IsWindow(dialog); }, 10s);
+    }
 };
 
 TEST_F(BossKeyTest, EachPressFlipsTheBrowsersAndClosingShowsThemAgain) {
@@ -82,12 +91,7 @@ TEST_F(BossKeyTest, OffAtTheStartThereIsNoKeyUntilTheSettingsTurnItOn) {
     PressKeys(app.Main(), L"ctrl+F5");
     EXPECT_FALSE(BrowsersShown(false)) << "no boss key, nothing hidden";
 
-    PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
-    HWND dialog = app.WaitForWindow(L"#32770", L"Settings");
-    ASSERT_TRUE(dialog);
-    SendMessageW(GetDlgItem(dialog, IDC_OPT_BOSS_KEY), BM_CLICK, 0, 0);
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+    ASSERT_TRUE(FlipInTheSettings(app, IDC_OPT_BOSS_KEY));
     EXPECT_NE(GlobalFindAtomW(kAtomName), 0);
     PressKeys(app.Main(), L"ctrl+F5");
     EXPECT_TRUE(BrowsersShown(false));
@@ -114,12 +118,7 @@ TEST_F(BossKeyTest, ACombinationHeldElsewhereIsReportedOnceAndNotRetriedByAnUnch
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
     ASSERT_TRUE(app.Main());
 
-    PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
-    HWND dialog = app.WaitForWindow(L"#32770", L"Settings");
-    ASSERT_TRUE(dialog);
-    SendMessageW(GetDlgItem(dialog, IDC_OPT_ASK_CLEAR), BM_CLICK, 0, 0);
-    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10s));
+    ASSERT_TRUE(FlipInTheSettings(app, IDC_OPT_ASK_CLEAR));
     EXPECT_FALSE(app.WaitForWindow(L"#32770", L"Klarvex", 2s)) << "the unchanged boss key was registered again";
     EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"0");
     UnregisterHotKey(nullptr, held);
