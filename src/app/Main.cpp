@@ -97,7 +97,7 @@ void TfrmMain::OnInit() {
     SendMessageW(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, kProgressMax);
     AddFastModeTooltip();
 
-    FillApplications(catalogue_, ExeDir() + TClearTaskThread::kKlarvexRuleFile);
+    FillApplicationsFrom(catalogue_, ExeDir());
     try {
         LoadSaveSettings(true, catalogue_, placement_);
     } catch (const Exception& e) {

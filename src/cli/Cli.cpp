@@ -96,7 +96,7 @@ public:
 
 TCatalogue LoadCatalogue() {
     TCatalogue catalogue;
-    FillApplications(catalogue, ExeDir() + TClearTaskThread::kKlarvexRuleFile);
+    FillApplicationsFrom(catalogue, ExeDir());
     return catalogue;
 }
 

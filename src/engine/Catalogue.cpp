@@ -4,7 +4,9 @@
 
 #include "base/Handles.h"
 #include "base/Strings.h"
+#include "engine/ProgressThread.h"
 #include "engine/RegistryKeys.h"
+#include "engine/Winapp2Places.h"
 #include "settings/Global.h"
 #include "settings/IniFile.h"
 
@@ -224,6 +226,19 @@ void FillApplications(TCatalogue& catalogue, const std::wstring& ruleFilePath) {
     if (sections.empty()) return;
     for (const auto& section : MatchApplications(sections, InstalledProgramNames()))
         catalogue.AddApplication(section);
+}
+
+void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path) {
+    const std::vector<Winapp2Entry> entries = LoadWinapp2File(path);
+    if (entries.empty()) return;
+    TWinapp2Detector detector(ReadWinapp2Variables(), RunningWindowsVersion());
+    for (const auto& entry : entries)
+        if (detector.IsDetected(entry)) catalogue.AddApplication(entry.name);
+}
+
+void FillApplicationsFrom(TCatalogue& catalogue, const std::wstring& ruleFolder) {
+    FillApplications(catalogue, ruleFolder + TClearTaskThread::kKlarvexRuleFile);
+    AddWinapp2Applications(catalogue, ruleFolder + kWinapp2RuleFile);
 }
 
 }  // namespace klarvex

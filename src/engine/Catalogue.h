@@ -95,4 +95,13 @@ std::vector<std::wstring> InstalledProgramNames();
 // programs.
 void FillApplications(TCatalogue& catalogue, const std::wstring& ruleFilePath);
 
+// Adds to "Applications" the entries of the Winapp2 file at path whose
+// programs are detected here, in file order, after what is there already
+// (a name already there is not added again).
+void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path);
+
+// "Applications" from the rule files in the folder (with its trailing
+// backslash): Klarvex.dat, then a Winapp2.ini the user put there.
+void FillApplicationsFrom(TCatalogue& catalogue, const std::wstring& ruleFolder);
+
 }  // namespace klarvex

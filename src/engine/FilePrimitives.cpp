@@ -77,6 +77,13 @@ bool ShellDelete(const std::wstring& path, bool errorUi) {
 
 }  // namespace
 
+struct TClearTaskThread::MaskWalk {
+    std::vector<FileMask> masks;  // a file that fits any of them goes
+    bool recurse = false;
+    bool removeFolders = false;   // the folders left empty go too
+    SpareEntry spare;             // may be empty
+};
+
 struct TClearTaskThread::FolderWalk {
     bool logIt = true;
     std::wstring excludeName;       // a file of this name (any case) stays
@@ -178,6 +185,31 @@ void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
     }
 }
 
+namespace {
+
+// The mask of a set that takes the most, for the questions: one that takes
+// every name, else one with a wildcard, else the first.
+const FileMask& WidestMask(const std::vector<FileMask>& masks) {
+    for (const auto& mask : masks)
+        if (mask.MatchesEveryName()) return mask;
+    for (const auto& mask : masks)
+        if (mask.EmptyOrWildcard()) return mask;
+    return masks.front();
+}
+
+}  // namespace
+
+bool TClearTaskThread::IsKeptFolder(const std::wstring& folder) {
+    const std::vector<std::wstring> spellings = FolderSpellings(folder);
+    for (const auto& spelling : spellings) {
+        if (IsRootFolder(spelling)) return true;
+        for (const auto* list : {&Guard().system, &Guard().documents})
+            for (const auto& other : *list)
+                if (SameText(spelling, other)) return true;
+    }
+    return false;
+}
+
 bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask) {
     if (IsTestRun()) return true;
     const std::vector<std::wstring> spellings = FolderSpellings(folder);
@@ -251,7 +283,16 @@ int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool rem
 
 int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
                                            bool recurse) {
-    return WalkMask(folder, FileMask(mask, UpperCase(mask)), counter, recurse);
+    MaskWalk walk;
+    walk.masks.emplace_back(mask, UpperCase(mask));
+    walk.recurse = recurse;
+    return WalkMask(folder, walk, counter);
+}
+
+int64_t TClearTaskThread::ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
+                                             bool removeFolders, const SpareEntry& spare, int32_t& counter) {
+    if (masks.empty()) return 0;
+    return WalkMask(folder, MaskWalk{std::move(masks), recurse, removeFolders, spare}, counter);
 }
 
 int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
@@ -268,26 +309,31 @@ void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializ
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const FileMask& mask, int32_t& counter,
-                                   bool recurse) {
+int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, &mask)) return 0;
+    if (!ConfirmFolder(folder, &WidestMask(walk.masks))) return 0;
 
     int64_t bytes = 0;
     ForEachEntry(folder, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
+        if (walk.spare && walk.spare(folder, entry.name, entry.isFolder)) return true;
         if (entry.isFolder) {
-            if (recurse) bytes += WalkMask(folder + entry.name, mask, counter, recurse);
+            if (walk.recurse) bytes += WalkMask(folder + entry.name, walk, counter);
             return true;
         }
-        if (!mask.Matches(entry.name, UpperCase(entry.name))) return true;
-        if (!DeleteFileItem(folder + entry.name, true)) return true;
+        const std::wstring upperName = UpperCase(entry.name);
+        const bool matches = std::any_of(walk.masks.begin(), walk.masks.end(),
+                                         [&](const FileMask& mask) { return mask.Matches(entry.name, upperName); });
+        if (!matches || !DeleteFileItem(folder + entry.name, true)) return true;
         ++counter;
         bytes += entry.size;
         PostThrottledProgress(counter);
         return true;
     });
+    // Fails without effect while anything is left inside; the system's and
+    // the user's own folders stay even when empty.
+    if (walk.removeFolders && !IsTestRun() && !IsKeptFolder(folder)) RemoveDirectoryW(folder.c_str());
     return bytes;
 }
 

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace klarvex {
 
@@ -30,5 +32,17 @@ struct FolderEntry {
 // link to a file looks like a plain file and is listed as one. visit
 // returns false to end the listing early.
 void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit);
+
+// The paths that path (absolute) stands for when its names hold "*" or
+// "?": each such name is matched, without letter case, against the real
+// subfolders of the folder before it (never links to folders), and the
+// last name against its files too when lastMayBeFile. Only existing paths
+// come back, in the system's order. A path without wildcards comes back
+// as it is, whether it exists or not.
+std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool lastMayBeFile = false);
+
+// The whole content of a file of at most maxBytes; nothing when it cannot
+// be read, is larger, or is a link (its target is not ours to read).
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes);
 
 }  // namespace klarvex

@@ -152,7 +152,7 @@ void TClearTaskThread::CleanItem(const std::wstring& itemName) {
             if (target.chromium) (this->*target.chromium)(target.browser);
             else (this->*target.cleaner)();
             break;
-        case RuleFile::Klarvex: RunRuleSection(kKlarvexRuleFile, itemName); break;
+        case RuleFile::Klarvex: RunApplicationItem(itemName); break;
         case RuleFile::CustomLists: RunRuleSection(kCustomListsRuleFile, itemName); break;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <stop_token>
@@ -14,6 +15,8 @@ namespace klarvex {
 
 enum class RunKind { Test, Clean };
 enum class Chromium : int;  // browsers/BrowserFolders.h
+enum class RootKey;         // engine/RuleText.h
+struct Winapp2Entry;        // engine/Winapp2.h
 
 class FileMask;
 struct RulePlaceholders;
@@ -73,8 +76,12 @@ public:
     // A progress message, at most one every 2 seconds within an item.
     void PostThrottledProgress(int32_t count);
 
-    // --- rule files (Klarvex.dat, Clist.dat)
+    // --- rule files (Klarvex.dat, Clist.dat, a Winapp2.ini of the user's)
     void RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName);
+    // An item of Klarvex.dat: its section there, or for an application
+    // that Klarvex.dat does not know, the entry of that name in Winapp2.ini.
+    void RunApplicationItem(const std::wstring& itemName);
+    void RunWinapp2Entry(const Winapp2Entry& entry);
 
     // --- removal primitives (FilePrimitives.cpp, RegistryPrimitives.cpp)
     // Every cleaner removes through these. A Test run counts and lists
@@ -102,6 +109,15 @@ public:
     int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse);
     int64_t ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
                               const std::wstring& excludeText);
+    // What a walk passes over, with all it holds: called with the folder
+    // (with its trailing backslash) and the name of each file or subfolder.
+    using SpareEntry = std::function<bool(const std::wstring& folder, const std::wstring& name, bool isFolder)>;
+    // The files in folder that fit any of masks (and in its subfolders with
+    // recurse), except what spare keeps. With removeFolders the folders
+    // left empty go too, folder included, but never a drive root, a system
+    // or profile folder or My Documents.
+    int64_t ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
+                               bool removeFolders, const SpareEntry& spare, int32_t& counter);
     // ClearFilesByMask with each mask in turn; the bytes of them all.
     int64_t ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                               int32_t& counter, bool recurse);
@@ -201,6 +217,16 @@ protected:
     virtual std::wstring RuleFileFolder() const;  // with trailing backslash
     virtual RulePlaceholders RulePlaceholderValues() const;
 
+    // Whether a rule may touch a key: keys many programs share are never
+    // deleted or emptied whole (whole: the key, or all its values), which
+    // a log line tells; the local machine's keys need an administrator on
+    // the NT family, asked once per item and told once.
+    struct RuleRights {
+        enum class Machine { Unknown, Allowed, Refused } machine = Machine::Unknown;
+        bool told = false;
+    };
+    bool RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, bool whole, RuleRights& rights);
+
     // Counters of the current item and of the run.
     int32_t ItemCount = 0;
     std::wstring ItemSizeText = L"0";
@@ -241,7 +267,10 @@ private:
     struct FolderWalk;
     struct FolderGuard;
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
-    int64_t WalkMask(const std::wstring& folder, const FileMask& mask, int32_t& counter, bool recurse);
+    struct MaskWalk;
+    int64_t WalkMask(const std::wstring& folder, const MaskWalk& walk, int32_t& counter);
+    // A drive root, or one of the folders the questions protect.
+    bool IsKeptFolder(const std::wstring& folderWithBackslash);
     // Asks before a Clean removes or empties a drive root, a system or
     // profile folder, My Documents or My Pictures; true to go on. mask is
     // null for a walk that takes every file.

@@ -1,7 +1,7 @@
 // The rule-file interpreter: items described in Klarvex.dat or Clist.dat.
 // One section per item, one rule per line:
 //   DelRegValueN=ROOT\key path[,[value name]]
-//   DelFileN=BASE\folder path[,mask]
+//   DelFileN=BASE\folder path[,mask]   ("*" in folder names: Klarvex.dat only)
 // Everything a rule does goes through the removal primitives, so rules
 // count, log, ask and honour the run mode exactly as built-in cleaners do.
 
@@ -11,6 +11,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/Folders.h"
 #include "engine/Format.h"
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
@@ -27,24 +28,32 @@ std::wstring TClearTaskThread::RuleFileFolder() const { return ExeDir(); }
 
 RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRulePlaceholders(); }
 
+bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, bool whole, RuleRights& rights) {
+    // Deleting or emptying a key many programs keep their settings in is
+    // never a trace of one application.
+    if (whole && root != RootKey::None && !keyPath.empty() && IsSharedRegistryKey(root, UpperCase(keyPath))) {
+        AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(root) + L"\\" + keyPath);
+        return false;
+    }
+    if (root != RootKey::LocalMachine) return true;
+    // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
+    // Asked once, when the first such rule comes; told once per item.
+    if (rights.machine == RuleRights::Machine::Unknown) {
+        rights.machine = IsWin9xCode(WindowsVersionCode()) || UserIsAdmin() ? RuleRights::Machine::Allowed
+                                                                            : RuleRights::Machine::Refused;
+    }
+    if (rights.machine == RuleRights::Machine::Allowed) return true;
+    if (!rights.told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR), L"");  // no caption
+    rights.told = true;
+    return false;
+}
+
 void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName) {
     const RulePlaceholders placeholders = RulePlaceholderValues();
     const std::wstring section = SectionNameFromItem(itemName);
     const std::vector<std::wstring> lines = TIniFile(RuleFileFolder() + ruleFileName).SectionLines(section);
 
-    // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
-    // Asked once, when the first such rule comes; told once per item.
-    enum class Machine { Unknown, Allowed, Refused } machine = Machine::Unknown;
-    bool told = false;
-    auto machineAllowed = [&] {
-        if (machine == Machine::Unknown)
-            machine = IsWin9xCode(WindowsVersionCode()) || UserIsAdmin() ? Machine::Allowed : Machine::Refused;
-        if (machine == Machine::Allowed) return true;
-        if (!told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR), L"");  // a box without caption
-        told = true;
-        return false;
-    };
-
+    RuleRights rights;
     int64_t bytes = 0;
     for (const auto& line : lines) {
         const RuleKinds kinds = RuleKindsOfLine(line);
@@ -52,16 +61,8 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
         if (kinds.registry) {
             if (const auto rule = SplitRegistryRule(value)) {
                 const std::wstring root = UpperCase(rule->root);
-                const RootKey rootKey = RootKeyFromName(root);
-                // Deleting or emptying a key many programs keep their
-                // settings in is never a trace of one application.
                 const bool whole = !rule->hasComma || rule->valueName.empty();
-                const std::wstring keyPath = TrimKeyPath(rule->keyPath);
-                if (whole && rootKey != RootKey::None && !keyPath.empty() &&
-                    IsSharedRegistryKey(rootKey, UpperCase(keyPath))) {
-                    AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(rootKey) + L"\\" +
-                           keyPath);
-                } else if (rootKey != RootKey::LocalMachine || machineAllowed()) {
+                if (RegistryRuleAllowed(RootKeyFromName(root), TrimKeyPath(rule->keyPath), whole, rights)) {
                     ItemCount += rule->hasComma ? DeleteRegValues(root, rule->keyPath, rule->valueName)
                                                 : DeleteRegKey(root, rule->keyPath);
                 }
@@ -71,9 +72,15 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
             const FileRule rule = SplitFileRule(value);
             // A placeholder that reads empty leaves no folder to work on;
             // the rule must not fall back to the current drive's root.
-            for (const auto& folder : RuleFolders(rule, placeholders)) {
-                bytes += rule.hasComma ? ClearFilesByMask(folder, rule.mask, ItemCount, false)
-                                       : ClearFolder(folder, true, true, L"", ItemCount);
+            for (const auto& ruleFolder : RuleFolders(rule, placeholders)) {
+                // The shipped file may name folders with "*" (one per
+                // account, say); the user's own list names real folders.
+                const auto folders = ruleFileName == kKlarvexRuleFile ? ExpandWildcardPath(ruleFolder)
+                                                                      : std::vector<std::wstring>{ruleFolder};
+                for (const auto& folder : folders) {
+                    bytes += rule.hasComma ? ClearFilesByMask(folder, rule.mask, ItemCount, false)
+                                           : ClearFolder(folder, true, true, L"", ItemCount);
+                }
             }
         }
     }

@@ -18,21 +18,47 @@ bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <=
 
 }  // namespace
 
-FileMask::FileMask(std::wstring mask, std::wstring_view upperMask) : mask_(std::move(mask)) {
-    const size_t star = upperMask.find(L'*');
-    hasStar_ = star != std::wstring_view::npos;
-    if (hasStar_) {
-        prefix_ = upperMask.substr(0, star);
-        suffix_ = upperMask.substr(star + 1);
-    } else {
-        // No name holds a "*", so only the exact comparison can match.
-        prefix_ = L"*";
+bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
+    // Greedy, going back only to the last "*": each star takes one more
+    // character at a time, so the work is at most pattern times name.
+    size_t p = 0, n = 0;
+    size_t starAt = std::wstring_view::npos, starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            starAt = p++;
+            starName = n;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (starAt != std::wstring_view::npos) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+bool HasWildcard(std::wstring_view text) { return text.find_first_of(L"*?") != std::wstring_view::npos; }
+
+FileMask::FileMask(std::wstring mask, std::wstring_view upperMask, ExactName exact)
+    : mask_(std::move(mask)), upper_(upperMask), exact_(exact) {
+    hasWildcard_ = HasWildcard(upper_);
+    const size_t star = upper_.find(L'*');
+    oneStar_ = star != std::wstring::npos && upper_.find_first_of(L"*?", star + 1) == std::wstring::npos &&
+               upper_.find(L'?') == std::wstring::npos;
+    if (oneStar_) {
+        prefix_ = upper_.substr(0, star);
+        suffix_ = upper_.substr(star + 1);
     }
 }
 
 bool FileMask::Matches(std::wstring_view name, std::wstring_view upperName) const {
-    if (mask_ == L"*.*" || name == mask_) return true;
-    if (!hasStar_) return false;
+    if (mask_ == L"*.*") return true;
+    if (!hasWildcard_) return exact_ == ExactName::AnyCase ? upperName == upper_ : name == mask_;
+    if (!oneStar_) return WildcardMatch(upper_, upperName);
     // Prefix and suffix must not share letters of the name: "AB*B" is no
     // match for "AB", which the two tests alone would accept.
     if (upperName.size() < prefix_.size() + suffix_.size()) return false;
@@ -93,7 +119,8 @@ FileRule SplitFileRule(std::wstring_view value) {
 
 bool IsPlaceholder(std::wstring_view base) {
     return base == L"%ProgramFiles%" || base == L"%windir%" || base == L"{Local AppData}" ||
-           base == L"{Current AppData}" || base == L"{Common AppData}" || base == L"{C: Drive}";
+           base == L"{Current AppData}" || base == L"{Common AppData}" || base == L"{LocalLow AppData}" ||
+           base == L"{C: Drive}";
 }
 
 std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders) {
@@ -103,6 +130,7 @@ std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlacehold
     else if (rule.base == L"{Local AppData}") base = placeholders.localAppData;
     else if (rule.base == L"{Current AppData}") base = placeholders.currentAppData;
     else if (rule.base == L"{Common AppData}") base = placeholders.commonAppData;
+    else if (rule.base == L"{LocalLow AppData}") base = placeholders.localLowAppData;
     else if (rule.base == L"{C: Drive}") base = L"C:\\";
     else if (rule.base.empty()) {
         // No base written: the value began with "\", as "\\server\share\..."

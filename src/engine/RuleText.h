@@ -13,30 +13,42 @@
 
 namespace klarvex {
 
-// A one-star file mask ("cookies*.txt", "*.dmp", "*", "*.*", or an exact
-// name such as "index.dat"). prefix and suffix are the parts before and
-// after the first "*", in upper case; a mask without "*" is an exact name.
+// Whether upperName fits upperPattern, both in upper case: "*" stands for
+// any run of characters (none too), "?" for any one character.
+bool WildcardMatch(std::wstring_view upperPattern, std::wstring_view upperName);
+
+// True when text holds a "*" or a "?".
+bool HasWildcard(std::wstring_view text);
+
+// A file mask ("cookies*.txt", "*.dmp", "*", "*.*", "*Cache*", "log?.txt",
+// or an exact name such as "index.dat"). A one-star mask is a prefix and a
+// suffix, compared in upper case; a mask with more stars or a "?" is
+// matched as a whole in upper case; a mask without either is an exact name.
 class FileMask {
 public:
+    enum class ExactName { WithCase, AnyCase };
     // upperMask is mask in upper case (the caller's locale decides it).
-    FileMask(std::wstring mask, std::wstring_view upperMask);
+    // Exact names are compared with letter case unless exact says AnyCase.
+    FileMask(std::wstring mask, std::wstring_view upperMask, ExactName exact = ExactName::WithCase);
 
-    // name and its upper-case form. Exact names are compared with case;
-    // prefix and suffix without it.
+    // name and its upper-case form.
     bool Matches(std::wstring_view name, std::wstring_view upperName) const;
 
-    // The mask is empty or holds a "*" (it may stand for any file).
-    bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasStar_; }
-    // The mask takes every file ("*", "*.*").
+    // The mask is empty or holds a wildcard (it may stand for any file).
+    bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasWildcard_; }
+    // The mask takes every file ("*", "*.*", "**").
     bool MatchesEveryName() const noexcept {
-        return mask_ == L"*.*" || (hasStar_ && prefix_.empty() && suffix_.empty());
+        return mask_ == L"*.*" || (hasWildcard_ && upper_.find_first_not_of(L'*') == std::wstring::npos);
     }
 
 private:
     std::wstring mask_;
+    std::wstring upper_;
     std::wstring prefix_;
     std::wstring suffix_;
-    bool hasStar_ = false;
+    bool hasWildcard_ = false;
+    bool oneStar_ = false;  // a single "*" and no "?": prefix and suffix
+    ExactName exact_ = ExactName::WithCase;
 };
 
 // The section of a rule file that belongs to an item: the item name from
@@ -86,6 +98,7 @@ struct RulePlaceholders {
     std::wstring localAppData;   // {Local AppData}
     std::wstring currentAppData; // {Current AppData}
     std::wstring commonAppData;  // {Common AppData}
+    std::wstring localLowAppData; // {LocalLow AppData}
 };
 
 // True when base is one of the placeholders (exact letter case).

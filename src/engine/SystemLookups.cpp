@@ -35,16 +35,15 @@ std::wstring ParentFolder(const std::wstring& folder) {
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
-// A known folder that has no CSIDL (LocalLow), never created.
-std::wstring KnownFolderPath(REFKNOWNFOLDERID id) {
+}  // namespace
+
+std::wstring KnownFolderPath(const GUID& id) {
     PWSTR path = nullptr;
     const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
     const std::wstring text = SUCCEEDED(result) && path ? WithBackslash(path) : std::wstring();
     CoTaskMemFree(path);
     return text;
 }
-
-}  // namespace
 
 void EndBrowserSession() { InternetSetOptionA(nullptr, kEndBrowserSession, nullptr, 0); }
 
@@ -64,6 +63,8 @@ std::wstring GetAppDataDir() {
 }
 
 std::wstring GetLocalAppDataDir() { return WithBackslash(ShellFoldersValue(HKEY_CURRENT_USER, L"Local AppData")); }
+
+std::wstring GetLocalLowAppDataDir() { return KnownFolderPath(FOLDERID_LocalAppDataLow); }
 
 std::wstring GetProgramFilesDir() { return ReadRegString(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramFilesDir"); }
 
@@ -102,7 +103,7 @@ std::vector<std::wstring> SystemAndProfileFolders() {
     add(roaming);
     add(ParentFolder(roaming));  // AppData
     add(ShellFolderPath(CSIDL_LOCAL_APPDATA));
-    add(KnownFolderPath(FOLDERID_LocalAppDataLow));
+    add(GetLocalLowAppDataDir());
     add(ShellFolderPath(CSIDL_COMMON_APPDATA));
     return folders;
 }
@@ -163,6 +164,7 @@ RulePlaceholders ReadRulePlaceholders() {
     values.localAppData = ShellFoldersValue(HKEY_CURRENT_USER, L"Local AppData");
     values.currentAppData = ShellFoldersValue(HKEY_CURRENT_USER, L"AppData");
     values.commonAppData = ShellFoldersValue(HKEY_LOCAL_MACHINE, L"Common AppData");
+    values.localLowAppData = GetLocalLowAppDataDir();
     return values;
 }
 

@@ -25,6 +25,10 @@ void EndBrowserSession();
 // would make a missing user folder a link out of the prefix).
 std::wstring ShellFolderPath(int csidl);
 
+// A known folder of the shell (a FOLDERID_ value, for folders that have no
+// CSIDL) with a trailing backslash, or "". Never created.
+std::wstring KnownFolderPath(const GUID& id);
+
 // The user's My Documents folder with a trailing backslash, or "".
 std::wstring GetMyDocumentsDir();
 // The user's Application Data folder with a trailing backslash, or "" when
@@ -34,6 +38,9 @@ std::wstring GetAppDataDir();
 // The user's local application data folder as Explorer's "Shell Folders"
 // key names it ("Local AppData"), with a trailing backslash, or "".
 std::wstring GetLocalAppDataDir();
+// The user's AppData\LocalLow folder (the shell's known folder, where
+// programs of low integrity write) with a trailing backslash, or "".
+std::wstring GetLocalLowAppDataDir();
 // The Program Files folder without trailing backslash, or "".
 std::wstring GetProgramFilesDir();
 // Every folder programs are installed to, without trailing backslash: the

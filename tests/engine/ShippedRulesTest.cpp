@@ -67,8 +67,8 @@ TEST(ShippedRules, EveryRuleIsWellFormedAndStaysOffDriveRootsAndDocuments) {
                 ASSERT_TRUE(rule);
                 EXPECT_EQ(rule->root, UpperCase(rule->root));
                 EXPECT_NE(RootKeyFromName(rule->root), RootKey::None);
-                // Deep enough to be one program's own key, never a shared one.
-                EXPECT_GE(std::count(rule->keyPath.begin(), rule->keyPath.end(), L'\\'), 2);
+                // At least one program's own key (Software\<program>), never a shared one.
+                EXPECT_GE(std::count(rule->keyPath.begin(), rule->keyPath.end(), L'\\'), 1);
                 EXPECT_EQ(rule->keyPath, TrimKeyPath(rule->keyPath));
                 EXPECT_FALSE(IsSharedRegistryKey(RootKeyFromName(rule->root), UpperCase(rule->keyPath)));
                 continue;

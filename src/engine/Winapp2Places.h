@@ -1,0 +1,60 @@
+#pragma once
+
+// A Winapp2.ini on this machine: the file read, its variables looked up,
+// its paths found on the disk, and which entries' programs are here.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/Winapp2.h"
+
+namespace klarvex {
+
+// A file larger than this is not read (today's community file is 2 MB).
+inline constexpr size_t kMaxWinapp2FileBytes = 64u << 20;
+
+// The text of a Winapp2 file's bytes: UTF-16 (little endian) when it starts
+// with its byte order mark, otherwise UTF-8 (a leading mark dropped).
+std::wstring DecodeWinapp2(std::string_view bytes);
+
+// The entries of the file at path; of entries that share a name (in any
+// letter case) the first is kept. Nothing for a missing or unreadable file,
+// or one larger than kMaxWinapp2FileBytes.
+std::vector<Winapp2Entry> LoadWinapp2File(const std::wstring& path);
+
+// The variables the file's paths use, as they read now.
+std::vector<Winapp2Variable> ReadWinapp2Variables();
+
+// Every existing file or folder a path of the file stands for: variables
+// replaced, then each name with "*" or "?" matched against the real
+// folders (the last name against files too when lastMayBeFile). A path
+// without wildcards is returned whether it exists or not.
+std::vector<std::wstring> FindWinapp2Paths(std::wstring_view text, const std::vector<Winapp2Variable>& variables,
+                                           bool lastMayBeFile);
+
+// Tells which entries' programs are on this machine. Keys and paths that
+// many entries share are looked up once.
+class TWinapp2Detector {
+public:
+    TWinapp2Detector(std::vector<Winapp2Variable> variables, Winapp2Version windows);
+
+    // The Windows version is within the entry's range, its special check
+    // (if any) is one this program knows and holds, and one of its Detect
+    // keys or DetectFile paths exists. An entry without any of them holds.
+    bool IsDetected(const Winapp2Entry& entry);
+
+private:
+    bool KeyExists(const std::wstring& text);
+    bool PathExists(const std::wstring& text);
+
+    std::vector<Winapp2Variable> variables_;
+    Winapp2Version windows_;
+    std::map<std::wstring, bool> keys_;
+    std::map<std::wstring, bool> paths_;
+};
+
+// The version Windows reports to this program (major and minor).
+Winapp2Version RunningWindowsVersion();
+
+}  // namespace klarvex
