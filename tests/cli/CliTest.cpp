@@ -31,6 +31,7 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 class Cli : public ::testing::Test {
 protected:
     testing::ProgramFileGuard settings_;
+    testing::ProgramFileGuard winapp2_{L"Winapp2.ini"};
 };
 
 // Both programs carry one version, the one the window title shows.
@@ -74,6 +75,28 @@ TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     EXPECT_EQ(lines[7], L"Windows - Recent Documents");
     EXPECT_EQ(lines.back(), L"Custom Lists - <New List>");
     EXPECT_EQ(lines[lines.size() - 2], L"Applications - ICQ");
+}
+
+TEST_F(Cli, AWinapp2FileBesideTheProgramAddsItsDetectedEntriesWhoseWarningsNeedYes) {
+    ScratchRegKeys program({L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KlarvexTest-Icq"},
+                           HKEY_LOCAL_MACHINE);
+    program.SetString(L"", L"DisplayName", L"ICQ 8.2 (build 7145)");
+    testing::ScratchFolder folder;
+    testing::MakeFile(folder / L"trace.log", 10);
+    winapp2_.Write("[ICQ *]\r\nFileKey1=C:\\windows|*.*\r\n[Hidden Tool *]\r\nDetect=HKCU\\Software\\NoSuchVendor\r\n"
+                   "[Demo Tool *]\r\nDetectFile=" + WideToUtf8(folder.Path()) + "\r\nWarning=Takes your logs.\r\n"
+                   "FileKey1=" + WideToUtf8(folder.Path()) + "|*.log\r\n");
+    const ProcessResult list = RunCli({L"--list"});
+    ASSERT_EQ(list.out.size(), 76u + 2);
+    EXPECT_EQ(list.out[list.out.size() - 3], L"Applications - ICQ");
+    EXPECT_EQ(list.out[list.out.size() - 2], L"Applications - Demo Tool");
+
+    const ProcessResult refused = RunCli({L"--clean", L"Applications - Demo Tool"});
+    EXPECT_EQ(refused.exitCode, 0);
+    EXPECT_TRUE(Contains(refused.err, L"Demo Tool: Takes your logs.")) << WideToUtf8(refused.err);
+    EXPECT_TRUE(testing::Exists(folder / L"trace.log"));
+    EXPECT_EQ(RunCli({L"--clean", L"--yes", L"Applications - Demo Tool"}).exitCode, 0);
+    EXPECT_FALSE(testing::Exists(folder / L"trace.log"));
 }
 
 TEST_F(Cli, TestRunPrintsTheLogExactly) {

@@ -45,6 +45,26 @@ TEST(FileMask, PrefixAndSuffixMayNotOverlap) {
     EXPECT_FALSE(Match(L"log*log", L"log"));
 }
 
+TEST(FileMask, MasksWithMoreWildcardsMatchAsAWholeWithoutCase) {
+    struct Row {
+        const wchar_t* mask;
+        const wchar_t* name;
+        bool matches;
+    } rows[] = {
+        {L"*Cache*", L"GPUCache", true},   {L"*Cache*", L"cache", true},     {L"*Cache*", L"Cach", false},
+        {L"log?.txt", L"LOG1.TXT", true},  {L"log?.txt", L"log.txt", false}, {L"log?.txt", L"log12.txt", false},
+        {L"a*b*c", L"aXbYc", true},        {L"a*b*c", L"acb", false},        {L"ml.xspf.tmp*", L"ML.XSPF.TMP1", true},
+        {L"*.log*", L"x.log.1", true},     {L"*a*a*a*b", L"aaaaaaaaaa", false}, {L"**", L"anything", true},
+    };
+    for (const auto& row : rows) EXPECT_EQ(Match(row.mask, row.name), row.matches) << row.mask << L" " << row.name;
+    EXPECT_TRUE(FileMask(L"**", L"**").MatchesEveryName());
+    EXPECT_TRUE(FileMask(L"a?", L"A?").EmptyOrWildcard());
+    EXPECT_FALSE(FileMask(L"*Cache*", L"*CACHE*").MatchesEveryName());
+    // Exact names of another rule format may ask to be taken in any case.
+    EXPECT_TRUE(FileMask(L"XnView.db", L"XNVIEW.DB", FileMask::ExactName::AnyCase).Matches(L"xnview.db", L"XNVIEW.DB"));
+    EXPECT_TRUE(WildcardMatch(L"C:\\USERS\\*\\CACHE\\*", L"C:\\USERS\\U\\CACHE\\X\\Y"));
+}
+
 TEST(FileMask, EmptyOrStarredMasksMayStandForAnyFile) {
     EXPECT_TRUE(FileMask(L"", L"").EmptyOrWildcard());
     EXPECT_TRUE(FileMask(L"*.log", L"*.LOG").EmptyOrWildcard());
@@ -112,12 +132,15 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
     values.localAppData = L"C:\\users\\u\\AppData\\Local";
     values.currentAppData = L"C:\\users\\u\\AppData\\Roaming\\";
     values.commonAppData = L"";  // unreadable
+    values.localLowAppData = L"C:\\users\\u\\AppData\\LocalLow\\";
 
     EXPECT_EQ(RuleFolder(SplitFileRule(L"%windir%\\Temp,*.log"), values), L"C:\\windows\\Temp");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"%ProgramFiles%\\App\\Logs"), values), L"C:\\Program Files\\App\\Logs");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{Current AppData}\\App"), values), L"C:\\users\\u\\AppData\\Roaming\\App");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{Local AppData}"), values), L"C:\\users\\u\\AppData\\Local\\");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{C: Drive}\\Temp"), values), L"C:\\Temp");
+    EXPECT_EQ(RuleFolder(SplitFileRule(L"{LocalLow AppData}\\Sun\\Java,*.tmp"), values),
+              L"C:\\users\\u\\AppData\\LocalLow\\Sun\\Java");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"D:\\Logs"), values), L"D:\\Logs");
 
     // Empty after replacement, misspelled, or relative: no folder at all.

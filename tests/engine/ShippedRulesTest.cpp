@@ -7,11 +7,13 @@
 
 #include <set>
 
+#include "EngineFixture.h"
 #include "engine/Catalogue.h"
 #include "base/Strings.h"
 #include "engine/ProgressThread.h"
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
+#include "settings/Global.h"
 #include "settings/IniFile.h"
 
 namespace klarvex {
@@ -110,6 +112,150 @@ TEST(ShippedRules, EveryItemOfTheTreeReachesACleanerOrASectionOfItsRuleFile) {
             case TClearTaskThread::RuleFile::Klarvex: EXPECT_TRUE(known.count(SectionNameFromItem(name))); break;
             case TClearTaskThread::RuleFile::CustomLists: EXPECT_EQ(name, L"Custom Lists - <New List>"); break;
         }
+    }
+}
+
+// What the sections of the shipped file take and keep, seeded in the
+// sandbox. A place is written "R:" (AppData), "L:" (Local AppData), "W:"
+// (LocalLow), "P:" (Program Files) or "C:" (the programs' common data)
+// with a file below it, or "K:" with a value of the user's registry
+// ("key,value"). Each seeded file and value counts one.
+struct SectionRow {
+    const wchar_t* section;
+    std::vector<const wchar_t*> going;
+    std::vector<const wchar_t*> staying;
+};
+
+const SectionRow kSectionRows[] = {
+    {L"Winamp", {L"R:Winamp\\Plugins\\crash.dmp", L"R:Winamp\\Plugins\\ml\\recent.dat", L"P:Winamp\\install log.txt"},
+     {L"R:Winamp\\Winamp.m3u8", L"R:Winamp\\Plugins\\ml\\main.dat"}},
+    {L"Windows Media Player", {L"L:Microsoft\\Media Player\\Art Cache\\a.jpg",
+                               L"K:Software\\Microsoft\\MediaPlayer\\Player\\Settings,OpenDir"},
+     {L"K:Software\\Microsoft\\MediaPlayer\\Player\\Settings,Volume"}},
+    {L"Media Player Classic", {L"K:Software\\Gabest\\Media Player Classic\\Settings,DVD Position 20",
+                               L"R:Media Player Classic\\mpc.dmp"},
+     {L"K:Software\\Gabest\\Media Player Classic\\Settings,Language"}},
+    {L"PotPlayer", {L"R:Daum\\PotPlayer\\Log\\x.txt", L"P:DAUM\\PotPlayer\\History\\h.txt"},
+     {L"R:Daum\\PotPlayer\\PotPlayerMini64.ini"}},
+    {L"QuickTime", {L"W:Apple Computer\\QuickTime\\downloads\\m.mov"}, {L"W:Apple Computer\\QuickTime\\prefs"}},
+    {L"RealPlayer", {L"R:Real\\RealPlayer\\cookies.txt", L"R:Real\\RealPlayer\\ErrorLogs\\e.log",
+                     L"C:Real\\RPDS\\Logs\\r.log"},
+     {L"R:Real\\RealPlayer\\prefs.xml"}},
+    {L"Spotify", {L"L:Spotify\\Data\\chunk", L"R:Spotify\\spotify.log"}, {L"L:Spotify\\Storage\\song"}},
+    {L"WinRAR", {L"K:Software\\WinRAR\\DialogEditHistory\\Find,0", L"K:Software\\WinRAR SFX,C:\\Temp"},
+     {L"K:Software\\WinRAR\\General,Theme"}},
+    {L"WinZip", {L"K:Software\\Nico Mak Computing\\WinZip\\Mru,xd0",
+                 L"L:Nico Mak Computing\\WinZip Update Notifier\\log\\log-1.txt"},
+     {L"L:Nico Mak Computing\\WinZip Update Notifier\\log\\settings.txt"}},
+    {L"Sublime Text", {L"L:Sublime Text\\Cache\\c"}, {L"L:Sublime Text\\Index\\i"}},
+    {L"Evernote", {L"W:Evernote\\Evernote\\Logs\\e.log"}, {L"W:Evernote\\Evernote\\Databases\\u.exb"}},
+    {L"Everything", {L"P:Everything\\Run History.csv", L"L:EverythingToolbar\\history.xml"},
+     {L"P:Everything\\Bookmarks.csv"}},
+    {L"TortoiseSVN", {L"R:TortoiseSVN\\logfile.txt", L"L:TSVNCache\\cache"}, {L"R:TortoiseSVN\\dic\\en.dic"}},
+    {L"Adobe Reader", {L"K:Software\\Adobe\\Acrobat Reader\\11.0\\RememberedViews\\cNoCategoryFiles\\c1,t"},
+     {L"K:Software\\Adobe\\Acrobat Reader\\11.0\\AVGeneral,bShowSplash"}},
+    {L"Adobe Acrobat", {L"K:Software\\Adobe\\Acrobat Reader\\2017\\AVGeneral\\cRecentFiles\\c1,t",
+                        L"K:Software\\Adobe\\Adobe Acrobat\\11.0\\AVGeneral\\cRecentFolders\\c1,t"},
+     {L"K:Software\\Adobe\\Adobe Acrobat\\11.0\\AVGeneral,bShowSplash"}},
+    {L"Foxit Reader", {L"K:Software\\Foxit Software\\Foxit Reader 8.0\\MRU\\File MRU,Item 1",
+                       L"R:Foxit Software\\Foxit Reader\\StartPage2\\Start\\history.txt"},
+     {L"K:Software\\Foxit Software\\Foxit Reader 8.0\\Preferences\\General,Lang"}},
+    {L"XnView", {L"R:XnView\\cache\\t.db", L"K:Software\\XnView\\Start,DirName_9"},
+     {L"R:XnView\\category.bak", L"K:Software\\XnView\\Start,Language"}},
+    {L"GIMP", {L"R:GIMP\\3.0\\tmp\\t.xcf", L"L:GIMP\\2.10\\CrashLog\\c.txt"}, {L"R:GIMP\\3.0\\gimprc"}},
+    {L"Nero", {L"K:Software\\Nero\\Nero 12\\Nero Express\\Recent File List,File1"},
+     {L"K:Software\\Nero\\Nero 12\\Nero Express\\Settings,Speed"}},
+    {L"ImgBurn", {L"K:Software\\ImgBurn,ISOREAD_RecentFiles_Destination"}, {L"K:Software\\ImgBurn,Language"}},
+    {L"Google Earth", {L"W:Google\\GoogleEarth\\unified_cache_leveldb_leveldb2\\000001.ldb",
+                       L"W:Google\\GoogleEarth\\dbCache.dat"},
+     {L"W:Google\\GoogleEarth\\myplaces.kml"}},
+    {L"TeamViewer", {L"P:TeamViewer\\Connections_incoming.txt", L"K:Software\\TeamViewer\\Version9,Last_Machine_Connections"},
+     {L"P:TeamViewer\\TeamViewer.exe"}},
+    {L"Pidgin", {L"R:.purple\\logs\\jabber\\l.html", L"R:.purple\\accounts.xml~"},
+     {L"R:.purple\\icons\\own.png", L"R:.purple\\accounts.xml"}},
+    {L"Trillian", {L"R:Trillian\\users\\someone@example\\logs\\l.xml", L"R:Trillian\\users\\other\\cache\\c"},
+     {L"R:Trillian\\users\\someone@example\\buddies.xml"}},
+    {L"Discord", {L"R:discordptb\\Cache\\c", L"R:discord\\Crashpad\\reports\\r.dmp", L"L:Discord\\SquirrelSetup.log"},
+     {L"R:discord\\settings.json", L"L:Discord\\Update.exe"}},
+    {L"Safari", {L"L:Apple Computer\\Safari\\WebpageIcons.db"}, {L"R:Apple Computer\\Safari\\Bookmarks.plist"}},
+    {L"Java", {L"W:Sun\\Java\\Deployment\\cache\\6.0\\x.jar", L"W:Sun\\Java\\Deployment\\tmp\\t"},
+     {L"W:Sun\\Java\\Deployment\\deployment.properties"}},
+    {L"Adobe Flash Player", {L"R:Adobe\\Flash Player\\AssetCache\\a", L"K:Software\\Macromedia\\FlashPlayer,RecentMovie3"},
+     {L"K:Software\\Macromedia\\FlashPlayer,Settings"}},
+};
+
+class SeededSection {
+public:
+    explicit SeededSection(const SectionRow& row) {
+        const RulePlaceholders values = ReadRulePlaceholders();
+        for (const auto& place : row.going) Seed(place, values);
+        for (const auto& place : row.staying) Seed(place, values);
+    }
+    ~SeededSection() {
+        for (const auto& folder : folders_) testing::RemoveTree(folder);
+        for (const auto& key : keys_) RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    }
+    // Whether the place is there now.
+    bool Present(const std::wstring& place) const {
+        const auto& path = paths_.at(place);
+        if (place[0] != L'K') return GetFileAttributesW(path.first.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return testing::ValueExists(path.first, path.second);
+    }
+
+private:
+    // Seeds the place; what it made first (a folder or key that was not
+    // there) goes when the row ends, and nothing that was there before.
+    void Seed(const std::wstring& place, const RulePlaceholders& values) {
+        const std::wstring rest = place.substr(2);
+        if (place[0] == L'K') {
+            const size_t comma = rest.find(L',');
+            const std::wstring key = rest.substr(0, comma), value = rest.substr(comma + 1);
+            if (const auto made = FirstMissing(L"", key, [](const std::wstring& k) { return testing::KeyExists(k); }))
+                keys_.push_back(*made);
+            testing::SetString(key, value, L"x");
+            paths_[place] = {key, value};
+            return;
+        }
+        const std::map<wchar_t, std::wstring> bases = {{L'R', values.currentAppData}, {L'L', values.localAppData},
+                                                       {L'W', values.localLowAppData}, {L'P', values.programFiles},
+                                                       {L'C', values.commonAppData}};
+        const std::wstring base = WithBackslash(bases.at(place[0]));
+        if (const auto made = FirstMissing(base, rest, [](const std::wstring& path) { return testing::Exists(path); }))
+            folders_.push_back(*made);
+        testing::MakeFile(base + rest, 10);
+        paths_[place] = {base + rest, L""};
+    }
+
+    // The shortest of base + the first names of rest that is not there.
+    template <class IsThere>
+    static std::optional<std::wstring> FirstMissing(const std::wstring& base, const std::wstring& rest, IsThere there) {
+        for (size_t end = rest.find(L'\\');; end = rest.find(L'\\', end + 1)) {
+            const std::wstring path = base + rest.substr(0, end);
+            if (!there(path)) return path;
+            if (end == std::wstring::npos) return std::nullopt;
+        }
+    }
+
+    std::vector<std::wstring> folders_, keys_;
+    std::map<std::wstring, std::pair<std::wstring, std::wstring>> paths_;
+};
+
+TEST(ShippedRules, EachMendedSectionTakesItsTracesAndKeepsTheRest) {
+    Settings.FastScan = true;
+    for (const auto& row : kSectionRows) {
+        SCOPED_TRACE(row.section);
+        SeededSection seeded(row);
+        auto run = [&](RunKind kind) {
+            testing::RecordingHost host;
+            testing::TestRunner runner(kind, host);
+            runner.RunItem(ItemName(kApplicationsCategory, row.section));
+            return runner.Count();
+        };
+        EXPECT_EQ(run(RunKind::Test), static_cast<int32_t>(row.going.size()));
+        EXPECT_EQ(run(RunKind::Clean), static_cast<int32_t>(row.going.size()));
+        EXPECT_EQ(run(RunKind::Test), 0);
+        for (const auto& place : row.going) EXPECT_FALSE(seeded.Present(place)) << WideToUtf8(place);
+        for (const auto& place : row.staying) EXPECT_TRUE(seeded.Present(place)) << WideToUtf8(place);
     }
 }
 

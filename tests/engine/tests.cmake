@@ -6,6 +6,8 @@ klarvex_add_test(NAME engine_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/RegistryPrimitivesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RuleFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ShippedRulesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Winapp2TextTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Winapp2RulesTest.cpp
 )
 # Folder links need a Unix symlink made from outside Wine: their tests are a
 # program of their own, run only by the script that makes the links.
