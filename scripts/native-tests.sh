@@ -22,7 +22,7 @@ fi
 
 cmake -S "$root/native" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_COMPILER=clang++ -DKLARVEX_REALDATA="$realdata" >/dev/null
-ninja -C "$build" -j1 native_tests fuzz_index_dat
+ninja -C "$build" -j1 native_tests fuzz_index_dat fuzz_winapp2
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 "$build/native_tests" --gtest_brief=1
@@ -39,3 +39,12 @@ echo "native-tests.sh: fuzzing the index.dat reader for ${seconds}s"
 # longer than the file and on reads beyond 40 times its size.
 (cd "$build" && ./fuzz_index_dat -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=2097152 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12)
+
+# The Winapp2 reader: lines of every kind, seeded with a file of the tests'.
+echo "native-tests.sh: fuzzing the Winapp2 reader for ${WINAPP2_FUZZ_SECONDS:-15}s"
+wcorpus=$build/fuzz-corpus-winapp2
+mkdir -p "$wcorpus"
+printf '[Demo *]\nDetect=HKCU\\Software\\Demo\nDetectOS=6.1|\nFileKey1=%%AppData%%\\Demo*|*.log;*.tmp|RECURSE\nRegKey1=HKCU\\Software\\Demo|v\nExcludeKey1=PATH|%%ProgramFiles%%\\Demo\\|*.ini\nWarning=w\n' \
+    | iconv -f UTF-8 -t UTF-16LE > "$wcorpus/seed"
+(cd "$build" && ./fuzz_winapp2 -max_total_time="${WINAPP2_FUZZ_SECONDS:-15}" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=65536 -print_final_stats=1 "$wcorpus" 2>&1 | tail -n 4)

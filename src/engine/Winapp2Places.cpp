@@ -8,6 +8,7 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "engine/Folders.h"
+#include "engine/RegistryKeys.h"
 #include "engine/SystemLookups.h"
 
 namespace klarvex {
@@ -103,26 +104,104 @@ Winapp2Version RunningWindowsVersion() {
 TWinapp2Detector::TWinapp2Detector(std::vector<Winapp2Variable> variables, Winapp2Version windows)
     : variables_(std::move(variables)), windows_(windows) {}
 
-bool TWinapp2Detector::KeyExists(const std::wstring& text) {
-    const auto [known, fresh] = keys_.emplace(UpperCase(text), false);
-    if (!fresh) return known->second;
-    const auto key = SplitWinapp2Key(text);
-    if (!key) return false;
-    // A 32-bit program's keys under the local machine are in the 32-bit view.
-    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        RegKey opened;
-        if (RegOpenKeyExW(RootKeyHandle(key->root), key->path.c_str(), 0, KEY_READ | view, opened.Put()) ==
-            ERROR_SUCCESS)
-            return known->second = true;
+namespace {
+
+// The names of a path after its drive or share ("C:\\a\\b" gives a, b);
+// nothing for a path without a drive or share.
+std::optional<std::pair<std::wstring, std::vector<std::wstring>>> RootAndNames(const std::wstring& path) {
+    const std::wstring plain = WithoutDevicePrefix(path);
+    size_t rootEnd = 0;
+    if (plain.size() >= 3 && plain[1] == L':' && plain[2] == L'\\') {
+        rootEnd = 3;
+    } else if (plain.starts_with(L"\\\\")) {
+        const size_t server = plain.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : plain.find(L'\\', server + 1);
+        if (share == std::wstring::npos) return std::nullopt;
+        rootEnd = share + 1;
+    } else {
+        return std::nullopt;
     }
+    std::vector<std::wstring> names;
+    for (size_t start = rootEnd; start < plain.size();) {
+        size_t end = plain.find(L'\\', start);
+        if (end == std::wstring::npos) end = plain.size();
+        if (end > start) names.push_back(plain.substr(start, end - start));
+        start = end + 1;
+    }
+    return std::make_pair(plain.substr(0, rootEnd), std::move(names));
+}
+
+}  // namespace
+
+const TWinapp2Detector::Listing& TWinapp2Detector::FolderListing(const std::wstring& folder) {
+    const auto [known, fresh] = folders_.try_emplace(UpperCase(folder));
+    if (fresh) {
+        ForEachEntry(folder, [&](const FolderEntry& entry) {
+            known->second.emplace(UpperCase(entry.name), entry.isFolder);
+            return true;
+        });
+    }
+    return known->second;
+}
+
+bool TWinapp2Detector::FoundBelow(const std::wstring& folder, const std::vector<std::wstring>& names, size_t next) {
+    if (next == names.size()) return true;
+    const bool last = next + 1 == names.size();
+    const std::wstring upper = UpperCase(names[next]);
+    const Listing& listing = FolderListing(folder);
+    if (!HasWildcard(upper)) {
+        const auto found = listing.find(upper);
+        return found != listing.end() && (last || found->second) &&
+               FoundBelow(folder + names[next] + L"\\", names, next + 1);
+    }
+    for (const auto& [name, isFolder] : listing)
+        if ((last || isFolder) && WildcardMatch(upper, name) && FoundBelow(folder + name + L"\\", names, next + 1))
+            return true;
     return false;
 }
 
 bool TWinapp2Detector::PathExists(const std::wstring& text) {
-    const auto [known, fresh] = paths_.emplace(UpperCase(text), false);
-    if (!fresh) return known->second;
-    for (const auto& path : FindWinapp2Paths(text, variables_, true))
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return known->second = true;
+    for (const auto& path : ExpandWinapp2Variables(text, variables_)) {
+        const auto parts = RootAndNames(path);
+        if (parts && FoundBelow(parts->first, parts->second, 0)) return true;
+    }
+    return false;
+}
+
+const TWinapp2Detector::Listing& TWinapp2Detector::SubkeyListing(HKEY root, REGSAM view, const std::wstring& keyPath) {
+    const std::wstring id = RootKeyName(root) + L"|" + std::to_wstring(view) + L"|" + UpperCase(keyPath);
+    const auto [known, fresh] = keys_.try_emplace(id);
+    if (fresh) {
+        RegKey key;
+        if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS)
+            for (const auto& name : SubkeyNames(key.Get())) known->second.emplace(UpperCase(name), true);
+    }
+    return known->second;
+}
+
+bool TWinapp2Detector::KeyExists(const std::wstring& text) {
+    const auto key = SplitWinapp2Key(text);
+    if (!key) return false;
+    const HKEY root = RootKeyHandle(key->root);
+    // A 32-bit program's keys under the local machine are in the 32-bit view.
+    const std::vector<REGSAM> views = key->root == RootKey::LocalMachine
+                                          ? std::vector<REGSAM>{KEY_WOW64_64KEY, KEY_WOW64_32KEY}
+                                          : std::vector<REGSAM>{0};
+    for (const REGSAM view : views) {
+        std::wstring parent;
+        bool found = true;
+        for (size_t start = 0; found && start < key->path.size();) {
+            size_t end = key->path.find(L'\\', start);
+            if (end == std::wstring::npos) end = key->path.size();
+            const std::wstring name = key->path.substr(start, end - start);
+            if (!name.empty()) {
+                found = SubkeyListing(root, view, parent).count(UpperCase(name)) > 0;
+                parent += (parent.empty() ? L"" : L"\\") + name;
+            }
+            start = end + 1;
+        }
+        if (found) return true;
+    }
     return false;
 }
 

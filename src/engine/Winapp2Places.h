@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "engine/Winapp2.h"
 
 namespace klarvex {
@@ -33,8 +35,9 @@ std::vector<Winapp2Variable> ReadWinapp2Variables();
 std::vector<std::wstring> FindWinapp2Paths(std::wstring_view text, const std::vector<Winapp2Variable>& variables,
                                            bool lastMayBeFile);
 
-// Tells which entries' programs are on this machine. Keys and paths that
-// many entries share are looked up once.
+// Tells which entries' programs are on this machine. Paths and keys are
+// found name by name through listings of their folders and keys, each
+// listed once: thousands of entries share the few folders they look in.
 class TWinapp2Detector {
 public:
     TWinapp2Detector(std::vector<Winapp2Variable> variables, Winapp2Version windows);
@@ -45,13 +48,18 @@ public:
     bool IsDetected(const Winapp2Entry& entry);
 
 private:
+    // Upper-case name -> is a folder (a subkey: always true).
+    using Listing = std::map<std::wstring, bool>;
     bool KeyExists(const std::wstring& text);
     bool PathExists(const std::wstring& text);
+    bool FoundBelow(const std::wstring& folder, const std::vector<std::wstring>& names, size_t next);
+    const Listing& FolderListing(const std::wstring& folder);
+    const Listing& SubkeyListing(HKEY root, REGSAM view, const std::wstring& keyPath);
 
     std::vector<Winapp2Variable> variables_;
     Winapp2Version windows_;
-    std::map<std::wstring, bool> keys_;
-    std::map<std::wstring, bool> paths_;
+    std::map<std::wstring, Listing> folders_;  // by upper-case folder
+    std::map<std::wstring, Listing> keys_;     // by root, view and upper-case path
 };
 
 // The version Windows reports to this program (major and minor).

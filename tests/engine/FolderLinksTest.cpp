@@ -7,6 +7,7 @@
 
 #include "EngineFixture.h"
 #include "base/Strings.h"
+#include "engine/Folders.h"
 #include "engine/SystemLookups.h"
 #include "settings/Global.h"
 
@@ -42,6 +43,10 @@ TEST(FolderLinks, WalksNeitherEnterNorRemoveALinkAndNeverTouchItsTarget) {
     counter = 0;
     EXPECT_EQ(test.ClearFolder(root + L"Tree\\Link", true, true, L"", counter), 0);  // a link as the folder itself
     EXPECT_EQ(counter, 0);
+    // Names with wildcards never stand for a link either.
+    using Paths = std::vector<std::wstring>;
+    EXPECT_EQ(ExpandWildcardPath(root + L"Tree\\*"), Paths{root + L"Tree\\Sub"});
+    EXPECT_EQ(ExpandWildcardPath(root + L"Tree\\*\\*.log", true), Paths{root + L"Tree\\Sub\\b.log"});
 
     TestRunner clean(RunKind::Clean, host);
     EXPECT_EQ(clean.ClearFolderExcept(root + L"Tree\\Sub", false, counter, L"nothing"), 2);
