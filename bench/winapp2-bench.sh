@@ -1,29 +1,50 @@
 #!/usr/bin/env bash
-# Start-up cost of a Winapp2.ini beside the program: `klarvex-cli --list`
-# (which builds the tree as the window does) timed without the file and
-# with a made-up one of the community file's size and shape (4,000 entries,
-# about 2 MB: detection by keys and by paths with wildcards, file, registry
-# and exclude lines), alternately in the same run. Prints the medians, the
-# difference and the ratio. Any Winapp2.ini already there is put back.
+# Start-up cost of a Winapp2.ini beside the program: "Applications" filled as
+# both front ends do at start-up (Klarvex.dat, the installed programs, the
+# Winapp2 entries detected here), from a folder without the file and from
+# one with a made-up file of the community file's size and shape (4,000
+# entries, about 2 MB: detection by keys and by paths with wildcards, file,
+# registry and exclude lines), alternately in one process. Prints the
+# medians, the difference and the ratio.
 #   bash bench/winapp2-bench.sh [ENTRIES] [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 entries=${1:-4000}
-rounds=${2:-7}
+rounds=${2:-9}
 bin=$KLARVEX_BUILD/bin
-[ -f "$bin/klarvex-cli.exe" ] || { echo "winapp2-bench.sh: build klarvex-cli first (scripts/build.sh)" >&2; exit 2; }
+core=$KLARVEX_BUILD/src/libklarvex_core.a
+[ -f "$core" ] || { echo "winapp2-bench.sh: build the program first (scripts/build.sh)" >&2; exit 2; }
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -I"$root/src" -I"$root/res" \
+    -o "$bin/winapp2_bench.exe" "$root/bench/Winapp2Bench.cpp" "$core" \
+    -lshell32 -lole32 -loleaut32 -luuid -ladvapi32 -luser32 -lgdi32 -lcomctl32 -lcomdlg32 -lwininet
 [ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$root/scripts/sandbox.sh"
-bash "$root/scripts/wine-run.sh" "$bin/klarvex-cli.exe" --list >/dev/null  # copies the programs, starts Wine
 
-target=$KLARVEX_APPDIR/Winapp2.ini
-saved=
-if [ -f "$target" ]; then saved=$(mktemp); mv "$target" "$saved"; fi
-made=$(mktemp)
-restore() { rm -f "$target" "$made"; if [ -n "$saved" ]; then mv "$saved" "$target"; fi; }
-trap restore EXIT
-
-python3 - "$entries" > "$made" <<'PY'
+work=$WINEPREFIX/drive_c/klarvex-bench-winapp2
+# One program in ten is "installed": its folder under AppData and Local
+# AppData, or its key, so detection goes the whole way for those.
+user=$(ls "$WINEPREFIX/drive_c/users" | grep -v '^Public$' | head -n 1)
+appdata=$WINEPREFIX/drive_c/users/$user/AppData
+installed=()
+for ((i = 0; i < entries; i += 10)); do installed+=("$(printf 'Vendor%04d' "$i")"); done
+cleanup() {
+    rm -rf "$work"
+    for v in "${installed[@]}"; do rm -rf "$appdata/Roaming/$v" "$appdata/Local/$v-x64"; done
+    { echo REGEDIT4; for v in "${installed[@]}"; do printf '[-HKEY_CURRENT_USER\\Software\\%s]\n' "$v"; done; } \
+        > "$WINEPREFIX/drive_c/klarvex-bench-keys.reg"
+    bash "$root/scripts/wine-run.sh" "$KLARVEX_BUILD/bin/klarvex-cli.exe" --list >/dev/null  # the programs in place
+    (cd "$WINEPREFIX/drive_c" && "$WINE" regedit /S 'C:\klarvex-bench-keys.reg')
+    rm -f "$WINEPREFIX/drive_c/klarvex-bench-keys.reg"
+}
+trap cleanup EXIT
+{ echo REGEDIT4; for v in "${installed[@]}"; do printf '[HKEY_CURRENT_USER\\Software\\%s\\Application]\n' "$v"; done; } \
+    > "$WINEPREFIX/drive_c/klarvex-bench-keys.reg"
+(cd "$WINEPREFIX/drive_c" && "$WINE" regedit /S 'C:\klarvex-bench-keys.reg')
+for v in "${installed[@]}"; do mkdir -p "$appdata/Roaming/$v" "$appdata/Local/$v-x64/Application"; touch "$appdata/Local/$v-x64/Application/app.exe"; done
+mkdir -p "$work/without" "$work/with"
+cp "$root/res/Klarvex.dat" "$work/without/"
+cp "$root/res/Klarvex.dat" "$work/with/"
+python3 - "$entries" > "$work/with/Winapp2.ini" <<'PY'
 import sys
 n = int(sys.argv[1])
 out = ["; Version: bench", "; a made-up file of the community file's shape", ""]
@@ -32,7 +53,7 @@ for i in range(n):
     out.append("[%s Application %d *]" % (v, i))
     out.append("LangSecRef=%d" % (3021 + i % 12))
     if i % 3 == 0:
-        out.append("Detect=HKCU\\Software\\%s\\%s" % (v, "Application"))
+        out.append("Detect=HKCU\\Software\\%s\\Application" % v)
         out.append("Detect2=HKLM\\Software\\%s" % v)
     elif i % 3 == 1:
         out.append("DetectFile=%%LocalAppData%%\\%s*\\Application\\app.exe" % v)
@@ -52,22 +73,6 @@ for i in range(n):
     out.append("")
 sys.stdout.write("\r\n".join(out))
 PY
-echo "winapp2-bench.sh: $entries entries, $(( $(stat -c %s "$made") / 1024 )) KB; $rounds rounds each way"
-
-time_list() {
-    local start end
-    start=$(date +%s%N)
-    bash "$root/scripts/wine-run.sh" "$bin/klarvex-cli.exe" --list >/dev/null
-    end=$(date +%s%N)
-    echo $(( (end - start) / 1000000 ))
-}
-without=() with=()
-for ((r = 0; r < rounds; r++)); do
-    rm -f "$target"; without+=("$(time_list)")
-    cp "$made" "$target"; with+=("$(time_list)")
-done
-median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-m0=$(median "${without[@]}") m1=$(median "${with[@]}")
-echo "without Winapp2.ini: median ${m0} ms  (${without[*]})"
-echo "with Winapp2.ini:    median ${m1} ms  (${with[*]})"
-awk -v a="$m0" -v b="$m1" 'BEGIN { printf "start-up cost of the file: %+d ms; ratio %.2f\n", b - a, b / a }'
+echo "winapp2-bench.sh: $entries entries, $(( $(stat -c %s "$work/with/Winapp2.ini") / 1024 )) KB"
+bash "$root/scripts/wine-run.sh" "$bin/winapp2_bench.exe" 'C:\klarvex-bench-winapp2\without\' \
+    'C:\klarvex-bench-winapp2\with\' "$rounds" | tr -d '\r'

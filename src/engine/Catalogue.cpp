@@ -167,10 +167,7 @@ bool TCatalogue::AddApplication(const std::wstring& sectionName) {
     TCatalogueCategory* applications = nullptr;
     for (auto& category : categories_)
         if (UpperCase(category.Text) == UpperCase(kApplicationsCategory)) applications = &category;
-    if (!applications) return false;
-    const std::wstring upper = UpperCase(sectionName);
-    for (const auto& item : applications->Items)
-        if (UpperCase(item.Text) == upper) return false;
+    if (!applications || !applicationNames_.insert(UpperCase(sectionName)).second) return false;
     applications->Items.push_back({sectionName, applications->State});
     return true;
 }

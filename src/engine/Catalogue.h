@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,7 @@ private:
     void UpdateCategoryFromItems(TCatalogueCategory& category);
 
     std::vector<TCatalogueCategory> categories_;
+    std::set<std::wstring> applicationNames_;  // the items of "Applications", in upper case
 };
 
 std::wstring ItemName(const std::wstring& category, const std::wstring& item);
