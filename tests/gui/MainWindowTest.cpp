@@ -50,6 +50,7 @@ std::string AllItemsTicked(const std::string& extra) {
 class MainWindowTest : public ::testing::Test {
 protected:
     ProgramFileGuard settings;
+    ProgramFileGuard winapp2{L"Winapp2.ini"};
 
     static bool Finished(KlarvexApp& app) { return app.ProgressCaption() == L"Finished!"; }
 
@@ -401,6 +402,34 @@ TEST_F(MainWindowTest, EndOfTheWindowsSessionAnswersAnOpenFolderQuestionNo) {
     ASSERT_TRUE(process);
     TerminateProcess(process.Get(), 0);  // what Windows does next
     EXPECT_EQ(app.WaitForExit(10s), 0);
+}
+
+TEST_F(MainWindowTest, AWinapp2EntryShowsInTheTreeAndAsksAboutItsWarningBeforeItIsCleaned) {
+    ScratchFolder folder;
+    MakeFile(folder / L"trace.log", 10);
+    const std::string path = WideToUtf8(folder.Path());
+    winapp2.Write("[Demo Tool *]\r\nDetectFile=" + path + "\r\nWarning=Takes your logs.\r\nFileKey1=" + path +
+                  "|*.log\r\n[Hidden Tool *]\r\nDetect=HKCU\\Software\\NoSuchVendor\r\n");
+    settings.Write(TickedSettings({"Applications - Demo Tool"}, "[Settings]\r\nAskForSweep=0\r\n"));
+    KlarvexApp app;
+    ASSERT_TRUE(app.Main());
+    ASSERT_TRUE(app.FindNode(L"Applications - Demo Tool"));
+    EXPECT_FALSE(app.FindNode(L"Applications - Hidden Tool"));
+    EXPECT_EQ(app.TickState(app.FindNode(L"Applications - Demo Tool")), 2);
+
+    PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    HWND question = WaitForBox(app);
+    ASSERT_TRUE(question) << "the warning never came";
+    const auto texts = KlarvexApp::StaticTexts(question);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& text) {
+        return text.find(L"Demo Tool: Takes your logs.") != std::wstring::npos;
+    }));
+    app.SaveScreenshot(question, L"winapp2-warning");
+    EXPECT_TRUE(Exists(folder / L"trace.log")) << "nothing goes before the answer";
+    PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s));
+    EXPECT_FALSE(Exists(folder / L"trace.log"));
+    EXPECT_EQ(app.Close(), 0);
 }
 
 // Closed minimised or maximised, the window keeps the bounds it had
