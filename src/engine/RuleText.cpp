@@ -19,6 +19,10 @@ bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <=
 }  // namespace
 
 bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
+    // A pattern that needs more characters than the name has fails at
+    // once, so a long hostile pattern costs no more than its length.
+    const auto stars = static_cast<size_t>(std::count(pattern.begin(), pattern.end(), L'*'));
+    if (pattern.size() - stars > name.size()) return false;
     // Greedy, going back only to the last "*": each star takes one more
     // character at a time, so the work is at most pattern times name.
     size_t p = 0, n = 0;

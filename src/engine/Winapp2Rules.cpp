@@ -147,8 +147,10 @@ void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
 }
 
 void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
+    // An automatic run has nobody to ask: what its warning is about stays.
     if (!entry.warning.empty() && !IsTestRun() &&
-        !Host().AskYesNo(entry.name + L": " + entry.warning + L"\r\n\r\n" + LoadText(IDS_ASK_DESPITE_WARNING))) {
+        (IsAutomaticRun() ||
+         !Host().AskYesNo(entry.name + L": " + entry.warning + L"\r\n\r\n" + LoadText(IDS_ASK_DESPITE_WARNING)))) {
         AddLog(LogPrefix + LoadText(IDS_SKIPPING_AFTER_WARNING) + L" " + entry.name);
         return;
     }

@@ -68,10 +68,11 @@ protected:
     void SetUp() override { Settings.FastScan = false; }
     void TearDown() override { Settings.FastScan = true; }
 
-    int32_t Run(RunKind kind, bool answer = true) {
+    int32_t Run(RunKind kind, bool answer = true, bool automatic = false) {
         RecordingHost host;
         host.answer = answer;
         TestRunner runner(kind, host);
+        runner.SetAutomaticRun(automatic);
         runner.ruleFolder = rules.Path();
         runner.RunItem(L"Applications - Demo " + app);
         questions = host.questions;
@@ -130,6 +131,8 @@ TEST_F(Winapp2Rules, EachLineTakesItsFilesAndKeysSparesTheExcludedAndAsksAboutIt
     EXPECT_EQ(Run(RunKind::Clean, false), 0);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_NE(questions[0].find(L"Your saved games go too."), std::wstring::npos);
+    EXPECT_EQ(Run(RunKind::Clean, true, true), 0) << "an automatic run has nobody to ask";
+    EXPECT_TRUE(questions.empty());
     EXPECT_TRUE(Exists(data / L"a.log"));
 
     EXPECT_EQ(Run(RunKind::Clean), expected);
