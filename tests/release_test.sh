@@ -87,8 +87,8 @@ for copy in "$installed|$appdata" "$portable|$portable"; do
     printf '[NodeSelected]\r\nSelectedCount=1\r\n1=Custom Lists - <New List>\r\n' >"$userfiles/settings.ini"
     printf '[<New List>]\r\nDelFile1=C:\\klarvex-release-fixture,*.txt\r\n' >"$userfiles/Clist.dat"
     [ "$(wine_in "$folder" klarvex-cli.exe --list)" = "$expected" ] || fail "--list of $folder differs from the build's"
-    log=$(wine_in "$folder" klarvex-cli.exe --test --ticked) || fail "--test --ticked in $folder failed: $log"
-    grep -qi 'klarvex-release-fixture\\trace.txt' <<<"$log" || fail "the Test run in $folder did not list the fixture: $log"
+    log=$(wine_in "$folder" klarvex-cli.exe --test --detail --ticked) || fail "--test --ticked in $folder failed: $log"
+    grep -qxF 'Test: deleting C:\klarvex-release-fixture\trace.txt' <<<"$log" || fail "the Test run in $folder did not list the fixture: $log"
     [ -f "$fixture/trace.txt" ] || fail "the Test run in $folder removed the fixture"
 done
 
@@ -100,7 +100,8 @@ if window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Klarvex" | h
     sleep 2
     mkdir -p "$KLARVEX_BUILD/screenshots"
     import -window root "$KLARVEX_BUILD/screenshots/installed-klarvex.png"
-    xdotool key --window "$window" alt+F4
+    # Without /f, taskkill asks the window to close, as its close box does.
+    wine_in "$drive_c" taskkill /im Klarvex.exe >/dev/null
 else
     fail "the installed Klarvex.exe showed no window"
 fi

@@ -28,7 +28,7 @@ TEST(UserFiles, BesideAPortableCopyInAppDataForAnInstalledOneAndWhereverOneAlrea
     };
     for (const Case& c : {Case{false, false, false}, Case{false, true, false}, Case{true, false, true},
                           Case{true, true, false}}) {
-        SCOPED_TRACE(testing::Message() << "installed " << c.installed << ", file beside " << c.fileBeside);
+        SCOPED_TRACE(::testing::Message() << "installed " << c.installed << ", file beside " << c.fileBeside);
         DeleteFileW((program / kInstalledMarker).c_str());
         DeleteFileW((program / name).c_str());
         if (c.installed) MakeFile(program / kInstalledMarker, 0);
