@@ -1,11 +1,11 @@
 ; The Windows installer of Klarvex: a per-machine install to Program Files
 ; with a Start menu shortcut, an entry in the list of installed programs and
 ; an uninstaller. Built by scripts/package.sh:
-;   makensis -DVERSION=2.8 -DPUBLISHER=... -DBIN=folder -DOUTFILE=setup.exe Klarvex.nsi
+;   makensis -DVERSION=2.8 -DVERSION_NUMBERS=2.8.0.0 -DPUBLISHER=... -DBIN=folder -DOUTFILE=setup.exe Klarvex.nsi
 ; Both the installer and the uninstaller accept /S (silent).
 
-!ifndef VERSION | PUBLISHER | BIN | OUTFILE
-  !error "scripts/package.sh passes VERSION, PUBLISHER, BIN and OUTFILE"
+!ifndef VERSION | VERSION_NUMBERS | PUBLISHER | BIN | OUTFILE
+  !error "scripts/package.sh passes VERSION, VERSION_NUMBERS, PUBLISHER, BIN and OUTFILE"
 !endif
 
 !define PRODUCT "Klarvex"
@@ -28,7 +28,7 @@ BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 
-VIProductVersion "${VERSION}.0.0"
+VIProductVersion "${VERSION_NUMBERS}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileVersion" "${VERSION}"
@@ -37,6 +37,8 @@ VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 !include "FileFunc.nsh"
+!include "StrFunc.nsh"
+${UnStrStr}
 
 Page directory
 Page instfiles
@@ -105,7 +107,11 @@ Section "Uninstall"
   Delete "$INSTDIR\${INSTALLED_MARKER}"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ; The start with Windows of this copy; a portable copy's stays.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${UnStrStr} $1 $0 "$INSTDIR\Klarvex.exe"
+  StrCmp $1 "" +2
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
 
   ; The user's files go only when the user says so; a silent uninstall
   ; keeps them.

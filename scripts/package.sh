@@ -18,7 +18,8 @@ version_define() {
 }
 version=$(version_define KLARVEX_VERSION_TEXT)
 publisher=$(version_define KLARVEX_COMPANY)
-[ -n "$version" ] && [ -n "$publisher" ] || { echo "package.sh: no version or company in res/Version.h" >&2; exit 1; }
+numbers=$(sed -n 's/^#define KLARVEX_VERSION_NUMBERS *//p' "$root/res/Version.h" | tr -d ' ' | tr , .)
+[ -n "$version" ] && [ -n "$publisher" ] && [ -n "$numbers" ] || { echo "package.sh: no version or company in res/Version.h" >&2; exit 1; }
 for tool in makensis zip sha256sum; do
     command -v "$tool" >/dev/null || { echo "package.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
@@ -64,7 +65,7 @@ setup=$dist/$name-setup.exe
 sums=$dist/$name-SHA256SUMS
 rm -f "$zipfile" "$setup" "$sums"
 (cd "$stage" && zip -q -9 -X "$zipfile" ./*)
-makensis -V2 -NOCD -DVERSION="$version" -DPUBLISHER="$publisher" -DBIN="$stage" -DOUTFILE="$setup" \
+makensis -V2 -NOCD -DVERSION="$version" -DVERSION_NUMBERS="$numbers" -DPUBLISHER="$publisher" -DBIN="$stage" -DOUTFILE="$setup" \
     "$root/installer/Klarvex.nsi"
 (cd "$dist" && sha256sum "$(basename "$zipfile")" "$(basename "$setup")" >"$sums")
 
