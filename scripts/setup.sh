@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool imagemagick  # GUI tests and screenshots
     nodejs npm                   # npm pack brings the pinned SQLite source
     clang libclang-rt-14-dev libsqlite3-dev  # native sanitizer and fuzz builds
+    nsis zip                     # the installer and the portable zip (scripts/package.sh)
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -14,6 +14,7 @@
 #include "dialogs/NewCustomItem.h"
 #include "dialogs/CookiesManager.h"
 #include "dialogs/Options.h"
+#include "settings/UserFiles.h"
 
 namespace klarvex {
 
@@ -444,7 +445,7 @@ void TfrmMain::SaveLogToFile() {
 
 void TfrmMain::OpenCustomListsEditor() {
     ModalScope modal(*this);
-    TfrmNewCustomItem editor(TIniFile(ExeDir() + TClearTaskThread::kCustomListsRuleFile));
+    TfrmNewCustomItem editor(TIniFile(UserFilePath(TClearTaskThread::kCustomListsRuleFile)));
     editor.ShowModal(Handle());
 }
 

@@ -14,7 +14,7 @@ namespace klarvex {
 // the rows, Cancel leaves the file alone.
 class TfrmNewCustomItem final : public TDialogBase {
 public:
-    // `listFile`: Clist.dat beside the program.
+    // `listFile`: the user's Clist.dat (UserFiles.h).
     explicit TfrmNewCustomItem(TIniFile listFile);
 
 protected:

@@ -214,7 +214,9 @@ protected:
     // the 9x family) and to keep their rule files to themselves.
     virtual bool UserIsAdmin() const;
     virtual int32_t WindowsVersionCode() const;
-    virtual std::wstring RuleFileFolder() const;  // with trailing backslash
+    // The rule file's whole path: Klarvex.dat beside the program, Clist.dat
+    // where the user's files live (UserFiles.h).
+    virtual std::wstring RuleFilePath(const std::wstring& ruleFileName) const;
     virtual RulePlaceholders RulePlaceholderValues() const;
 
     // Whether a rule may touch a key: keys many programs share are never

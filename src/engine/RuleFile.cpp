@@ -17,6 +17,7 @@
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
 #include "settings/IniFile.h"
+#include "settings/UserFiles.h"
 
 namespace klarvex {
 
@@ -24,7 +25,9 @@ bool TClearTaskThread::UserIsAdmin() const { return IsAdminUser(); }
 
 int32_t TClearTaskThread::WindowsVersionCode() const { return GetWindowsVersion(); }
 
-std::wstring TClearTaskThread::RuleFileFolder() const { return ExeDir(); }
+std::wstring TClearTaskThread::RuleFilePath(const std::wstring& ruleFileName) const {
+    return ruleFileName == kCustomListsRuleFile ? UserFilePath(ruleFileName) : ExeDir() + ruleFileName;
+}
 
 RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRulePlaceholders(); }
 
@@ -51,7 +54,7 @@ bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& key
 void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName) {
     const RulePlaceholders placeholders = RulePlaceholderValues();
     const std::wstring section = SectionNameFromItem(itemName);
-    const std::vector<std::wstring> lines = TIniFile(RuleFileFolder() + ruleFileName).SectionLines(section);
+    const std::vector<std::wstring> lines = TIniFile(RuleFilePath(ruleFileName)).SectionLines(section);
 
     RuleRights rights;
     int64_t bytes = 0;

@@ -16,6 +16,7 @@
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
 #include "settings/IniFile.h"
+#include "settings/UserFiles.h"
 
 namespace klarvex {
 
@@ -93,7 +94,7 @@ void MakeUnicodeFile(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring KeepListPath() { return ExeDir() + L"Cookies.dat"; }
+std::wstring KeepListPath() { return UserFilePath(L"Cookies.dat"); }
 
 std::vector<std::wstring> LoadKeepList(const std::wstring& path) {
     const TIniFile file(path);

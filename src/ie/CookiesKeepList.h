@@ -1,6 +1,6 @@
 #pragma once
 
-// The cookies the user keeps (Cookies.dat beside the program) and the
+// The cookies the user keeps (Cookies.dat) and the
 // folder Internet Explorer keeps its cookies in. The cookie cleaner and the
 // cookies manager share both.
 
@@ -9,7 +9,7 @@
 
 namespace klarvex {
 
-// Cookies.dat beside the program.
+// Cookies.dat where the user's files of the program live (UserFiles.h).
 std::wstring KeepListPath();
 
 // The names in section "Cookies to keep": keys "0" to Count - 1 in order,

@@ -7,6 +7,7 @@
 #include "base/Strings.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileInteger.h"
+#include "settings/UserFiles.h"
 
 namespace klarvex {
 
@@ -109,7 +110,7 @@ void Save(const TIniFile& ini, const TCatalogue& tree, const ISettingsWindow& wi
 
 }  // namespace
 
-std::wstring SettingsFilePath() { return ExeDir() + L"settings.ini"; }
+std::wstring SettingsFilePath() { return UserFilePath(L"settings.ini"); }
 
 void LoadSaveSettings(bool load, TCatalogue& tree, const ISettingsWindow& window, const std::wstring& path) {
     const TIniFile ini(path);

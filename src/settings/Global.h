@@ -95,7 +95,7 @@ public:
     virtual UINT PlacementShowCmd() const = 0;
 };
 
-// settings.ini in the folder of the executable.
+// settings.ini where the user's files of the program live (UserFiles.h).
 std::wstring SettingsFilePath();
 
 // load = true: the file into Settings and the ticks of the tree;

@@ -39,8 +39,8 @@ protected:
     int32_t WindowsVersionCode() const override {
         return version ? *version : TClearTaskThread::WindowsVersionCode();
     }
-    std::wstring RuleFileFolder() const override {
-        return ruleFolder.empty() ? TClearTaskThread::RuleFileFolder() : ruleFolder;
+    std::wstring RuleFilePath(const std::wstring& ruleFileName) const override {
+        return ruleFolder.empty() ? TClearTaskThread::RuleFilePath(ruleFileName) : ruleFolder + ruleFileName;
     }
     RulePlaceholders RulePlaceholderValues() const override {
         return placeholders ? *placeholders : TClearTaskThread::RulePlaceholderValues();
