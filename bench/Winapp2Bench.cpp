@@ -19,7 +19,8 @@ namespace {
 double FillSeconds(const std::wstring& folder, size_t& items) {
     const auto start = std::chrono::steady_clock::now();
     klarvex::TCatalogue catalogue;
-    klarvex::FillApplicationsFrom(catalogue, folder);
+    klarvex::FillApplications(catalogue, folder + L"Klarvex.dat");
+    klarvex::AddWinapp2Applications(catalogue, folder + L"Winapp2.ini");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     items = catalogue.AllItemNames().size();
     return seconds;

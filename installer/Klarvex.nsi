@@ -87,9 +87,11 @@ FunctionEnd
   !insertmacro ${Do} "$INSTDIR\settings.ini"
   !insertmacro ${Do} "$INSTDIR\Cookies.dat"
   !insertmacro ${Do} "$INSTDIR\Clist.dat"
+  !insertmacro ${Do} "$INSTDIR\Winapp2.ini"
   !insertmacro ${Do} "$R9\settings.ini"
   !insertmacro ${Do} "$R9\Cookies.dat"
   !insertmacro ${Do} "$R9\Clist.dat"
+  !insertmacro ${Do} "$R9\Winapp2.ini"
 !macroend
 !macro CountUserFile Path
   IfFileExists "${Path}" 0 +2
@@ -122,7 +124,7 @@ Section "Uninstall"
   !insertmacro UserFiles CountUserFile
   IntCmp $R8 0 userFilesDone
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "Remove your ${PRODUCT} settings, kept cookies list and custom lists too?$\r$\n$\r$\nChoose No to keep them for a later install." \
+    "Remove your ${PRODUCT} settings, kept cookies list, custom lists and Winapp2.ini too?$\r$\n$\r$\nChoose No to keep them for a later install." \
     /SD IDNO IDNO userFilesDone
   !insertmacro UserFiles DeleteUserFile
   RMDir "$R9"

@@ -98,7 +98,7 @@ void TfrmMain::OnInit() {
     SendMessageW(Item(IDC_PROGRESS), PBM_SETRANGE32, 0, kProgressMax);
     AddFastModeTooltip();
 
-    FillApplicationsFrom(catalogue_, ExeDir());
+    FillAllApplications(catalogue_);
     try {
         LoadSaveSettings(true, catalogue_, placement_);
     } catch (const Exception& e) {

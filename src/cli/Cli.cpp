@@ -96,7 +96,7 @@ public:
 
 TCatalogue LoadCatalogue() {
     TCatalogue catalogue;
-    FillApplicationsFrom(catalogue, ExeDir());
+    FillAllApplications(catalogue);
     return catalogue;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/Winapp2Places.h"
 #include "settings/Global.h"
 #include "settings/IniFile.h"
+#include "settings/UserFiles.h"
 
 namespace klarvex {
 
@@ -233,9 +234,9 @@ void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path) {
         if (detector.IsDetected(entry)) catalogue.AddApplication(entry.name);
 }
 
-void FillApplicationsFrom(TCatalogue& catalogue, const std::wstring& ruleFolder) {
-    FillApplications(catalogue, ruleFolder + TClearTaskThread::kKlarvexRuleFile);
-    AddWinapp2Applications(catalogue, ruleFolder + kWinapp2RuleFile);
+void FillAllApplications(TCatalogue& catalogue) {
+    FillApplications(catalogue, ExeDir() + TClearTaskThread::kKlarvexRuleFile);
+    AddWinapp2Applications(catalogue, UserFilePath(kWinapp2RuleFile));
 }
 
 }  // namespace klarvex

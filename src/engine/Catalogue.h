@@ -102,8 +102,9 @@ void FillApplications(TCatalogue& catalogue, const std::wstring& ruleFilePath);
 // (a name already there is not added again).
 void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path);
 
-// "Applications" from the rule files in the folder (with its trailing
-// backslash): Klarvex.dat, then a Winapp2.ini the user put there.
-void FillApplicationsFrom(TCatalogue& catalogue, const std::wstring& ruleFolder);
+// "Applications" as the front ends show it: from the Klarvex.dat beside
+// the program, then from a Winapp2.ini the user brings (where the user's
+// files live: beside a portable copy).
+void FillAllApplications(TCatalogue& catalogue);
 
 }  // namespace klarvex

@@ -215,7 +215,8 @@ protected:
     virtual bool UserIsAdmin() const;
     virtual int32_t WindowsVersionCode() const;
     // The rule file's whole path: Klarvex.dat beside the program, Clist.dat
-    // where the user's files live (UserFiles.h).
+    // and a Winapp2.ini the user brings where the user's files live
+    // (UserFiles.h).
     virtual std::wstring RuleFilePath(const std::wstring& ruleFileName) const;
     virtual RulePlaceholders RulePlaceholderValues() const;
 

@@ -17,6 +17,7 @@
 #include "engine/RuleText.h"
 #include "engine/SystemLookups.h"
 #include "settings/IniFile.h"
+#include "engine/Winapp2.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {
@@ -26,7 +27,8 @@ bool TClearTaskThread::UserIsAdmin() const { return IsAdminUser(); }
 int32_t TClearTaskThread::WindowsVersionCode() const { return GetWindowsVersion(); }
 
 std::wstring TClearTaskThread::RuleFilePath(const std::wstring& ruleFileName) const {
-    return ruleFileName == kCustomListsRuleFile ? UserFilePath(ruleFileName) : ExeDir() + ruleFileName;
+    const bool usersOwn = ruleFileName == kCustomListsRuleFile || ruleFileName == kWinapp2RuleFile;
+    return usersOwn ? UserFilePath(ruleFileName) : ExeDir() + ruleFileName;
 }
 
 RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRulePlaceholders(); }

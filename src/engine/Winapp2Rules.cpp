@@ -129,13 +129,12 @@ int32_t DeleteKeySparing(TClearTaskThread& runner, RootKey root, const std::wstr
 
 void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
     const std::wstring section = SectionNameFromItem(itemName);
-    const std::wstring folder = RuleFileFolder();
     if (itemName.starts_with(ItemName(kApplicationsCategory, L""))) {
-        const auto sections = TIniFile(folder + kKlarvexRuleFile).SectionNames();
+        const auto sections = TIniFile(RuleFilePath(kKlarvexRuleFile)).SectionNames();
         const bool inKlarvexDat =
             std::any_of(sections.begin(), sections.end(), [&](const std::wstring& s) { return SameText(s, section); });
         if (!inKlarvexDat) {
-            for (const auto& entry : LoadWinapp2File(folder + kWinapp2RuleFile)) {
+            for (const auto& entry : LoadWinapp2File(RuleFilePath(kWinapp2RuleFile))) {
                 if (SameText(entry.name, section)) {
                     RunWinapp2Entry(entry);
                     return;
