@@ -57,7 +57,8 @@ Clean (remove).
 Unpack this folder anywhere you can write to and start Klarvex.exe. It
 keeps your settings (settings.ini), the cookies you keep (Cookies.dat) and
 your custom lists (Clist.dat) beside itself, so the whole folder can move
-with you. klarvex-cli.exe runs the same cleaning from the command line:
+with you. A Winapp2.ini you put beside it adds the applications it
+describes. klarvex-cli.exe runs the same cleaning from the command line:
 klarvex-cli --list, klarvex-cli --test NAME..., klarvex-cli --clean NAME...
 
 $publisher
