@@ -199,19 +199,7 @@ const FileMask& WidestMask(const std::vector<FileMask>& masks) {
 
 }  // namespace
 
-bool TClearTaskThread::IsKeptFolder(const std::wstring& folder) {
-    const std::vector<std::wstring> spellings = FolderSpellings(folder);
-    for (const auto& spelling : spellings) {
-        if (IsRootFolder(spelling)) return true;
-        for (const auto* list : {&Guard().system, &Guard().documents})
-            for (const auto& other : *list)
-                if (SameText(spelling, other)) return true;
-    }
-    return false;
-}
-
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask) {
-    if (IsTestRun()) return true;
+TClearTaskThread::ProtectedKinds TClearTaskThread::ProtectedKindsOf(const std::wstring& folder) {
     const std::vector<std::wstring> spellings = FolderSpellings(folder);
     auto isAny = [&](const std::vector<std::wstring>& others) {
         for (const auto& spelling : spellings)
@@ -220,10 +208,13 @@ bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask*
         return false;
     };
     // The first spelling is the text itself: "C:\" is a root by its length.
-    const bool driveRoot =
-        std::any_of(spellings.begin(), spellings.end(), [](const std::wstring& s) { return IsRootFolder(s); });
-    const bool system = isAny(Guard().system);
-    const bool documents = isAny(Guard().documents);
+    return {std::any_of(spellings.begin(), spellings.end(), [](const std::wstring& s) { return IsRootFolder(s); }),
+            isAny(Guard().system), isAny(Guard().documents)};
+}
+
+bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask) {
+    if (IsTestRun()) return true;
+    const auto [driveRoot, system, documents] = ProtectedKindsOf(folder);
     // Whether the walk would take every file there is.
     const bool everything = !mask || mask->MatchesEveryName();
     if (keepProtectedFolders_ && everything && (driveRoot || system || documents)) {
@@ -333,7 +324,7 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWal
     });
     // Fails without effect while anything is left inside; the system's and
     // the user's own folders stay even when empty.
-    if (walk.removeFolders && !IsTestRun() && !IsKeptFolder(folder)) RemoveDirectoryW(folder.c_str());
+    if (walk.removeFolders && !IsTestRun() && !ProtectedKindsOf(folder).Any()) RemoveDirectoryW(folder.c_str());
     return bytes;
 }
 

@@ -272,8 +272,15 @@ private:
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
     struct MaskWalk;
     int64_t WalkMask(const std::wstring& folder, const MaskWalk& walk, int32_t& counter);
-    // A drive root, or one of the folders the questions protect.
-    bool IsKeptFolder(const std::wstring& folderWithBackslash);
+    // What a folder is, in any of its spellings: a drive root, a system or
+    // profile folder, My Documents or My Pictures.
+    struct ProtectedKinds {
+        bool driveRoot = false;
+        bool system = false;
+        bool documents = false;
+        bool Any() const noexcept { return driveRoot || system || documents; }
+    };
+    ProtectedKinds ProtectedKindsOf(const std::wstring& folderWithBackslash);
     // Asks before a Clean removes or empties a drive root, a system or
     // profile folder, My Documents or My Pictures; true to go on. mask is
     // null for a walk that takes every file.
