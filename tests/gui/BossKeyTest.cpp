@@ -114,8 +114,7 @@ TEST_F(BossKeyTest, ACombinationHeldElsewhereIsReportedOnceAndNotRetriedByAnUnch
     const auto texts = KlarvexApp::StaticTexts(box);
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"The hotkey for Boss Key failed, please try to use other key!"),
               texts.end());
-    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
     ASSERT_TRUE(app.Main());
 
     ASSERT_TRUE(FlipInTheSettings(app, IDC_OPT_ASK_CLEAR));

@@ -108,7 +108,7 @@ protected:
     // waits until it has gone.
     void CloseWith(int button) {
         if (button == 0) PostMessageW(manager, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else PostMessageW(GetDlgItem(manager, button), BM_CLICK, 0, 0);
+        else KlarvexApp::Click(manager, button);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(manager); }, 10s)) << "the manager stayed open";
     }
 
@@ -158,8 +158,7 @@ protected:
         if (checkIcon) {
             EXPECT_TRUE(HasIcon(box, IDI_INFORMATION));
         }
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+        EXPECT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
         std::wstring text;
         for (const auto& t : texts) text += t;
         return text;
@@ -374,8 +373,7 @@ TEST_F(CookiesManagerTest, FailedSaveShowsTheErrorAndKeepsTheWindowOpen) {
     const Names texts = KlarvexApp::StaticTexts(box);
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"Unable to write to " + keepFile.Path()), texts.end());
     EXPECT_TRUE(HasIcon(box, IDI_ERROR));
-    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(IsWindow(manager)) << "the window closed although nothing was saved";
     EXPECT_NE(IndexOf(Keep(), Name(L"one@a[1].txt")), -1) << "the lists are as they were";

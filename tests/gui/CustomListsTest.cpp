@@ -83,8 +83,7 @@ protected:
         if (screenshot) {
             EXPECT_TRUE(app.SaveScreenshot(dialog, Utf8ToWide(screenshot)));
         }
-        KlarvexApp::Click(dialog, IDOK);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+        ASSERT_TRUE(KlarvexApp::ClickToClose(dialog, IDOK));
     }
     // Fills "Add Registry" (opened by `button`) and ends it with `end`.
     HWND OpenRegistry(HWND editor, int button) {
@@ -99,8 +98,7 @@ protected:
         KlarvexApp::SetText(dialog, IDC_AR_KEY, key);
         KlarvexApp::Click(dialog, mode);
         WaitUntil([&] { return KlarvexApp::Checked(dialog, mode); }, 5s);
-        KlarvexApp::Click(dialog, end);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+        ASSERT_TRUE(KlarvexApp::ClickToClose(dialog, end));
     }
     void RemoveSelected(HWND editor) {
         const int before = KlarvexApp::RowCount(content);
@@ -108,8 +106,7 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return KlarvexApp::RowCount(content) == before - 1; }, 5s));
     }
     void End(HWND editor, int button) {
-        KlarvexApp::Click(editor, button);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor); }, 5s));
+        ASSERT_TRUE(KlarvexApp::ClickToClose(editor, button));
     }
 
     ProgramFileGuard settings;
@@ -168,8 +165,7 @@ TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
     EXPECT_TRUE(KlarvexApp::Checked(edit, IDC_AR_WASH_ALL_VALUES));
     EXPECT_EQ(WindowTextOf(GetDlgItem(edit, IDC_AR_VALUE)), L"");
     EXPECT_FALSE(KlarvexApp::Enabled(edit, IDC_AR_VALUE));
-    KlarvexApp::Click(edit, IDCANCEL);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(edit); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(edit, IDCANCEL));
 
     ASSERT_NO_FATAL_FAILURE(End(editor, IDOK));
     const TIniFile file(list.Path());
@@ -238,8 +234,7 @@ TEST_F(CustomListsTest, HandWrittenListIsShownWholeAndRemoveCancelAndOkFollowThe
     EXPECT_FALSE(KlarvexApp::Enabled(registry, IDOK)) << "no value name yet";
     KlarvexApp::Click(registry, IDC_AR_WASH_KEY);
     EXPECT_TRUE(WaitUntil([&] { return KlarvexApp::Enabled(registry, IDOK); }, 5s));
-    KlarvexApp::Click(registry, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(registry); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(registry, IDOK));
     ASSERT_NO_FATAL_FAILURE(End(editor, IDOK));
     EXPECT_EQ(TIniFile(list.Path()).SectionLines(L"<New List>"),
               (std::vector<std::wstring>{L"DelFile1=C:\\one", L"DelRegValue1=hkey_current_user\\software\\two,",
@@ -294,8 +289,7 @@ TEST_F(CustomListsTest, OneFileOfAFolderThePickerAndTheRegistryEditor) {
     EXPECT_TRUE(WaitUntil([&] { return (regedit = FindWindowW(L"RegEdit_RegEdit", nullptr)) != nullptr; }, 20s));
     if (regedit) PostMessageW(regedit, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(registry)) << "the dialog stays open";
-    KlarvexApp::Click(registry, IDCANCEL);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(registry); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(registry, IDCANCEL));
     ASSERT_NO_FATAL_FAILURE(End(editor, IDCANCEL));
     EXPECT_FALSE(Exists(list.Path())) << "Cancel writes nothing";
 }

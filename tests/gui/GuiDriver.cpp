@@ -391,6 +391,16 @@ HWND KlarvexApp::WaitForOwned(HWND owner, std::chrono::milliseconds timeout) con
 
 void KlarvexApp::Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+bool KlarvexApp::ClickToClose(HWND dialog, int id, std::chrono::milliseconds timeout) {
+    Click(dialog, id);
+    return WaitUntil([&] { return !IsWindow(dialog); }, timeout);
+}
+
+bool KlarvexApp::CloseAndWait(HWND window, std::chrono::milliseconds timeout) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return WaitUntil([&] { return !IsWindow(window); }, timeout);
+}
+
 void KlarvexApp::SetText(HWND dialog, int id, const std::wstring& text) {
     SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -106,6 +106,10 @@ public:
     // A click on a button (check boxes and radio buttons too), posted: the
     // click may open a modal window.
     static void Click(HWND dialog, int id);
+    // A click on the dialog's button that ends it (or the window's close),
+    // then the wait until it is gone; false when it stayed.
+    static bool ClickToClose(HWND dialog, int id, std::chrono::milliseconds timeout = 5s);
+    static bool CloseAndWait(HWND window, std::chrono::milliseconds timeout = 5s);
     static void SetText(HWND dialog, int id, const std::wstring& text);
     static bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
     static bool Checked(HWND dialog, int id);

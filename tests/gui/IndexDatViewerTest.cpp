@@ -98,8 +98,7 @@ TEST_F(IndexDatViewerTest, OpensOnTheUsersCacheIndexAndReadsNothing) {
     EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_OWNERDATA) << "the rows live in the program, not the control";
     EXPECT_TRUE(app.SaveScreenshot(viewer, L"index-dat-viewer-opened"));
 
-    KlarvexApp::Click(viewer, IDCANCEL);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, 5s));
+    EXPECT_TRUE(KlarvexApp::ClickToClose(viewer, IDCANCEL));
     EXPECT_TRUE(IsWindowEnabled(app.Main())) << "the main window is usable again";
 }
 

@@ -108,8 +108,7 @@ TEST_F(MainWindowTest, RefusesToRunWithNothingTicked) {
         ASSERT_TRUE(box);
         const auto texts = KlarvexApp::StaticTexts(box);
         EXPECT_TRUE(Contains(texts, L"Please select items you want to clear from the left list firstly."));
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+        EXPECT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
     }
     EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
     EXPECT_FALSE(IsWindowVisible(app.Control(IDC_PROGRESS)));
@@ -143,8 +142,7 @@ TEST_F(MainWindowTest, CleanIsRefusedWhileTheBrowserItCleansIsOpen) {
         HWND box = WaitForBox(app);
         ASSERT_TRUE(box) << "no notice captioned Klarvex";
         EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(box), c.message));
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5s));
+        EXPECT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
         EXPECT_TRUE(app.LogLines().empty()) << "nothing ran";
 
         PostMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
@@ -191,8 +189,7 @@ TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTurnsTheQuest
     HWND ask = app.WaitForWindow(L"#32770", L"Run Klarvex");
     ASSERT_TRUE(ask);
     SendMessageW(GetDlgItem(ask, IDC_ASK_DONT_SHOW), BM_CLICK, 0, 0);
-    PostMessageW(GetDlgItem(ask, IDCANCEL), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(ask); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(ask, IDCANCEL));
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(app.LogLines().empty());
     EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
@@ -466,8 +463,7 @@ TEST_F(MainWindowTest, AboutBoxFromTheHelpMenuShowsTheHomePageAsALink) {
     EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(about), L"Klarvex 2.8"));
     EXPECT_TRUE(app.HasLink(GetDlgItem(about, IDC_ABOUT_HOME))) << "the home page shows as a link, not as markup";
     EXPECT_EQ(WindowTextOf(GetDlgItem(about, IDOK)), L"&OK");
-    PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 5s));
+    EXPECT_TRUE(KlarvexApp::ClickToClose(about, IDOK));
     EXPECT_EQ(app.Close(), 0);
 }
 

@@ -94,13 +94,9 @@ protected:
     }
     static HWND WaitForBox(KlarvexApp& app) { return app.WaitForWindow(L"#32770", L"Klarvex"); }
     static void Dismiss(HWND box) {
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        WaitUntil([&] { return !IsWindow(box); }, 5s);
+        KlarvexApp::ClickToClose(box, IDOK);
     }
-    static bool Ok(HWND dialog) {
-        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        return WaitUntil([&] { return !IsWindow(dialog); }, 10s);
-    }
+    static bool Ok(HWND dialog) { return KlarvexApp::ClickToClose(dialog, IDOK, 10s); }
 
     // The "Boss Key" page by a click on its tab, then a click into the
     // combination box.
@@ -194,8 +190,7 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_BOSS_KEY)), L"Enable Boss Key");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_HIDE)), L"Ctrl  F5") << "the default combination";
     EXPECT_TRUE(app.SaveScreenshot(dialog, L"settings-boss-key"));
-    PostMessageW(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+    EXPECT_TRUE(KlarvexApp::CloseAndWait(dialog));
     EXPECT_EQ(app.Close(), 0);
 }
 
@@ -232,8 +227,7 @@ TEST_F(OptionsTest, KeyCaptureShowsEachKeyAsTheTableNamesIt) {
     SendMessageW(box, EM_SETSEL, 0, -1);
     for (UINT message : {WM_CUT, WM_CLEAR, WM_UNDO}) SendMessageW(box, message, 0, 0);
     EXPECT_EQ(WindowTextOf(box), L"Ctrl  Shift  F12");
-    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+    EXPECT_TRUE(KlarvexApp::ClickToClose(dialog, IDCANCEL));
     EXPECT_EQ(app.Close(), 0);
 }
 
@@ -270,8 +264,7 @@ TEST_F(OptionsTest, OkStoresTheCapturedKeyAndTheModifiersShown) {
         HWND again = OpenSettings(app);
         ASSERT_TRUE(again);
         EXPECT_EQ(WindowTextOf(GetDlgItem(again, IDC_OPT_HIDE)), c.shown) << "the next opening shows it";
-        PostMessageW(again, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5s));
+        EXPECT_TRUE(KlarvexApp::CloseAndWait(again));
         EXPECT_EQ(app.Close(), 0);
     }
 }
@@ -296,8 +289,7 @@ TEST_F(OptionsTest, ACombinationWithoutAKeyIsRefusedAndTheDialogStaysOpen) {
         EXPECT_TRUE(Contains(KlarvexApp::StaticTexts(box), L"The hotkey setting cannot be blank."));
         Dismiss(box);
         EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
-        PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+        EXPECT_TRUE(KlarvexApp::ClickToClose(dialog, IDCANCEL));
         EXPECT_EQ(ReadTextFile(settings.Path()), Utf8ToWide(file)) << "nothing was saved";
         EXPECT_EQ(app.Close(), 0);
         EXPECT_EQ(settings.Read(L"Hotkey", L"EnableHotkey"), L"0");
@@ -385,9 +377,8 @@ TEST_F(OptionsTest, EveryOptionRoundTripsThroughOkAndCancelChangesNothing) {
         const std::wstring before = ReadTextFile(settings.Path());
         for (const Option& option : options) SendMessageW(GetDlgItem(again, option.id), BM_CLICK, 0, 0);
         SendMessageW(GetDlgItem(again, IDC_OPT_START_WASH), BM_CLICK, 0, 0);
-        if (round == 0) PostMessageW(GetDlgItem(again, IDCANCEL), BM_CLICK, 0, 0);
-        else PostMessageW(again, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5s));
+        if (round == 0) ASSERT_TRUE(KlarvexApp::ClickToClose(again, IDCANCEL));
+        else ASSERT_TRUE(KlarvexApp::CloseAndWait(again));
         EXPECT_EQ(ReadTextFile(settings.Path()), before);
         EXPECT_FALSE(RunValueGuard::Exists());
         EXPECT_EQ(SendMessageW(app.Control(IDC_FAST_MODE), BM_GETCHECK, 0, 0) == BST_CHECKED, wanted[0]);
@@ -411,8 +402,7 @@ TEST_F(OptionsTest, AutoCleanTurnsTheStartWithWindowsOnAndTheRunValueStartsAnAut
         HWND again = OpenSettings(app);
         ASSERT_TRUE(again);
         EXPECT_TRUE(Checked(again, IDC_OPT_AUTO_START));
-        PostMessageW(again, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5s));
+        ASSERT_TRUE(KlarvexApp::CloseAndWait(again));
         EXPECT_EQ(app.Close(), 0);
     }
     // What Windows starts: the program, with -Auto, cleans the ticked items.
@@ -433,8 +423,7 @@ TEST_F(OptionsTest, AutoCleanTurnsTheStartWithWindowsOnAndTheRunValueStartsAnAut
         HWND again = OpenSettings(app);
         ASSERT_TRUE(again);
         EXPECT_FALSE(Checked(again, IDC_OPT_AUTO_START));
-        PostMessageW(again, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5s));
+        ASSERT_TRUE(KlarvexApp::CloseAndWait(again));
         EXPECT_EQ(app.Close(), 0);
     }
 }
@@ -449,8 +438,7 @@ TEST_F(OptionsTest, TheStartWithWindowsIsOnOnlyWhenTheRunValueAsksForTheAutomati
         HWND dialog = OpenSettings(app);
         ASSERT_TRUE(dialog);
         EXPECT_EQ(Checked(dialog, IDC_OPT_AUTO_START), checked) << WideToUtf8(data);
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+        ASSERT_TRUE(KlarvexApp::CloseAndWait(dialog));
         EXPECT_EQ(RunValueGuard::Data(), data) << "only OK writes the value";
     }
     EXPECT_EQ(app.Close(), 0);
@@ -478,8 +466,7 @@ TEST_F(OptionsTest, AFailedRunValueWriteKeepsTheDialogOpenAndTheSettingsAsTheyWe
     ASSERT_TRUE(IsWindow(dialog));
     EXPECT_EQ(ReadTextFile(settings.Path()), L"[Settings]\r\nFastScan=1\r\n") << "settings.ini is not saved";
     EXPECT_FALSE(RunValueGuard::Exists());
-    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(dialog, IDCANCEL));
     EXPECT_EQ(SendMessageW(app.Control(IDC_FAST_MODE), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(app.Close(), 0);
     EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"1") << "the failed OK took nothing over";
