@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ie/IndexDat.h"
+#include "formats/IndexDat.h"
 
 namespace {
 

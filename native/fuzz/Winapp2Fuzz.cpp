@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/Winapp2.h"
+#include "base/PathText.h"
+#include "formats/Winapp2.h"
 
 namespace {
 

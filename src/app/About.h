@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogBase.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/BossKey.h"
-#include "app/DialogBase.h"
 #include "app/ItemTree.h"
 #include "app/RunControl.h"
 #include "app/RunLink.h"
 #include "app/WindowPlacement.h"
 #include "base/Handles.h"
 #include "engine/Catalogue.h"
+#include "ui/BossKey.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

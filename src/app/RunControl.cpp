@@ -4,7 +4,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/RunningBrowsers.h"
+#include "cleaners/RunningBrowsers.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cleaners/CleanerTable.h"
+
 namespace klarvex {
 
 void TRunLink::RunOnUiThread(const std::function<void()>& work) {
@@ -74,7 +76,7 @@ bool TRunners::Start(HWND window, RunKind kind, const std::vector<std::wstring>&
     // Runners of earlier runs that have ended are let go here.
     std::erase_if(runs_, [](const Record& run) { return WaitForSingleObject(run.thread.Get(), 0) == WAIT_OBJECT_0; });
     auto link = std::make_shared<TRunLink>(window, generation);
-    auto* runner = new TClearTaskThread(kind, *link, names);
+    auto* runner = new TClearTaskThread(kind, *link, names, CleanerFor);
     runner->SetAutomaticRun(automatic);
     // The user at the window sees why a file stayed; an automatic or silent
     // clean has nobody to answer a box, so it must never wait for one.

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogBase.h"
 #include "app/SaveLog.h"
 #include "base/Texts.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

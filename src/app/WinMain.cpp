@@ -8,11 +8,11 @@
 #include <exception>
 #include <string>
 
-#include "app/DialogBase.h"
 #include "app/Main.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "ui/DialogBase.h"
 
 namespace {
 

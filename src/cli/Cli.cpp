@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/Catalogue.h"
-#include "engine/RunningBrowsers.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
+#include "cleaners/CleanerTable.h"
+#include "cleaners/RunningBrowsers.h"
 #include "cli/ConsoleHost.h"
+#include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
-#include "ie/IndexDat.h"
+#include "formats/IndexDat.h"
 #include "settings/Global.h"
 
 using namespace klarvex;
@@ -154,7 +155,7 @@ int Run(const Options& options) {
 
     TConsoleHost host(options.yes);
     auto* runner = new TClearTaskThread(options.command == Command::Test ? RunKind::Test : RunKind::Clean, host,
-                                        std::move(names));
+                                        std::move(names), CleanerFor);
     // Nobody sees a question here: what would wipe a drive, the system or
     // the user's documents is never done, even with --yes.
     runner->SetKeepProtectedFolders(true);

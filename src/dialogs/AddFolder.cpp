@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "base/Handles.h"
+#include "base/PathText.h"
 #include "base/Texts.h"
 #include "dialogs/CustomListsRes.h"
-#include "engine/Folders.h"
-#include "engine/RuleText.h"
+#include "platform/Folders.h"
 
 namespace klarvex {
 

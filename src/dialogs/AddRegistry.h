@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/DialogBase.h"
 #include "engine/CustomList.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

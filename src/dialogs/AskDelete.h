@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/DialogBase.h"
 #include "base/Handles.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

@@ -6,9 +6,9 @@
 
 #include "base/Handles.h"
 #include "base/Texts.h"
+#include "cleaners/ie/CookiesKeepList.h"
 #include "dialogs/CookiesManagerRes.h"
-#include "engine/Folders.h"
-#include "ie/CookiesKeepList.h"
+#include "platform/Folders.h"
 
 namespace klarvex {
 

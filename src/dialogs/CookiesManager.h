@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogBase.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

@@ -10,7 +10,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "dialogs/IndexDatViewerRes.h"
-#include "engine/SystemLookups.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 

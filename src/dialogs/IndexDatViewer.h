@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/DialogBase.h"
 #include "base/Handles.h"
-#include "ie/IndexDatView.h"
+#include "formats/IndexDatView.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

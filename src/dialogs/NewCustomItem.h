@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogBase.h"
-#include "settings/IniFile.h"
+#include "formats/IniFile.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

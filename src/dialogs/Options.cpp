@@ -5,11 +5,11 @@
 
 #include <initializer_list>
 
-#include "app/BossKey.h"
 #include "base/Texts.h"
 #include "dialogs/OptionsRes.h"
 #include "settings/AutoStart.h"
 #include "settings/KeyNames.h"
+#include "ui/BossKey.h"
 
 namespace klarvex {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/DialogBase.h"
 #include "settings/Global.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 

@@ -5,10 +5,10 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "engine/ProgressThread.h"
-#include "engine/RegistryKeys.h"
 #include "engine/Winapp2Places.h"
+#include "formats/IniFile.h"
+#include "platform/RegistryKeys.h"
 #include "settings/Global.h"
-#include "settings/IniFile.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {

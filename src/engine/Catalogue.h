@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/Global.h"
+
 namespace klarvex {
 
 // Tick state of a node of the tree of clean items. Before the settings are
@@ -32,7 +34,7 @@ inline constexpr wchar_t kNewListItem[] = L"<New List>";
 
 // The two-level list of everything the program can clear, with the user's
 // ticks. The main window's tree view shows this model; it holds no window.
-class TCatalogue {
+class TCatalogue : public ITickedNodes {
 public:
     // The fixed categories and items, in tree order, without check boxes.
     TCatalogue();
@@ -45,21 +47,21 @@ public:
     void ClickCheckBox(size_t category, std::optional<size_t> item = std::nullopt);
 
     // Every node to Unticked, in tree order (the first step of loading).
-    void UntickAll();
+    void UntickAll() override;
 
     // "Category - Item" for every ticked item, in tree order.
     std::vector<std::wstring> CollectTickedItems() const;
 
     // Ticks the first item whose full name, or the first category whose text,
     // equals name exactly. Unknown names are ignored.
-    void TickByName(const std::wstring& name);
+    void TickByName(const std::wstring& name) override;
 
     // True when that category node is ticked.
     bool IsCategoryTicked(const std::wstring& categoryText) const;
 
     // The names under which ticked nodes are remembered, in tree order:
     // categories by their text, items by their full name.
-    std::vector<std::wstring> TickedNodeNames() const;
+    std::vector<std::wstring> TickedNodeNames() const override;
 
     // "Category - Item" for every item, in tree order.
     std::vector<std::wstring> AllItemNames() const;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/IniFile.h"
+#include "formats/IniFile.h"
 
 namespace klarvex {
 

@@ -16,14 +16,14 @@
 #include <random>
 #include <vector>
 
+#include "base/Format.h"
 #include "base/Handles.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/Folders.h"
-#include "engine/Format.h"
 #include "engine/ProgressThread.h"
-#include "engine/RuleText.h"
-#include "engine/SystemLookups.h"
+#include "platform/Folders.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -14,9 +14,9 @@
 namespace klarvex {
 
 enum class RunKind { Test, Clean };
-enum class Chromium : int;  // browsers/BrowserFolders.h
-enum class RootKey;         // engine/RuleText.h
-struct Winapp2Entry;        // engine/Winapp2.h
+enum class Chromium : int;  // cleaners/BrowserFolders.h
+enum class RootKey;         // platform/RegistryPaths.h
+struct Winapp2Entry;        // formats/Winapp2.h
 
 class FileMask;
 struct RulePlaceholders;
@@ -29,23 +29,24 @@ struct RulePlaceholders;
 class TClearTaskThread {
 public:
     using Cleaner = void (TClearTaskThread::*)();
-    // A cleaner of Chrome's items that serves every browser built on it.
-    using ChromiumCleaner = void (TClearTaskThread::*)(Chromium);
 
-    // Which rule file an item's rules come from when no cleaner of its own
-    // handles it.
+    // How an item is cleaned: by one of the runner's own cleaners, by a
+    // call that hands a cleaner what it serves (the browser of a category),
+    // or by the rules of a rule file.
     enum class RuleFile { None, Klarvex, CustomLists };
     struct DispatchTarget {
-        Cleaner cleaner = nullptr;  // set when RuleFile is None, unless chromium is
+        Cleaner cleaner = nullptr;
+        std::function<void(TClearTaskThread&)> call;
         RuleFile ruleFile = RuleFile::None;
-        ChromiumCleaner chromium = nullptr;
-        Chromium browser{};
     };
+    // The table a run is given: the target of each item name. The runner
+    // knows no cleaner by name; cleaners/CleanerTable.h has the program's.
+    using CleanerTable = DispatchTarget (*)(const std::wstring& itemName);
 
     static constexpr wchar_t kKlarvexRuleFile[] = L"Klarvex.dat";
     static constexpr wchar_t kCustomListsRuleFile[] = L"Clist.dat";
 
-    TClearTaskThread(RunKind kind, IRunHost& host, std::vector<std::wstring> itemNames);
+    TClearTaskThread(RunKind kind, IRunHost& host, std::vector<std::wstring> itemNames, CleanerTable table);
     virtual ~TClearTaskThread() = default;
     TClearTaskThread(const TClearTaskThread&) = delete;
     TClearTaskThread& operator=(const TClearTaskThread&) = delete;
@@ -66,9 +67,6 @@ public:
 
     // The run itself; Start runs it on the new thread.
     void Execute();
-
-    // Chooses the cleaner for an item name (exact comparison, case matters).
-    static DispatchTarget Dispatch(const std::wstring& itemName);
 
     // --- log and counters, for the cleaners and primitives
     void AddLog(const std::wstring& line);
@@ -264,6 +262,7 @@ private:
 
     RunKind kind_;
     IRunHost& host_;
+    CleanerTable table_;
     std::stop_source stop_;
 
     // --- removal primitives

@@ -8,9 +8,9 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/ProgressThread.h"
-#include "engine/RegistryKeys.h"
-#include "engine/RuleText.h"
-#include "engine/SystemLookups.h"
+#include "platform/RegistryKeys.h"
+#include "platform/RegistryPaths.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -9,15 +9,17 @@
 
 #include <vector>
 
+#include "base/Format.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/Folders.h"
-#include "engine/Format.h"
 #include "engine/ProgressThread.h"
-#include "engine/RuleText.h"
-#include "engine/SystemLookups.h"
-#include "settings/IniFile.h"
-#include "engine/Winapp2.h"
+#include "formats/IniFile.h"
+#include "formats/RuleText.h"
+#include "formats/Winapp2.h"
+#include "platform/Folders.h"
+#include "platform/RegistryPaths.h"
+#include "platform/SystemLookups.h"
+#include "platform/WindowsVersion.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {

@@ -6,10 +6,11 @@
 #include <shlobj.h>
 
 #include "base/Handles.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
-#include "engine/Folders.h"
-#include "engine/RegistryKeys.h"
-#include "engine/SystemLookups.h"
+#include "platform/Folders.h"
+#include "platform/RegistryKeys.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 

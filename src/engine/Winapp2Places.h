@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "engine/Winapp2.h"
+#include "formats/Winapp2.h"
 
 namespace klarvex {
 

@@ -8,16 +8,18 @@
 
 #include <algorithm>
 
+#include "base/Format.h"
 #include "base/Handles.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/Catalogue.h"
-#include "engine/Format.h"
 #include "engine/ProgressThread.h"
-#include "engine/RegistryKeys.h"
-#include "engine/SystemLookups.h"
 #include "engine/Winapp2Places.h"
-#include "settings/IniFile.h"
+#include "formats/IniFile.h"
+#include "formats/RuleText.h"
+#include "platform/RegistryKeys.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 

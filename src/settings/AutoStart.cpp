@@ -6,7 +6,7 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/RegistryKeys.h"
+#include "platform/RegistryKeys.h"
 
 namespace klarvex {
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/Catalogue.h"
 #include "base/Strings.h"
-#include "settings/IniFile.h"
-#include "settings/ProfileInteger.h"
+#include "formats/IniFile.h"
+#include "formats/ProfileInteger.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {
@@ -39,7 +38,7 @@ std::vector<int32_t> SelectedKeys(const TIniFile& ini, int32_t count) {
     return numbers;
 }
 
-void Load(const TIniFile& ini, TCatalogue& tree, const ISettingsWindow& window) {
+void Load(const TIniFile& ini, ITickedNodes& tree, const ISettingsWindow& window) {
     auto& s = Settings;
     s.AskForSweep = ini.ReadBool(kSettings, L"AskForSweep", true);
     s.OverwriteFile = ini.ReadBool(kSettings, L"OverwriteFile", false);
@@ -76,7 +75,7 @@ void Load(const TIniFile& ini, TCatalogue& tree, const ISettingsWindow& window) 
     s.Height = ini.ReadInteger(kWindow, L"Height", designed.Height);
 }
 
-void Save(const TIniFile& ini, const TCatalogue& tree, const ISettingsWindow& window) {
+void Save(const TIniFile& ini, const ITickedNodes& tree, const ISettingsWindow& window) {
     auto& s = Settings;
     ini.WriteBool(kSettings, L"AskForSweep", s.AskForSweep);
     ini.WriteBool(kSettings, L"OverwriteFile", s.OverwriteFile);
@@ -112,7 +111,7 @@ void Save(const TIniFile& ini, const TCatalogue& tree, const ISettingsWindow& wi
 
 std::wstring SettingsFilePath() { return UserFilePath(L"settings.ini"); }
 
-void LoadSaveSettings(bool load, TCatalogue& tree, const ISettingsWindow& window, const std::wstring& path) {
+void LoadSaveSettings(bool load, ITickedNodes& tree, const ISettingsWindow& window, const std::wstring& path) {
     const TIniFile ini(path);
     if (load)
         Load(ini, tree, window);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -73,7 +74,18 @@ inline constexpr int kCategoryCount = 13;
 
 namespace klarvex {
 
-class TCatalogue;
+// The ticks the settings file keeps, by the names of the ticked nodes of
+// the tree of clean items (the catalogue offers them).
+class ITickedNodes {
+public:
+    virtual ~ITickedNodes() = default;
+    // Every node to unticked (the first step of loading).
+    virtual void UntickAll() = 0;
+    // Ticks the node of that name; an unknown name ticks nothing.
+    virtual void TickByName(const std::wstring& name) = 0;
+    // The names of the ticked nodes, in tree order.
+    virtual std::vector<std::wstring> TickedNodeNames() const = 0;
+};
 
 struct WindowBounds {
     int32_t Left = 0;
@@ -101,7 +113,7 @@ std::wstring SettingsFilePath();
 // load = true: the file into Settings and the ticks of the tree;
 // load = false: Settings and the ticks into the file. A failed write throws
 // Exception("Unable to write to <path>") and skips the rest of the save.
-void LoadSaveSettings(bool load, TCatalogue& tree, const ISettingsWindow& window,
+void LoadSaveSettings(bool load, ITickedNodes& tree, const ISettingsWindow& window,
                       const std::wstring& path = SettingsFilePath());
 
 }  // namespace klarvex

@@ -6,7 +6,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/SystemLookups.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "base/Strings.h"
-#include "cleaners/CleanerFixture.h"
+#include "support/CleanerFixture.h"
 #include "support/Process.h"
 
 namespace klarvex {

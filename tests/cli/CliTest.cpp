@@ -8,7 +8,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "settings/IniFile.h"
+#include "formats/IniFile.h"
 #include "support/Fixtures.h"
 #include "support/Process.h"
 

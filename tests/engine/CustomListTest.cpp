@@ -10,7 +10,7 @@
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "engine/CustomList.h"
-#include "ie/IndexDatView.h"
+#include "formats/IndexDatView.h"
 #include "support/Fixtures.h"
 
 namespace klarvex {

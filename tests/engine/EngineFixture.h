@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "cleaners/CleanerTable.h"
 #include "engine/ProgressThread.h"
-#include "engine/RuleText.h"
+#include "formats/RuleText.h"
 #include "support/Fixtures.h"
 
 namespace klarvex::testing {
 
 class TestRunner : public TClearTaskThread {
 public:
-    TestRunner(RunKind kind, IRunHost& host) : TClearTaskThread(kind, host, {}) { LastProgressTime = Now(); }
+    TestRunner(RunKind kind, IRunHost& host) : TClearTaskThread(kind, host, {}, CleanerFor) { LastProgressTime = Now(); }
 
     int32_t Count() const { return ItemCount; }
     int64_t Bytes() const { return ItemBytes; }

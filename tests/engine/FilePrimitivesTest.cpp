@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-#include "EngineFixture.h"
 #include "base/Strings.h"
-#include "engine/SystemLookups.h"
+#include "EngineFixture.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

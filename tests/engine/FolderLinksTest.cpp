@@ -5,10 +5,10 @@
 
 #include <windows.h>
 
-#include "EngineFixture.h"
 #include "base/Strings.h"
-#include "engine/Folders.h"
-#include "engine/SystemLookups.h"
+#include "EngineFixture.h"
+#include "platform/Folders.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "EngineFixture.h"
-#include "engine/RegistryKeys.h"
-#include "engine/SystemLookups.h"
+#include "platform/RegistryKeys.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

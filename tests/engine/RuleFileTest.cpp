@@ -7,10 +7,11 @@
 
 #include <shlobj.h>
 
-#include "EngineFixture.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
-#include "engine/RegistryKeys.h"
-#include "engine/SystemLookups.h"
+#include "EngineFixture.h"
+#include "platform/RegistryKeys.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

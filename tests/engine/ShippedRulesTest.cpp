@@ -7,14 +7,16 @@
 
 #include <set>
 
-#include "EngineFixture.h"
-#include "engine/Catalogue.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
+#include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
-#include "engine/RuleText.h"
-#include "engine/SystemLookups.h"
+#include "EngineFixture.h"
+#include "formats/IniFile.h"
+#include "formats/RuleText.h"
+#include "platform/RegistryPaths.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
-#include "settings/IniFile.h"
 
 namespace klarvex {
 namespace {
@@ -104,10 +106,10 @@ TEST(ShippedRules, EveryItemOfTheTreeReachesACleanerOrASectionOfItsRuleFile) {
     for (const auto& section : sections) names.push_back(ItemName(kApplicationsCategory, section));
     for (const auto& name : names) {
         SCOPED_TRACE(name);
-        const auto target = TClearTaskThread::Dispatch(name);
+        const auto target = CleanerFor(name);
         switch (target.ruleFile) {
             case TClearTaskThread::RuleFile::None:
-                EXPECT_TRUE(target.cleaner != nullptr || target.chromium != nullptr);
+                EXPECT_TRUE(target.cleaner != nullptr || target.call != nullptr);
                 break;
             case TClearTaskThread::RuleFile::Klarvex: EXPECT_TRUE(known.count(SectionNameFromItem(name))); break;
             case TClearTaskThread::RuleFile::CustomLists: EXPECT_EQ(name, L"Custom Lists - <New List>"); break;

@@ -5,11 +5,11 @@
 
 #include <shlobj.h>
 
-#include "EngineFixture.h"
 #include "base/Strings.h"
 #include "engine/Catalogue.h"
-#include "engine/SystemLookups.h"
 #include "engine/Winapp2Places.h"
+#include "EngineFixture.h"
+#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -1,0 +1,104 @@
+#include "base/PathText.h"
+
+#include <algorithm>
+
+namespace klarvex {
+
+namespace {
+
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(std::wstring_view text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+}  // namespace
+
+bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
+    // A pattern that needs more characters than the name has fails at
+    // once, so a long hostile pattern costs no more than its length.
+    const auto stars = static_cast<size_t>(std::count(pattern.begin(), pattern.end(), L'*'));
+    if (pattern.size() - stars > name.size()) return false;
+    // Greedy, going back only to the last "*": each star takes one more
+    // character at a time, so the work is at most pattern times name.
+    size_t p = 0, n = 0;
+    size_t starAt = std::wstring_view::npos, starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == L'*') {
+            starAt = p++;
+            starName = n;
+        } else if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (starAt != std::wstring_view::npos) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+bool HasWildcard(std::wstring_view text) { return text.find_first_of(L"*?") != std::wstring_view::npos; }
+
+FileMask::FileMask(std::wstring mask, std::wstring_view upperMask, ExactName exact)
+    : mask_(std::move(mask)), upper_(upperMask), exact_(exact) {
+    hasWildcard_ = HasWildcard(upper_);
+    const size_t star = upper_.find(L'*');
+    oneStar_ = star != std::wstring::npos && upper_.find_first_of(L"*?", star + 1) == std::wstring::npos &&
+               upper_.find(L'?') == std::wstring::npos;
+    if (oneStar_) {
+        prefix_ = upper_.substr(0, star);
+        suffix_ = upper_.substr(star + 1);
+    }
+}
+
+bool FileMask::Matches(std::wstring_view name, std::wstring_view upperName) const {
+    if (mask_ == L"*.*") return true;
+    if (!hasWildcard_) return exact_ == ExactName::AnyCase ? upperName == upper_ : name == mask_;
+    if (!oneStar_) return WildcardMatch(upper_, upperName);
+    // Prefix and suffix must not share letters of the name: "AB*B" is no
+    // match for "AB", which the two tests alone would accept.
+    if (upperName.size() < prefix_.size() + suffix_.size()) return false;
+    return StartsWith(upperName, prefix_) && EndsWith(upperName, suffix_);
+}
+
+std::wstring WithBackslash(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    return path;
+}
+
+std::wstring WithoutDevicePrefix(std::wstring_view path) {
+    if (!StartsWith(path, L"\\\\?\\") && !StartsWith(path, L"\\\\.\\")) return std::wstring(path);
+    const std::wstring_view rest = path.substr(4);
+    const bool unc = rest.size() >= 4 && (rest[0] == L'U' || rest[0] == L'u') && (rest[1] == L'N' || rest[1] == L'n') &&
+                     (rest[2] == L'C' || rest[2] == L'c') && rest[3] == L'\\';
+    return unc ? L"\\" + std::wstring(rest.substr(3)) : std::wstring(rest);
+}
+
+bool IsAbsolutePath(std::wstring_view pathText) {
+    const std::wstring path = WithoutDevicePrefix(pathText);
+    const bool drivePath = path.size() >= 3 && IsLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+    // "\\?" and "\\." without their backslash are no server names either.
+    const bool uncPath = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'\\' &&
+                         path[2] != L'?' && path[2] != L'.';
+    return drivePath || uncPath;
+}
+
+bool IsRootFolder(std::wstring_view folderWithBackslash) {
+    const std::wstring folder = WithoutDevicePrefix(folderWithBackslash);
+    if (!StartsWith(folder, L"\\\\")) return folder.size() < 4;
+    // \\server\share\ : at most two names after the leading backslashes.
+    int names = 0;
+    for (size_t i = 2; i < folder.size(); ++i)
+        if (folder[i] != L'\\' && (i == 2 || folder[i - 1] == L'\\')) ++names;
+    return names <= 2;
+}
+
+}  // namespace klarvex

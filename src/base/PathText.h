@@ -1,0 +1,67 @@
+#pragma once
+
+// Path and file-name text: wildcards, file masks and the spellings of a
+// path's start. No system call here, so the native build can run it under
+// the sanitizers.
+
+#include <string>
+#include <string_view>
+
+namespace klarvex {
+
+// Whether upperName fits upperPattern, both in upper case: "*" stands for
+// any run of characters (none too), "?" for any one character.
+bool WildcardMatch(std::wstring_view upperPattern, std::wstring_view upperName);
+
+// True when text holds a "*" or a "?".
+bool HasWildcard(std::wstring_view text);
+
+// A file mask ("cookies*.txt", "*.dmp", "*", "*.*", "*Cache*", "log?.txt",
+// or an exact name such as "index.dat"). A one-star mask is a prefix and a
+// suffix, compared in upper case; a mask with more stars or a "?" is
+// matched as a whole in upper case; a mask without either is an exact name.
+class FileMask {
+public:
+    enum class ExactName { WithCase, AnyCase };
+    // upperMask is mask in upper case (the caller's locale decides it).
+    // Exact names are compared with letter case unless exact says AnyCase.
+    FileMask(std::wstring mask, std::wstring_view upperMask, ExactName exact = ExactName::WithCase);
+
+    // name and its upper-case form.
+    bool Matches(std::wstring_view name, std::wstring_view upperName) const;
+
+    // The mask is empty or holds a wildcard (it may stand for any file).
+    bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasWildcard_; }
+    // The mask takes every file ("*", "*.*", "**").
+    bool MatchesEveryName() const noexcept {
+        return mask_ == L"*.*" || (hasWildcard_ && upper_.find_first_not_of(L'*') == std::wstring::npos);
+    }
+
+private:
+    std::wstring mask_;
+    std::wstring upper_;
+    std::wstring prefix_;
+    std::wstring suffix_;
+    bool hasWildcard_ = false;
+    bool oneStar_ = false;  // a single "*" and no "?": prefix and suffix
+    ExactName exact_ = ExactName::WithCase;
+};
+
+// The path with one trailing backslash (added when missing; "" stays "",
+// never the bare "\" that would name the current drive's root).
+std::wstring WithBackslash(std::wstring path);
+
+// "X:\..." or "\\server\...", also behind a "\\?\" or "\\.\" prefix: a path
+// that names its drive. Anything else would be taken relative to the
+// current drive or folder, or names a device rather than a folder.
+bool IsAbsolutePath(std::wstring_view path);
+
+// The path without a "\\?\" or "\\.\" prefix ("\\?\UNC\server\share" becomes
+// "\\server\share"): the spelling the drive-root and folder comparisons use.
+std::wstring WithoutDevicePrefix(std::wstring_view path);
+
+// The root of a drive or of a network share ("C:\", "\\server\share\"), in
+// any spelling of the prefix. The folder comes with its trailing backslash.
+bool IsRootFolder(std::wstring_view folderWithBackslash);
+
+}  // namespace klarvex

@@ -1,0 +1,19 @@
+#pragma once
+
+// The one table of the program that maps item names to their cleaners.
+// Every front end gives it to the runs it starts.
+
+#include <string>
+
+#include "engine/ProgressThread.h"
+
+namespace klarvex {
+
+// The cleaner of an item name (exact comparison, case matters). Names not
+// in the table take their rules from Klarvex.dat (every application,
+// "Windows Log Files", ICQ, AOL Instant Messenger and the toolbar
+// histories); a name that holds "Custom Lists -" anywhere takes them from
+// Clist.dat.
+TClearTaskThread::DispatchTarget CleanerFor(const std::wstring& itemName);
+
+}  // namespace klarvex

@@ -1,0 +1,162 @@
+// Cleaners of the Google Chrome category, and of the browsers built on
+// Chrome that keep the same profiles (Microsoft Edge, Brave), in every
+// profile of the user. The
+// database cleaners empty tables in the removal run only, and count
+// nothing: deleted rows are no files.
+// Each cleaner leaves what it counted or removed in ItemCount and the bytes
+// of the files it handled in ItemBytes and ItemSizeText.
+
+#include <windows.h>
+
+#include "base/Format.h"
+#include "base/Handles.h"
+#include "base/Strings.h"
+#include "cleaners/BrowserFolders.h"
+#include "engine/ProgressThread.h"
+#include "formats/JsonEdit.h"
+#include "formats/TableCleanup.h"
+#include "platform/Folders.h"
+
+namespace klarvex {
+
+namespace {
+
+constexpr int64_t kMaxPreferencesSize = 32 * 1024 * 1024;
+
+// How much the user engaged with each site, which the browser keeps among
+// its settings: a record of the sites visited. The rest of Preferences is
+// the user's settings and stays byte for byte. The file is replaced whole
+// (a new file moved over it), never written through a link or a second
+// name; one that is no JSON object, or is too large, is left alone.
+void ForgetSiteEngagement(const std::wstring& profile) {
+    const std::wstring path = profile + L"Preferences";
+    std::string text;
+    {
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!file || !GetFileInformationByHandle(file.Get(), &info)) return;
+        if (info.nNumberOfLinks > 1 || IsLink(info.dwFileAttributes) || info.nFileSizeHigh != 0 ||
+            info.nFileSizeLow > kMaxPreferencesSize)
+            return;
+        text.resize(info.nFileSizeLow);
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), text.data(), info.nFileSizeLow, &read, nullptr) || read != info.nFileSizeLow) return;
+    }
+    const auto edited = EmptyJsonObjects(text, {{"profile", "content_settings", "exceptions", "site_engagement"},
+                                                {"profile", "content_settings", "exceptions", "media_engagement"}});
+    if (!edited || *edited == text) return;
+    const std::wstring fresh = path + L".klarvex-new";
+    {
+        FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        DWORD written = 0;
+        if (!file || !WriteFile(file.Get(), edited->data(), static_cast<DWORD>(edited->size()), &written, nullptr) ||
+            written != edited->size() || !FlushFileBuffers(file.Get())) {
+            file.Reset();
+            DeleteFileW(fresh.c_str());
+            return;
+        }
+    }
+    if (!MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileW(fresh.c_str());
+}
+
+}  // namespace
+
+void TClearTaskThread::CleanChromeCache() { CleanChromiumCache(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumCache(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser))
+        if (const std::wstring cache = ChromiumCacheDir(browser, profile); !cache.empty() && IsPlainFolder(cache))
+            ItemBytes += ClearFolder(cache, false, true, L"", ItemCount);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanChromeCookies() { CleanChromiumCookies(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumCookies(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
+        // Recursive: today's profiles keep the store in Network\Cookies.
+        ItemBytes += ClearFilesByMask(profile, L"Cookies", ItemCount, true);
+        // Extensions keep their own data in Local Storage too; it is no trace.
+        ItemBytes += ClearFolderExcept(profile + L"Local Storage", false, ItemCount, L"chrome-extension_");
+    }
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanChromeHistory() { CleanChromiumHistory(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumHistory(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
+        // Favicons, Shortcuts and DIPS are today's records of the sites seen.
+        ClearItemFiles(profile, {L"Current Session", L"History", L"Archived History", L"Thumbnails", L"Visited Links",
+                                 L"Current Tabs", L"Last Tabs", L"Top Sites", L"History Provider Cache",
+                                 L"Network Action Predictor", L"Favicons", L"Shortcuts", L"DIPS"});
+        // The full-text index files carry a date in their names.
+        std::vector<std::wstring> indexes;
+        ForEachEntry(profile, [&](const FolderEntry& entry) {
+            if (!entry.isFolder && UpperCase(entry.name).find(L"HISTORY INDEX") != std::wstring::npos)
+                indexes.push_back(entry.name);
+            return true;
+        });
+        for (const auto& name : indexes) ItemBytes += ClearFilesByMask(profile, name, ItemCount, true);
+        // Data the browser derives from the pages seen; it builds it again.
+        if (IsPlainFolder(profile + L"shared_proto_db"))
+            ItemBytes += ClearFolder(profile + L"shared_proto_db", false, true, L"", ItemCount);
+        if (!IsTestRun()) ForgetSiteEngagement(profile);
+    }
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanChromePasswords() { CleanChromiumPasswords(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumPasswords(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
+        if (!IsTestRun()) RunWhereTablesExist(profile + L"Web Data", {{L"logins", L"DELETE FROM logins"}});
+        ClearItemFiles(profile, {L"Login Data"});
+    }
+}
+
+void TClearTaskThread::CleanChromeDownloads() { CleanChromiumDownloads(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumDownloads(Chromium browser) {
+    if (IsTestRun()) return;
+    for (const auto& profile : GetChromiumProfileDirs(browser))
+        RunWhereTablesExist(profile + L"History", {{L"downloads", L"DELETE FROM downloads"},
+                                                   {L"downloads_url_chains", L"DELETE FROM downloads_url_chains"}});
+}
+
+void TClearTaskThread::CleanChromeFormData() { CleanChromiumFormData(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumFormData(Chromium browser) {
+    if (IsTestRun()) return;
+    for (const auto& profile : GetChromiumProfileDirs(browser))
+        RunWhereTablesExist(profile + L"Web Data",
+                            {{L"autofill", L"DELETE FROM autofill"},
+                             {L"autofill_dates", L"DELETE FROM autofill_dates"},
+                             {L"autofill_profile_emails", L"DELETE FROM autofill_profile_emails"},
+                             {L"autofill_profile_names", L"DELETE FROM autofill_profile_names"},
+                             {L"autofill_profile_phones", L"DELETE FROM autofill_profile_phones"},
+                             {L"autofill_profiles", L"DELETE FROM autofill_profiles"},
+                             {L"autofill_profiles_trash", L"DELETE FROM autofill_profiles_trash"},
+                             // where today's Chrome keeps what was typed into forms
+                             {L"autocomplete", L"DELETE FROM autocomplete"},
+                             {L"addresses", L"DELETE FROM addresses"},
+                             {L"address_type_tokens", L"DELETE FROM address_type_tokens"}});
+}
+
+void TClearTaskThread::CleanChromeSession() { CleanChromiumSession(Chromium::Chrome); }
+
+void TClearTaskThread::CleanChromiumSession(Chromium browser) {
+    for (const auto& profile : GetChromiumProfileDirs(browser)) {
+        ClearItemFiles(profile, {L"Current Session", L"Last Session"});
+        // Today's Chrome keeps its sessions in these folders.
+        for (const wchar_t* sessions : {L"Sessions", L"Sessions_Encrypted"})
+            if (IsPlainFolder(profile + sessions))
+                ItemBytes += ClearFolder(profile + sessions, false, true, L"", ItemCount);
+    }
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+}  // namespace klarvex

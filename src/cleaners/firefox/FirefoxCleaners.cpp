@@ -1,0 +1,180 @@
+// Cleaners of the Mozilla Firefox and Netscape categories.
+// Each cleaner leaves what it counted or removed in ItemCount and the bytes
+// of the files it handled in ItemBytes and ItemSizeText. Rows deleted from
+// a database are not counted.
+
+#include "base/Format.h"
+#include "base/PathText.h"
+#include "cleaners/BrowserFolders.h"
+#include "engine/ProgressThread.h"
+#include "formats/TableCleanup.h"
+#include "platform/Folders.h"
+#include "settings/Global.h"
+
+namespace klarvex {
+
+namespace {
+
+constexpr TableStatement kDeleteHistory[] = {
+    // Places a bookmark refers to stay; every other place and every visit go.
+    {L"moz_places", L"DELETE FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks where fk is not null)"},
+    {L"moz_historyvisits", L"DELETE FROM moz_historyvisits"},
+    // What today's Firefox keeps about the places that went: metadata,
+    // notes, what was typed to reach them, and the sites the address bar
+    // completes.
+    {L"moz_places_metadata", L"DELETE FROM moz_places_metadata WHERE place_id NOT IN (SELECT id FROM moz_places)"},
+    {L"moz_places_metadata_search_queries",
+     L"DELETE FROM moz_places_metadata_search_queries WHERE id NOT IN "
+     L"(SELECT search_query_id FROM moz_places_metadata WHERE search_query_id IS NOT NULL)"},
+    {L"moz_annos", L"DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)"},
+    {L"moz_inputhistory", L"DELETE FROM moz_inputhistory WHERE place_id NOT IN (SELECT id FROM moz_places)"},
+    {L"moz_places_extra", L"DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)"},
+    {L"moz_historyvisits_extra",
+     L"DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM moz_historyvisits)"},
+    {L"moz_origins",
+     L"DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)"},
+};
+// The icons of pages no longer in the history (places.sqlite attached).
+constexpr TableStatement kDeleteIcons[] = {
+    {L"moz_pages_w_icons", L"DELETE FROM moz_pages_w_icons WHERE page_url NOT IN (SELECT url FROM places.moz_places)"},
+    {L"moz_icons_to_pages", L"DELETE FROM moz_icons_to_pages WHERE page_id NOT IN (SELECT id FROM moz_pages_w_icons)"},
+    {L"moz_icons", L"DELETE FROM moz_icons WHERE id NOT IN (SELECT icon_id FROM moz_icons_to_pages)"},
+};
+
+// Sites the user interacted with, and the permissions the browser granted
+// them by itself for a while; permissions the user set for good stay.
+constexpr TableStatement kDeleteSiteInteractions[] = {
+    {L"moz_origin_interactions", L"DELETE FROM moz_origin_interactions"},
+    {L"moz_perms", L"DELETE FROM moz_perms WHERE expireType <> 0"},
+};
+// The quota records of the sites whose storage went with their cookies.
+constexpr TableStatement kDeleteSiteQuota[] = {
+    {L"origin", L"DELETE FROM origin WHERE origin LIKE 'http://%' OR origin LIKE 'https://%'"},
+};
+
+// Calls visit with each profile folder below profiles (with a trailing
+// backslash); links to folders are never followed.
+template <typename Visit>
+void ForEachProfile(const std::wstring& profiles, Visit visit) {
+    if (profiles.empty()) return;
+    const std::wstring folder = WithBackslash(profiles);
+    ForEachEntry(folder, [&](const FolderEntry& entry) {
+        if (entry.isFolder) visit(folder + entry.name + L"\\");
+        return true;
+    });
+}
+
+}  // namespace
+
+void TClearTaskThread::CleanFirefoxCookies() {
+    const std::wstring profiles = GetFirefoxProfilesDir();
+    ClearItemFiles(profiles, {L"cookies*.txt", L"cookies.sqlite", L"webappsstore.sqlite"});
+    // What each web site stored besides its cookies; extensions' storage
+    // (moz-extension+++...) is the user's, and stays.
+    ForEachProfile(profiles, [&](const std::wstring& profile) {
+        const std::wstring sites = profile + L"storage\\default\\";
+        ForEachEntry(sites, [&](const FolderEntry& entry) {
+            if (entry.isFolder && (entry.name.starts_with(L"http+++") || entry.name.starts_with(L"https+++")))
+                ItemBytes += ClearFolder(sites + entry.name, true, true, L"", ItemCount);
+            return true;
+        });
+        if (!IsTestRun()) RunWhereTablesExist(profile + L"storage.sqlite", kDeleteSiteQuota);
+    });
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanFirefoxHistory() {
+    const std::wstring profiles = GetFirefoxProfilesDir();
+    if (profiles.empty()) return;
+    const std::wstring folder = WithBackslash(profiles);
+    ItemBytes = ClearFilesByMask(folder, L"history.dat", ItemCount, true);
+    ItemSizeText = FormatKB(ItemBytes);
+    // The databases are emptied in the removal run only: the counting pass
+    // before it, like a Test run, never opens one.
+    if (IsTestRun()) return;
+    ForEachProfile(folder, [&](const std::wstring& profile) {
+        if (profile.find(L".default") == std::wstring::npos) return;
+        const std::wstring places = profile + L"places.sqlite";
+        RunWhereTablesExist(places, kDeleteHistory);
+        const AttachedDatabase history{L"places", places};
+        RunWhereTablesExist(profile + L"favicons.sqlite", kDeleteIcons, &history);
+        RunWhereTablesExist(profile + L"permissions.sqlite", kDeleteSiteInteractions);
+    });
+}
+
+void TClearTaskThread::CleanFirefoxCache() {
+    if (!IsTestRun() && !Settings.ShowLogTempInternetFiles) AddPleaseWaitLine();
+    int64_t bytes = 0;
+    for (const std::wstring& profiles : {GetFirefoxProfilesDir(), GetFirefoxLocalProfilesDir()}) {
+        if (profiles.empty()) continue;
+        const std::wstring folder = WithBackslash(profiles);
+        ForEachEntry(folder, [&](const FolderEntry& entry) {
+            if (Terminated()) return false;
+            // Today's Firefox keeps its disk cache in cache2.
+            for (const wchar_t* name : {L"\\Cache", L"\\cache2"}) {
+                const std::wstring cache = folder + entry.name + name;
+                if (entry.isFolder && IsPlainFolder(cache))
+                    bytes += ClearFolder(cache, false, Settings.ShowLogTempInternetFiles, L"", ItemCount);
+            }
+            return true;
+        });
+    }
+    ItemBytes = bytes;
+    ItemSizeText = FormatKB(bytes);
+}
+
+void TClearTaskThread::CleanFirefoxDownloads() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"downloads.rdf", L"downloads.sqlite"});
+}
+
+void TClearTaskThread::CleanFirefoxAutocomplete() {
+    // logins.json holds today's saved logins; their key (key4.db) and the
+    // certificates (cert9.db) stay.
+    ClearItemFiles(GetFirefoxProfilesDir(),
+                   {L"signons.txt", L"signons3.txt", L"signons.sqlite", L"logins.json", L"logins-backup.json"});
+}
+
+void TClearTaskThread::CleanFirefoxPreferences() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"prefs.js", L"content-prefs.sqlite"});
+}
+
+void TClearTaskThread::CleanFirefoxFormHistory() {
+    ClearItemFiles(GetFirefoxProfilesDir(), {L"formhistory.dat", L"formhistory.sqlite"});
+}
+
+void TClearTaskThread::CleanFirefoxSession() {
+    const std::wstring profiles = GetFirefoxProfilesDir();
+    ClearItemFiles(profiles, {L"sessionstore.js", L"sessionstore.bak", L"sessionstore.jsonlz4"});
+    // Today's Firefox keeps earlier sessions in sessionstore-backups.
+    ForEachProfile(profiles, [&](const std::wstring& profile) {
+        const std::wstring backups = profile + L"sessionstore-backups";
+        if (IsPlainFolder(backups)) ItemBytes += ClearFolder(backups, false, true, L"", ItemCount);
+    });
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanNetscapeCookies() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"cookies*.txt"}, false);
+}
+
+void TClearTaskThread::CleanNetscapeCache() {
+    if (!IsTestRun() && !Settings.ShowLogTempInternetFiles) AddPleaseWaitLine();
+    const std::wstring profile = GetNetscapeProfileDir(StopSource().get_token());
+    if (profile.empty() || !IsPlainFolder(profile + L"Cache")) return;
+    ItemBytes = ClearFolder(profile + L"Cache", false, Settings.ShowLogTempInternetFiles, L"", ItemCount);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanNetscapeHistory() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"history.dat"}, false);
+}
+
+void TClearTaskThread::CleanNetscapePreferences() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"prefs.js"}, false);
+}
+
+void TClearTaskThread::CleanNetscapeFormHistory() {
+    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"formhistory.dat"}, false);
+}
+
+}  // namespace klarvex

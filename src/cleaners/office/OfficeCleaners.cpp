@@ -1,0 +1,101 @@
+// Cleaners of the Microsoft Office category.
+// Each cleaner leaves what it counted or removed in ItemCount and the bytes
+// of the files it handled in ItemBytes and ItemSizeText.
+//
+// Office keeps the shortcuts of recently opened documents in one Recent
+// folder under the user's application data, and its recent-file lists in
+// the registry under one key per Office version. Versions 8.0 (Office 97)
+// to 12.0 (Office 2007) are cleaned; later versions keep their lists
+// elsewhere and are left alone.
+
+#include <string>
+
+#include "base/Format.h"
+#include "engine/ProgressThread.h"
+#include "platform/Folders.h"
+#include "platform/SystemLookups.h"
+
+namespace klarvex {
+
+namespace {
+
+constexpr int kFirstOfficeVersion = 8;
+constexpr int kLastOfficeVersion = 12;
+
+// "Software\Microsoft\Office\<v>.0" + suffix.
+std::wstring OfficeKey(int version, const wchar_t* suffix) {
+    return L"Software\\Microsoft\\Office\\" + std::to_wstring(version) + L".0" + suffix;
+}
+
+// The Office Recent folder, or "" when the application data folder is
+// missing (then the item finds nothing at all).
+std::wstring OfficeRecentFolder(const std::wstring& appData) {
+    if (appData.empty() || !IsPlainFolder(appData)) return {};
+    return appData + L"Microsoft\\Office\\Recent";
+}
+
+}  // namespace
+
+void TClearTaskThread::CleanOfficeAccess() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    ItemBytes = ClearFilesByMask(recent, L"*.mdb", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+    for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
+        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\Access\\Settings"));
+}
+
+void TClearTaskThread::CleanOfficeExcel() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    ItemBytes = ClearFilesByMask(recent, L"*.xls", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+    // The whole Excel key of each version goes, not only its file lists.
+    for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
+        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\Excel"));
+}
+
+void TClearTaskThread::CleanOfficeFrontPage() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    // "*.htm" matches names ending in ".htm" only; ".html" needs a mask of
+    // its own.
+    ItemBytes = ClearFilesByMask(recent, L"*.htm", ItemCount, false);
+    ItemBytes += ClearFilesByMask(recent, L"*.html", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+    const std::wstring explorer = L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\";
+    ItemCount += DeleteUserRegKey(explorer + L"Recent File List");
+    ItemCount += DeleteUserRegKey(explorer + L"Recent Page List");
+    ItemCount += DeleteUserRegKey(explorer + L"Recent Web List");
+}
+
+void TClearTaskThread::CleanOfficePowerpoint() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    ItemBytes = ClearFilesByMask(recent, L"*.ppt", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+    // PowerPoint's own lists; the Excel key belongs to the Excel item.
+    for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v) {
+        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent File List"));
+        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent Folder List"));
+    }
+}
+
+void TClearTaskThread::CleanOfficeWord() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    ItemBytes = ClearFilesByMask(recent, L"*.doc", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+    // Word keeps its recent-file list in the one binary value "Settings".
+    for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
+        ItemCount += DeleteUserRegValues(OfficeKey(v, L"\\Word\\Data"), L"Settings");
+}
+
+void TClearTaskThread::CleanOfficeRecentFiles() {
+    const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
+    if (recent.empty()) return;
+    ItemBytes = ClearFilesByMask(recent, L"*.*", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+}  // namespace klarvex

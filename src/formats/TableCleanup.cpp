@@ -1,0 +1,38 @@
+#include "formats/TableCleanup.h"
+
+#include <windows.h>
+
+#include "formats/SQLiteTable3.h"
+
+namespace klarvex {
+
+namespace {
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A text as an SQL string literal.
+std::wstring Quoted(const std::wstring& text) {
+    std::wstring quoted = L"'";
+    for (wchar_t c : text) quoted += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    return quoted + L"'";
+}
+
+}  // namespace
+
+void RunWhereTablesExist(const std::wstring& path, std::span<const TableStatement> statements,
+                         const AttachedDatabase* attached) {
+    if (!IsFile(path) || (attached && !IsFile(attached->path))) return;
+    TSQLiteDatabase database(path);
+    database.QueryTable(L"PRAGMA secure_delete = ON");
+    // What refers to a removed row and is declared to go with it, goes.
+    database.ExecuteStatement(L"PRAGMA foreign_keys = ON");
+    if (attached) database.ExecuteStatement(L"ATTACH DATABASE " + Quoted(attached->path) + L" AS " + attached->name);
+    for (const auto& statement : statements)
+        if (database.HasTable(statement.table)) database.ExecuteStatement(statement.sql);
+    database.QueryTable(L"PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
+}  // namespace klarvex

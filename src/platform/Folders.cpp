@@ -1,0 +1,86 @@
+#include "platform/Folders.h"
+
+#include <algorithm>
+
+#include "base/Handles.h"
+#include "base/PathText.h"
+#include "base/Strings.h"
+
+namespace klarvex {
+
+namespace {
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+}  // namespace
+
+bool IsPlainFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes);
+}
+
+void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return;
+    do {
+        if (IsDotEntry(data.cFileName)) continue;
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder && IsLink(data.dwFileAttributes)) continue;
+        const int64_t size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+        if (!visit(FolderEntry{data.cFileName, isFolder, isFolder ? 0 : size})) return;
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool lastMayBeFile) {
+    // The "?" of a "\\?\" prefix is no wildcard.
+    const size_t prefix = WithoutDevicePrefix(path).size() == path.size() ? 0 : 4;
+    const size_t wildcard = path.find_first_of(L"*?", prefix);
+    if (wildcard == std::wstring::npos) return {path};
+    const size_t slash = path.rfind(L'\\', wildcard);
+    if (slash == std::wstring::npos) return {};
+    const std::wstring parent = path.substr(0, slash + 1);
+    // A wildcard in the drive or server name leaves no folder to look into.
+    if (!IsAbsolutePath(parent)) return {};
+    const size_t end = path.find(L'\\', wildcard);
+    const std::wstring upperPattern = UpperCase(path.substr(slash + 1, end - slash - 1));
+    const std::wstring rest = end == std::wstring::npos ? std::wstring() : path.substr(end);
+    std::vector<std::wstring> paths;
+    ForEachEntry(parent, [&](const FolderEntry& entry) {
+        const bool wanted = entry.isFolder || (rest.empty() && lastMayBeFile);
+        if (wanted && WildcardMatch(upperPattern, UpperCase(entry.name))) {
+            for (auto& found : ExpandWildcardPath(parent + entry.name + rest, lastMayBeFile))
+                paths.push_back(std::move(found));
+        }
+        return true;
+    });
+    return paths;
+}
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) || IsLink(info.dwFileAttributes) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    if (size > maxBytes) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    for (size_t got = 0; got < bytes.size();) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 20));
+        if (!ReadFile(file.Get(), bytes.data() + got, want, &read, nullptr)) return std::nullopt;
+        if (read == 0) {  // shorter than it said: what is there
+            bytes.resize(got);
+            break;
+        }
+        got += read;
+    }
+    return bytes;
+}
+
+}  // namespace klarvex

@@ -1,0 +1,200 @@
+#include "ui/DialogBase.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "base/Exception.h"
+#include "base/Strings.h"
+#include "base/Texts.h"
+
+namespace klarvex {
+
+namespace {
+
+// Messages whose result a dialog procedure returns directly instead of
+// through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+INT_PTR TDialogBase::ShowModal(HWND owner) {
+    modal_ = true;
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+HWND TDialogBase::Create(HWND owner) {
+    modal_ = false;
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+void TDialogBase::End(INT_PTR result) {
+    if (modal_) EndDialog(window_, result);
+    else DestroyWindow(window_);
+}
+
+bool TDialogBase::OnCommand(WORD id, WORD, HWND) {
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool TDialogBase::OnNotify(const NMHDR&, LRESULT&) { return false; }
+
+bool TDialogBase::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+std::wstring TDialogBase::ItemText(int id) const {
+    HWND item = Item(id);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TDialogBase::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(window_, id, text.c_str()); }
+
+void TDialogBase::CenterOnOwner() const {
+    HWND owner = GetWindow(window_, GW_OWNER);
+    RECT dialog, around;
+    GetWindowRect(window_, &dialog);
+    if (!owner || !GetWindowRect(owner, &around)) return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const LONG width = dialog.right - dialog.left, height = dialog.bottom - dialog.top;
+    LONG left = (around.left + around.right - width) / 2, top = (around.top + around.bottom - height) / 2;
+    left = std::max(work.left, std::min(left, work.right - width));
+    top = std::max(work.top, std::min(top, work.bottom - height));
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK TDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TDialogBase* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<TDialogBase*>(lParam);
+        self->window_ = window;
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+    } else {
+        self = reinterpret_cast<TDialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    try {
+        const INT_PTR handled = self->Dispatch(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrW(window, DWLP_USER, 0);
+            self->window_ = nullptr;
+        }
+        return handled;
+    } catch (const Exception& e) {
+        ShowErrorBox(window, e.Message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(window, Utf8ToWide(e.what()));
+    } catch (...) {
+        ShowErrorBox(window, LoadText(IDS_UNKNOWN_ERROR));
+    }
+    return FALSE;
+}
+
+INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnInit();
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        case WM_TIMER:
+            OnTimer(wParam);
+            return TRUE;
+        default: {
+            LRESULT result = 0;
+            if (!OnMessage(message, wParam, lParam, result)) return FALSE;
+            if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+    }
+}
+
+void ShowInfoBox(HWND owner, const std::wstring& text) { ShowInfoBox(owner, text, LoadText(IDS_PRODUCT_NAME)); }
+
+void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& caption) {
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+bool AskYesNoBox(HWND owner, const std::wstring& text) {
+    return MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(),
+                       MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+void ShowErrorBox(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void CentreOnOwner(HWND window) {
+    RECT own{};
+    GetWindowRect(window, &own);
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT around = work;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
+    int x = around.left + (around.right - around.left - width) / 2;
+    int y = around.top + (around.bottom - around.top - height) / 2;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text) {
+    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, dialog, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return tooltip;
+}
+
+void OpenWebPage(HWND owner, const std::wstring& address) {
+    ShellExecuteW(owner, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace klarvex
