@@ -157,6 +157,12 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
     return true;
 }
 
+bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
+    if (UserIsAdmin() && DeleteAtReboot(path)) return true;
+    AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
+    return false;
+}
+
 void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes)) return;

@@ -119,6 +119,11 @@ public:
     // ClearFilesByMask with each mask in turn; the bytes of them all.
     int64_t ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                               int32_t& counter, bool recurse);
+    // A file a Clean cannot remove now because a program holds it open:
+    // marked for removal at the next start of Windows when the user is an
+    // administrator (nobody else may), else named in the log as in use and
+    // left. True when it was marked; only then does it count as removed.
+    bool RemoveAtNextStart(const std::wstring& path);
     // Registry. The results are counts of entries: a key counts the values
     // of its whole subtree, at least 1, taken before it is deleted.
     int32_t DeleteUserRegKey(const std::wstring& keyPath);

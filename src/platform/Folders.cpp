@@ -60,6 +60,11 @@ std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool last
     return paths;
 }
 
+bool DeleteAtReboot(const std::wstring& path) {
+    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

@@ -41,6 +41,11 @@ void ForEachEntry(const std::wstring& folder, const std::function<bool(const Fol
 // as it is, whether it exists or not.
 std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool lastMayBeFile = false);
 
+// Records the file for deletion at the next start of Windows (which needs
+// an administrator on the NT family); false only when the system refuses.
+// A missing file is nothing to do.
+bool DeleteAtReboot(const std::wstring& path);
+
 // The whole content of a file of at most maxBytes; nothing when it cannot
 // be read, is larger, or is a link (its target is not ours to read).
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes);

@@ -91,11 +91,6 @@ std::wstring TodayHistoryFolderName() {
     return name;
 }
 
-bool DeleteAtReboot(const std::wstring& path) {
-    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
 bool AddWininitRenames(const std::vector<std::wstring>& newLines) {
     const std::wstring windows = GetWindowsDir();
     if (windows.empty()) return false;

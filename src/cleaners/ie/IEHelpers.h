@@ -15,10 +15,6 @@ std::wstring TodayHistoryFolderName();
 // of the settings record.
 void WipeIndexDat(const std::wstring& path);
 
-// Records the file for deletion at the next start of Windows; false only
-// when the system refuses. A missing file is nothing to do.
-bool DeleteAtReboot(const std::wstring& path);
-
 // Lines for the [rename] section of Wininit.ini in the Windows folder (the
 // 9x family deletes "url=" files at start): inserted directly below the
 // first "[RENAME]" line (any letter case), so they stand in reverse order,
