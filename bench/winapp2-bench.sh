@@ -5,7 +5,11 @@
 # one with a made-up file of the community file's size and shape (4,000
 # entries, about 2 MB: detection by keys and by paths with wildcards, file,
 # registry and exclude lines), alternately in one process. Prints the
-# medians, the difference and the ratio.
+# medians, the difference and the ratio. Then two hostile files: as many
+# entries whose DetectFile lines go down the whole drive with wildcards
+# ("%SystemDrive%\*\*\*\*\none17"), against the file of the same size; and
+# 100,000 ExcludeKey lines over 100,000 files, against the same entry
+# without them.
 #   bash bench/winapp2-bench.sh [ENTRIES] [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -73,6 +77,33 @@ for i in range(n):
     out.append("")
 sys.stdout.write("\r\n".join(out))
 PY
+mkdir -p "$work/hostile"
+cp "$root/res/Klarvex.dat" "$work/hostile/"
+python3 - "$entries" > "$work/hostile/Winapp2.ini" <<'PY'
+import sys
+for i in range(int(sys.argv[1])):
+    sys.stdout.write("[Hostile %d *]\r\nDetectFile=%%SystemDrive%%\\*\\*\\*\\*\\none%d\r\n"
+                     "FileKey1=%%LocalAppData%%\\Hostile%d|*.log\r\n\r\n" % (i, i, i))
+PY
 echo "winapp2-bench.sh: $entries entries, $(( $(stat -c %s "$work/with/Winapp2.ini") / 1024 )) KB"
 bash "$root/scripts/wine-run.sh" "$bin/winapp2_bench.exe" 'C:\klarvex-bench-winapp2\without\' \
-    'C:\klarvex-bench-winapp2\with\' "$rounds" | tr -d '\r'
+    'C:\klarvex-bench-winapp2\with\' "$rounds" 'C:\klarvex-bench-winapp2\hostile\' | tr -d '\r'
+
+# 100,000 files in 1,000 folders; every other one excluded by name, the
+# rest met by PATH lines of folders that are not there.
+files=$work/files
+for ((d = 0; d < 1000; d++)); do mkdir -p "$files/d$d"; done
+(cd "$files" && for ((d = 0; d < 1000; d++)); do printf 'd%d/f%d.txt\n' "$d" {0..99}; done | xargs touch)
+python3 - > "$work/excludes.ini" <<'PY'
+import sys
+out = []
+for i in range(100000):
+    d, f = divmod(i, 100)
+    if i % 2 == 0:
+        out.append("ExcludeKey%d=FILE|C:\\klarvex-bench-winapp2\\files\\d%d|f%d.txt" % (i + 1, d, f))
+    else:
+        out.append("ExcludeKey%d=PATH|C:\\klarvex-bench-winapp2\\files\\gone%d\\" % (i + 1, i))
+sys.stdout.write("\r\n".join(out) + "\r\n")
+PY
+bash "$root/scripts/wine-run.sh" "$bin/winapp2_bench.exe" --excludes 'C:\klarvex-bench-winapp2\files' \
+    'C:\klarvex-bench-winapp2\excludes.ini' | tr -d '\r'

@@ -1,6 +1,7 @@
 #include "base/PathText.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace klarvex {
 
@@ -59,6 +60,8 @@ FileMask::FileMask(std::wstring mask, std::wstring_view upperMask, ExactName exa
     }
 }
 
+bool FileMask::MatchesEveryName() const noexcept { return IsEverythingMask(mask_); }
+
 bool FileMask::Matches(std::wstring_view name, std::wstring_view upperName) const {
     if (mask_ == L"*.*") return true;
     if (!hasWildcard_) return exact_ == ExactName::AnyCase ? upperName == upper_ : name == mask_;
@@ -99,6 +102,74 @@ bool IsRootFolder(std::wstring_view folderWithBackslash) {
     for (size_t i = 2; i < folder.size(); ++i)
         if (folder[i] != L'\\' && (i == 2 || folder[i - 1] == L'\\')) ++names;
     return names <= 2;
+}
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Names of a path split at either separator, empty ones dropped.
+std::vector<std::wstring_view> Names(std::wstring_view path) {
+    std::vector<std::wstring_view> names;
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && !IsSeparator(path[i])) continue;
+        if (i > start) names.push_back(path.substr(start, i - start));
+        start = i + 1;
+    }
+    return names;
+}
+
+bool IsEverythingName(std::wstring_view name) {
+    bool wildcard = false;
+    for (const wchar_t c : name) {
+        if (c == L'*' || c == L'?') wildcard = true;
+        else if (c != L'.') return false;
+    }
+    return wildcard;
+}
+
+}  // namespace
+
+std::optional<std::wstring> CanonicalRulePath(std::wstring_view text) {
+    for (const wchar_t c : text)
+        if (c < L' ' || c == 0x7F) return std::nullopt;
+    // "X:" and a separator: a path that names its drive. Two separators at
+    // the start are a server or a device; one alone, the current drive.
+    if (text.size() < 3 || !IsLetter(text[0]) || text[1] != L':' || !IsSeparator(text[2])) return std::nullopt;
+    std::vector<std::wstring_view> kept;
+    for (const auto name : Names(text.substr(3))) {
+        if (name == L".") continue;
+        if (name == L"..") {
+            if (kept.empty()) return std::nullopt;
+            kept.pop_back();
+            continue;
+        }
+        if (name.find(L':') != std::wstring_view::npos || name.back() == L'.' || name.back() == L' ')
+            return std::nullopt;
+        kept.push_back(name);
+    }
+    std::wstring path = std::wstring(text.substr(0, 2)) + L"\\";
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0) path += L'\\';
+        path += kept[i];
+    }
+    return path;
+}
+
+bool HasDotName(std::wstring_view text) {
+    for (const auto name : Names(text))
+        if (name == L"." || name == L"..") return true;
+    return false;
+}
+
+bool IsEverythingMask(std::wstring_view mask) { return IsEverythingName(mask); }
+
+size_t TrailingEverythingNames(std::wstring_view path) {
+    const auto names = Names(path);
+    size_t count = 0;
+    for (auto name = names.rbegin(); name != names.rend() && IsEverythingName(*name); ++name) ++count;
+    return count;
 }
 
 }  // namespace klarvex

@@ -1,9 +1,14 @@
 #pragma once
 
-// Path and file-name text: wildcards, file masks and the spellings of a
-// path's start. No system call here, so the native build can run it under
-// the sanitizers.
+// Path and file-name text: wildcards, file masks, the spellings of a
+// path's start, and how a path of a rule file or a mask is read before
+// anything acts on it. A rule is judged by what it means, never by its
+// spelling: "C:/Users//me/./Documents" is the Documents folder, and "?*"
+// takes every file as "*" does. No system call here, so the native build
+// can run it under the sanitizers; what a path really is on the disk is
+// the safety guard's (platform/SafetyGuard.h).
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,10 +37,8 @@ public:
 
     // The mask is empty or holds a wildcard (it may stand for any file).
     bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasWildcard_; }
-    // The mask takes every file ("*", "*.*", "**").
-    bool MatchesEveryName() const noexcept {
-        return mask_ == L"*.*" || (hasWildcard_ && upper_.find_first_not_of(L'*') == std::wstring::npos);
-    }
+    // The mask takes every file, whatever its spelling (IsEverythingMask).
+    bool MatchesEveryName() const noexcept;
 
 private:
     std::wstring mask_;
@@ -63,5 +66,29 @@ std::wstring WithoutDevicePrefix(std::wstring_view path);
 // The root of a drive or of a network share ("C:\", "\\server\share\"), in
 // any spelling of the prefix. The folder comes with its trailing backslash.
 bool IsRootFolder(std::wstring_view folderWithBackslash);
+
+// A path of a rule file as the system will take it: "/" read as "\",
+// repeated separators and "." names dropped, ".." resolved, without a
+// trailing backslash (a drive root keeps its own: "C:\"). Wildcards stay.
+// nullopt for what no rule may name: an empty text, a NUL or other control
+// character, a relative path ("Temp", "C:Temp", "\Temp"), a network or
+// device path ("\\host\share", "\\?\C:\", "\\.\pipe"), a ":" after the
+// drive (a file's stream), a name ending in "." or " " (Windows would
+// drop them and name another folder), or a ".." above the drive's root.
+std::optional<std::wstring> CanonicalRulePath(std::wstring_view text);
+
+// A name of the path, split at "\" and "/", is "." or "..": the path could
+// lead out of the folder it seems to name.
+bool HasDotName(std::wstring_view text);
+
+// The mask takes every file whatever its spelling: it is made only of "*",
+// "?" and "." with at least one wildcard ("*", "?*", "*.*", "*.", "??*.*").
+// A mask that holds anything else names files.
+bool IsEverythingMask(std::wstring_view mask);
+
+// How many names at the end of a path take every folder ("*", "?*", ...):
+// "C:\Users\me\Documents\*\*" ends in two. A rule that reaches folders
+// this way below a protected folder means that folder, not a program's.
+size_t TrailingEverythingNames(std::wstring_view path);
 
 }  // namespace klarvex

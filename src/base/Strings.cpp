@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace klarvex {
@@ -22,6 +23,33 @@ std::wstring Utf8ToWide(std::string_view text) {
     std::wstring result(static_cast<size_t>(needed), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), size, result.data(), needed);
     return result;
+}
+
+std::wstring DecodeTextFile(std::string_view bytes, unsigned codePage) {
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        std::wstring text((bytes.size() - 2) / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                           static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+        return text;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) return Utf8ToWide(bytes.substr(3));
+    if (codePage == CP_UTF8 || bytes.empty()) return Utf8ToWide(bytes);
+    const int size = static_cast<int>(bytes.size());
+    const int needed = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    std::wstring text(static_cast<size_t>(std::max(needed, 0)), L'\0');
+    if (needed > 0) MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), needed);
+    return text;
+}
+
+std::string EncodeUtf16File(std::wstring_view text) {
+    std::string bytes("\xFF\xFE");
+    bytes.reserve(2 + text.size() * 2);
+    for (const wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return bytes;
 }
 
 std::wstring UpperCase(std::wstring_view text) {

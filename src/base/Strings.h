@@ -8,6 +8,14 @@ namespace klarvex {
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view text);
 
+// The text of a file's bytes: UTF-16 (little endian) after its byte-order
+// mark, UTF-8 after its mark, otherwise in codePage (CP_UTF8, or CP_ACP for
+// the files the profile functions read).
+std::wstring DecodeTextFile(std::string_view bytes, unsigned codePage);
+// The bytes of a UTF-16 (little endian) file with its byte-order mark,
+// which the profile functions read and write without losing a letter.
+std::string EncodeUtf16File(std::wstring_view text);
+
 // Upper case as the system's user-interface locale defines it.
 std::wstring UpperCase(std::wstring_view text);
 

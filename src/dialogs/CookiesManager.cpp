@@ -124,7 +124,7 @@ void TfrmCookiesManager::SetTexts() {
 // cookies are those not kept by their exact name.
 void TfrmCookiesManager::FillLists() {
     cookiesFolder_ = CookiesFolderWithoutLow();
-    const std::vector<std::wstring> keepList = LoadKeepList();
+    const auto keepList = KeptNames(LoadKeepList());
     for (const auto& name : keepList) AddName(Keep(), name);
     if (cookiesFolder_.empty()) return;
     cookiesFolder_ = ApplyLowSwitch(cookiesFolder_);

@@ -23,19 +23,12 @@ std::vector<std::wstring> ReadCustomList(const TIniFile& file) {
 }
 
 void WriteCustomList(const TIniFile& file, const std::vector<std::wstring>& rows) {
-    // The whole section goes to the file in one write, so a failure leaves
-    // the old list in place rather than half of the new one.
-    std::wstring lines;
+    std::vector<std::wstring> lines;
     int files = 0, keys = 0;
-    for (const auto& row : rows) {
-        lines += IsRegistryEntry(row) ? L"DelRegValue" + IntToStr(++keys) : L"DelFile" + IntToStr(++files);
-        lines += L'=';
-        lines += row;
-        lines += L'\0';
-    }
-    lines += L'\0';
-    if (!WritePrivateProfileSectionW(kNewListItem, lines.c_str(), file.Path().c_str()))
-        throw Exception(LoadText(IDS_UNABLE_TO_WRITE) + file.Path());
+    for (const auto& row : rows)
+        lines.push_back((IsRegistryEntry(row) ? L"DelRegValue" + IntToStr(++keys) : L"DelFile" + IntToStr(++files)) +
+                        L"=" + row);
+    file.Update([&](TIniText& text) { text.ReplaceSection(kNewListItem, lines); });
 }
 
 int SelectionAfterRemove(int removed, int countBefore) { return removed < countBefore - 1 ? removed : countBefore - 2; }

@@ -27,8 +27,11 @@ std::vector<std::wstring> ReadCustomList(const TIniFile& file);
 
 // Replaces the section whole by the rows in their order: registry entries
 // as DelRegValue1, 2, ..., the others as DelFile1, 2, ... Other sections
-// are not touched. Throws Exception("Unable to write to " + path) when the
-// file cannot be written; the section is then left as it was.
+// are not touched. The file is written whole as UTF-16 (TIniFile::Update):
+// a name outside the system's code page keeps its letters, where the code
+// page would make "?" of them, a wildcard that takes other files. Throws
+// Exception("Unable to write to " + path) when the file cannot be written;
+// it is then left as it was.
 void WriteCustomList(const TIniFile& file, const std::vector<std::wstring>& rows);
 
 // The row to select after row `removed` of `countBefore` rows has gone:

@@ -23,6 +23,7 @@
 #include "base/Texts.h"
 #include "engine/ProgressThread.h"
 #include "platform/Folders.h"
+#include "platform/SafetyGuard.h"
 #include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
@@ -36,33 +37,6 @@ constexpr DWORD kWipeBlock = 4096;
 // A relative text would be taken from the current drive or folder.
 bool IsWalkableFolder(const std::wstring& folder) {
     return folder != L"\\" && IsAbsolutePath(WithBackslash(folder)) && IsPlainFolder(folder);
-}
-
-// The spellings of one folder that the confirmations compare; the walk and
-// its log keep the text as given. Besides that text: the folder as the
-// system resolves the text ("C:\Windows\.." is the drive root, a "\\?\"
-// prefix dropped, a short 8.3 name made long), and where the folder really
-// is once opened (links on the way followed). Each with a trailing
-// backslash; a spelling the system cannot give is left out.
-std::vector<std::wstring> FolderSpellings(const std::wstring& folder) {
-    std::vector<std::wstring> spellings{WithBackslash(folder)};
-    std::vector<wchar_t> buffer(32 * 1024);
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    DWORD length = GetFullPathNameW(WithoutDevicePrefix(folder).c_str(), size, buffer.data(), nullptr);
-    if (length > 0 && length < size) {
-        const std::wstring full(buffer.data(), length);
-        length = GetLongPathNameW(full.c_str(), buffer.data(), size);
-        spellings.push_back(WithBackslash(length > 0 && length < size ? std::wstring(buffer.data(), length) : full));
-    }
-    FileHandle opened(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (opened) {
-        length = GetFinalPathNameByHandleW(opened.Get(), buffer.data(), size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length > 0 && length < size)
-            spellings.push_back(WithBackslash(WithoutDevicePrefix({buffer.data(), length})));
-    }
-    return spellings;
 }
 
 bool ShellDelete(const std::wstring& path, bool errorUi) {
@@ -82,6 +56,8 @@ struct TClearTaskThread::MaskWalk {
     bool recurse = false;
     bool removeFolders = false;   // the folders left empty go too
     SpareEntry spare;             // may be empty
+    Reach reach = Reach::Named;   // how the rule came to the walk's own folder
+    bool judgeFolders = true;     // folders on the way may be protected ones
 };
 
 struct TClearTaskThread::FolderWalk {
@@ -90,30 +66,13 @@ struct TClearTaskThread::FolderWalk {
     std::wstring excludeTextUpper;  // a file whose upper-case name holds this stays
     bool stopOnTerminate = true;    // the walk ends when the run is cancelled
     bool progressWithTotal = true;  // progress carries TotalCount + counter
+    Reach reach = Reach::Named;     // how the rule came to the walk's own folder
+    bool judgeFolders = true;       // folders on the way may be protected ones
 };
 
-// The folders a Clean asks about before it removes or empties them, each in
-// every spelling the confirmations compare. Looked up once per run.
-struct TClearTaskThread::FolderGuard {
-    std::vector<std::wstring> documents;  // My Documents and its My Pictures
-    std::vector<std::wstring> system;     // the system's and the profile's folders
-
-    FolderGuard() {
-        const std::wstring myDocuments = GetMyDocumentsDir();
-        if (!myDocuments.empty()) {
-            Add(documents, myDocuments);
-            Add(documents, myDocuments + L"My Pictures\\");
-        }
-        for (const auto& folder : SystemAndProfileFolders()) Add(system, folder);
-    }
-    static void Add(std::vector<std::wstring>& list, const std::wstring& folder) {
-        for (auto& spelling : FolderSpellings(folder)) list.push_back(std::move(spelling));
-    }
-};
-
-const TClearTaskThread::FolderGuard& TClearTaskThread::Guard() {
-    if (!folderGuard_) folderGuard_ = std::make_shared<const FolderGuard>();
-    return *folderGuard_;
+const TSafetyGuard& TClearTaskThread::Guard() {
+    if (!guard_) guard_ = std::make_shared<const TSafetyGuard>();
+    return *guard_;
 }
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
@@ -205,46 +164,54 @@ const FileMask& WidestMask(const std::vector<FileMask>& masks) {
 
 }  // namespace
 
-TClearTaskThread::ProtectedKinds TClearTaskThread::ProtectedKindsOf(const std::wstring& folder) {
-    const std::vector<std::wstring> spellings = FolderSpellings(folder);
-    auto isAny = [&](const std::vector<std::wstring>& others) {
-        for (const auto& spelling : spellings)
-            for (const auto& other : others)
-                if (SameText(spelling, other)) return true;
-        return false;
-    };
-    // The first spelling is the text itself: "C:\" is a root by its length.
-    return {std::any_of(spellings.begin(), spellings.end(), [](const std::wstring& s) { return IsRootFolder(s); }),
-            isAny(Guard().system), isAny(Guard().documents)};
+bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask, bool recurse, Reach reach) {
+    // A Test in the window lists what a Clean would take once the user
+    // says Yes; the command line, which never asks, lists what it would.
+    if (IsTestRun() && !keepProtectedFolders_) return true;
+    TSafetyGuard::Protection protection = Guard().ProtectionOf(folder);
+    if (reach == Reach::ThroughProtected) protection.folder = true;
+    // Whether the walk would take every file there is, or go down the tree.
+    const bool everything = !mask || mask->MatchesEveryName();
+    if (protection.Any() && (everything || recurse)) {
+        if (keepProtectedFolders_) {
+            Host().ShowNotice(LoadText(IDS_KEPT_PROTECTED_FOLDER) + folder, L"");
+            return false;
+        }
+        const bool files = protection.askForFiles && mask;
+        return Host().AskYesNo(LoadText(files ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
+    }
+    if (IsTestRun()) return true;
+    // Files named in a protected folder: asked about where the window has
+    // always asked.
+    if (protection.driveRoot && mask->EmptyOrWildcard())
+        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
+    if (protection.askForFiles) return Host().AskYesNo(LoadText(IDS_ASK_DELETE_FILES_ON) + folder + L"?");
+    return true;
 }
 
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask) {
-    if (IsTestRun()) return true;
-    const auto [driveRoot, system, documents] = ProtectedKindsOf(folder);
-    // Whether the walk would take every file there is.
-    const bool everything = !mask || mask->MatchesEveryName();
-    if (keepProtectedFolders_ && everything && (driveRoot || system || documents)) {
-        Host().ShowNotice(LoadText(IDS_KEPT_PROTECTED_FOLDER) + folder, L"");
-        return false;
-    }
-    if ((driveRoot && (!mask || mask->EmptyOrWildcard())) || (system && everything))
-        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
-    if (documents)
-        return Host().AskYesNo(LoadText(mask ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
-    return true;
+// A folder left empty by a walk goes, unless no rule may remove it (a walk
+// whose folders need no judging has none on its way: below a folder that
+// holds no protected one, links never followed, there is none).
+void TClearTaskThread::RemoveEmptiedFolder(const std::wstring& folder, bool judge) {
+    if (IsTestRun() || (judge && Guard().ProtectionOf(folder).Any())) return;
+    // Fails without effect while anything is left inside.
+    RemoveDirectoryW(folder.c_str());
 }
 
 int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool removeFolder, const FolderWalk& walk,
                                      int32_t& counter) {
     if ((walk.stopOnTerminate && Terminated()) || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, nullptr)) return 0;
+    if (walk.judgeFolders && !ConfirmFolder(folder, nullptr, true, walk.reach)) return 0;
 
+    FolderWalk below = walk;
+    below.reach = Reach::Named;
+    below.judgeFolders = walk.judgeFolders && Guard().HoldsProtected(folder);
     int64_t bytes = 0;
     ForEachEntry(folder, [&](const FolderEntry& entry) {
         if (walk.stopOnTerminate && Terminated()) return false;
         if (entry.isFolder) {
-            bytes += WalkFolder(folder + entry.name, true, walk, counter);
+            bytes += WalkFolder(folder + entry.name, true, below, counter);
             return true;
         }
         if (!walk.excludeName.empty() && SameText(entry.name, walk.excludeName)) return true;
@@ -256,16 +223,16 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
         PostThrottledProgress(walk.progressWithTotal ? counter + TotalCount : counter);
         return true;
     });
-    // Fails without effect while anything is left inside.
-    if (!IsTestRun() && removeFolder) RemoveDirectoryW(folder.c_str());
+    if (removeFolder) RemoveEmptiedFolder(folder, walk.judgeFolders);
     return bytes;
 }
 
 int64_t TClearTaskThread::ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt,
-                                      const std::wstring& excludeName, int32_t& counter) {
+                                      const std::wstring& excludeName, int32_t& counter, Reach reach) {
     FolderWalk walk;
     walk.logIt = logIt;
     walk.excludeName = excludeName;
+    walk.reach = reach;
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
@@ -279,17 +246,19 @@ int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool rem
 }
 
 int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
-                                           bool recurse) {
+                                           bool recurse, Reach reach) {
     MaskWalk walk;
     walk.masks.emplace_back(mask, UpperCase(mask));
     walk.recurse = recurse;
+    walk.reach = reach;
     return WalkMask(folder, walk, counter);
 }
 
 int64_t TClearTaskThread::ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
-                                             bool removeFolders, const SpareEntry& spare, int32_t& counter) {
+                                             bool removeFolders, const SpareEntry& spare, int32_t& counter,
+                                             Reach reach) {
     if (masks.empty()) return 0;
-    return WalkMask(folder, MaskWalk{std::move(masks), recurse, removeFolders, spare}, counter);
+    return WalkMask(folder, MaskWalk{std::move(masks), recurse, removeFolders, spare, reach}, counter);
 }
 
 int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
@@ -309,14 +278,17 @@ void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializ
 int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (!ConfirmFolder(folder, &WidestMask(walk.masks))) return 0;
+    if (walk.judgeFolders && !ConfirmFolder(folder, &WidestMask(walk.masks), walk.recurse, walk.reach)) return 0;
 
+    MaskWalk below = walk;
+    below.reach = Reach::Named;
+    below.judgeFolders = walk.judgeFolders && walk.recurse && Guard().HoldsProtected(folder);
     int64_t bytes = 0;
     ForEachEntry(folder, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
         if (walk.spare && walk.spare(folder, entry.name, entry.isFolder)) return true;
         if (entry.isFolder) {
-            if (walk.recurse) bytes += WalkMask(folder + entry.name, walk, counter);
+            if (walk.recurse) bytes += WalkMask(folder + entry.name, below, counter);
             return true;
         }
         const std::wstring upperName = UpperCase(entry.name);
@@ -328,9 +300,7 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWal
         PostThrottledProgress(counter);
         return true;
     });
-    // Fails without effect while anything is left inside; the system's and
-    // the user's own folders stay even when empty.
-    if (walk.removeFolders && !IsTestRun() && !ProtectedKindsOf(folder).Any()) RemoveDirectoryW(folder.c_str());
+    if (walk.removeFolders) RemoveEmptiedFolder(folder, walk.judgeFolders);
     return bytes;
 }
 

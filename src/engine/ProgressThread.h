@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ enum class RootKey;         // platform/RegistryPaths.h
 struct Winapp2Entry;        // formats/Winapp2.h
 
 class FileMask;
+class TSafetyGuard;
 struct RulePlaceholders;
 
 // One run over the ticked clean items, on a thread of its own. The runner
@@ -91,20 +93,32 @@ public:
     // Whether the shell may show its own error boxes when a delete fails.
     // Off unless the front end has a window (the command line never does).
     void SetShellErrorUi(bool show) noexcept { shellErrorUi_ = show; }
-    // Drive roots, the system's and the profile's folders, My Documents and
-    // My Pictures are never removed or emptied whole, whatever the answer
-    // would be: each is reported as a notice and passed over. For front ends
-    // whose user cannot see the question (the command line).
+    // The protected folders of the safety guard are never emptied or walked
+    // down, whatever the answer would be: each is reported as a notice and
+    // passed over, in a Test as in a Clean. For front ends whose user cannot
+    // see the question (the command line).
     void SetKeepProtectedFolders(bool keep) noexcept { keepProtectedFolders_ = keep; }
 
     // Files and folders. Folder walks never enter, count or remove a
     // reparse point (a link to a folder elsewhere); counters are the
     // caller's (normally ItemCount); the results are file bytes.
+    //
+    // Every walk asks the safety guard first (platform/SafetyGuard.h): a
+    // drive root, a system, program or profile folder or one of the user's
+    // own is never removed; taking every file of one, or walking down its
+    // tree, is asked about in the window and refused where nobody sees a
+    // question; files named in My Documents are asked about as well.
+    //
+    // How a rule came to the folder it walks: named outright, or through
+    // names that take every folder below a protected one ("%Documents%\*"),
+    // which counts as walking that protected folder.
+    enum class Reach { Named, ThroughProtected };
     bool DeleteFileItem(const std::wstring& path, bool logIt);
     void WipeFile(const std::wstring& path, int32_t passes);
     int64_t ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt, const std::wstring& excludeName,
-                        int32_t& counter);
-    int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse);
+                        int32_t& counter, Reach reach = Reach::Named);
+    int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse,
+                             Reach reach = Reach::Named);
     int64_t ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
                               const std::wstring& excludeText);
     // What a walk passes over, with all it holds: called with the folder
@@ -115,7 +129,8 @@ public:
     // left empty go too, folder included, but never a drive root, a system
     // or profile folder or My Documents.
     int64_t ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
-                               bool removeFolders, const SpareEntry& spare, int32_t& counter);
+                               bool removeFolders, const SpareEntry& spare, int32_t& counter,
+                               Reach reach = Reach::Named);
     // ClearFilesByMask with each mask in turn; the bytes of them all.
     int64_t ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                               int32_t& counter, bool recurse);
@@ -272,25 +287,24 @@ private:
 
     // --- removal primitives
     struct FolderWalk;
-    struct FolderGuard;
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
     struct MaskWalk;
     int64_t WalkMask(const std::wstring& folder, const MaskWalk& walk, int32_t& counter);
-    // What a folder is, in any of its spellings: a drive root, a system or
-    // profile folder, My Documents or My Pictures.
-    struct ProtectedKinds {
-        bool driveRoot = false;
-        bool system = false;
-        bool documents = false;
-        bool Any() const noexcept { return driveRoot || system || documents; }
-    };
-    ProtectedKinds ProtectedKindsOf(const std::wstring& folderWithBackslash);
-    // Asks before a Clean removes or empties a drive root, a system or
-    // profile folder, My Documents or My Pictures; true to go on. mask is
-    // null for a walk that takes every file.
-    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask);
-    const FolderGuard& Guard();
-    std::shared_ptr<const FolderGuard> folderGuard_;
+    // Asks before a walk of folder takes every file there (mask null, or
+    // one that takes every name) or goes down its tree, where the safety
+    // guard says so; true to go on.
+    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask, bool recurse, Reach reach);
+    void RemoveEmptiedFolder(const std::wstring& folder, bool judge);
+    const TSafetyGuard& Guard();
+    // The canonical path of a key a registry primitive may work on, opened
+    // into key; nothing for a missing key, the root itself, or (whole: the
+    // key or all its values would go) a key many programs share, which a
+    // log line tells.
+    std::optional<std::wstring> KeyToTake(RootKey root, const std::wstring& keyPath, bool whole, RegKey& key);
+    // A key many programs share (IsSharedKeyHere), told in the log; keyPath
+    // canonical.
+    bool SkippedAsShared(RootKey root, const std::wstring& keyPath);
+    std::shared_ptr<const TSafetyGuard> guard_;
     bool automatic_ = false;
     bool shellErrorUi_ = false;
     bool keepProtectedFolders_ = false;

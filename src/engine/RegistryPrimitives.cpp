@@ -1,6 +1,11 @@
 // Removal of registry keys and values. A Test run counts and lists what a
 // Clean run deletes. Counts are taken before anything is deleted, and a
 // deletion the system refuses still counts: the count says what was found.
+//
+// What would go whole (a key, or all the values of one) is judged first by
+// the key's canonical name and by where the registry really keeps it: a key
+// that many programs share is never taken, however a rule spells it. Walks
+// below a key never go through a registry link (OwnSubkeyNames).
 
 #include <windows.h>
 
@@ -17,36 +22,57 @@ namespace klarvex {
 
 namespace {
 
-// Subkeys depth-first, then the key.
+// Own subkeys depth-first, then the key. A key that holds a registry link
+// cannot go without it: its values go, and the key stays with the link,
+// as a folder stays with a link in it.
 void DeleteKeyTree(HKEY root, const std::wstring& keyPath) {
     {
         RegKey key;
         if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
-        for (const auto& subkey : SubkeyNames(key.Get())) DeleteKeyTree(root, keyPath + L"\\" + subkey);
+        const auto own = OwnSubkeyNames(key.Get());
+        const bool holdsLink = own.size() != SubkeyNames(key.Get()).size();
+        for (const auto& subkey : own) DeleteKeyTree(root, keyPath + L"\\" + subkey);
+        if (holdsLink) {
+            for (const auto& name : ValueNames(key.Get())) RegDeleteValueW(key.Get(), name.c_str());
+            return;
+        }
     }
     RegDeleteKeyW(root, keyPath.c_str());
 }
 
 }  // namespace
 
+std::optional<std::wstring> TClearTaskThread::KeyToTake(RootKey root, const std::wstring& keyPathText, bool whole,
+                                                       RegKey& key) {
+    const auto canonical = CanonicalKeyPath(keyPathText);
+    // An empty path names the root itself: never delete a whole root.
+    const std::wstring keyPath = canonical ? TrimKeyPath(*canonical) : std::wstring();
+    if (root == RootKey::None || keyPath.empty()) return std::nullopt;
+    if (RegOpenKeyExW(RootKeyHandle(root), keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (whole && SkippedAsShared(root, keyPath)) return std::nullopt;
+    return keyPath;
+}
+
+bool TClearTaskThread::SkippedAsShared(RootKey root, const std::wstring& keyPath) {
+    if (!IsSharedKeyHere(root, keyPath)) return false;
+    AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(root) + L"\\" + keyPath);
+    return true;
+}
+
 int32_t TClearTaskThread::DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPathText) {
     const RootKey rootKey = RootKeyFromName(UpperCase(rootName));
-    if (rootKey == RootKey::None) return 0;
-    // An empty path names the root itself: never delete a whole root.
-    const std::wstring keyPath = TrimKeyPath(keyPathText);
-    if (keyPath.empty()) return 0;
+    RegKey key;
+    const auto keyPath = KeyToTake(rootKey, keyPathText, true, key);
+    if (!keyPath) return 0;
+    key.Reset();
     const HKEY root = RootKeyHandle(rootKey);
-
-    int32_t count = CountRegValues(root, keyPath);
-    {
-        RegKey key;
-        if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;
-    }
+    const int32_t count = CountRegValues(root, *keyPath);
     if (!Settings.FastScan) {
-        AddLog(LogPrefix + LoadText(IDS_DELETING_REG_KEY) + L" " + RootKeyText(rootKey) + L"\\" + keyPath);
+        AddLog(LogPrefix + LoadText(IDS_DELETING_REG_KEY) + L" " + RootKeyText(rootKey) + L"\\" + *keyPath);
         ScrollLog(0);
     }
-    if (!IsTestRun()) DeleteKeyTree(root, keyPath);
+    if (!IsTestRun()) DeleteKeyTree(root, *keyPath);
     return count == 0 ? 1 : count;
 }
 
@@ -57,14 +83,12 @@ int32_t TClearTaskThread::DeleteUserRegKey(const std::wstring& keyPath) {
 int32_t TClearTaskThread::DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPathText,
                                           const std::wstring& valueName) {
     const RootKey rootKey = RootKeyFromName(UpperCase(rootName));
-    if (rootKey == RootKey::None) return 0;
-    const std::wstring keyPath = TrimKeyPath(keyPathText);
-    if (keyPath.empty()) return 0;
     RegKey key;
-    if (RegOpenKeyExW(RootKeyHandle(rootKey), keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;
+    const auto keyPath = KeyToTake(rootKey, keyPathText, valueName.empty(), key);
+    if (!keyPath) return 0;
 
     const std::wstring valueLinePrefix =
-        LogPrefix + LoadText(IDS_DELETING_REG_VALUE) + L" " + RootKeyText(rootKey) + L"\\" + keyPath + L"\\";
+        LogPrefix + LoadText(IDS_DELETING_REG_VALUE) + L" " + RootKeyText(rootKey) + L"\\" + *keyPath + L"\\";
     auto deleteValue = [&](const std::wstring& name) {
         if (!Settings.FastScan) {
             AddLog(valueLinePrefix + name);
@@ -84,7 +108,7 @@ int32_t TClearTaskThread::DeleteRegValues(const std::wstring& rootName, const st
         deleteValue(name);
         ++count;
     }
-    for (const auto& subkey : SubkeyNames(key.Get())) count += DeleteRegKey(rootName, keyPath + L"\\" + subkey);
+    for (const auto& subkey : OwnSubkeyNames(key.Get())) count += DeleteRegKey(rootName, *keyPath + L"\\" + subkey);
     return count;
 }
 

@@ -17,7 +17,9 @@
 #include "formats/RuleText.h"
 #include "formats/Winapp2.h"
 #include "platform/Folders.h"
+#include "platform/RegistryKeys.h"
 #include "platform/RegistryPaths.h"
+#include "platform/SafetyGuard.h"
 #include "platform/SystemLookups.h"
 #include "platform/WindowsVersion.h"
 #include "settings/UserFiles.h"
@@ -37,11 +39,12 @@ RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRu
 
 bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, bool whole, RuleRights& rights) {
     // Deleting or emptying a key many programs keep their settings in is
-    // never a trace of one application.
-    if (whole && root != RootKey::None && !keyPath.empty() && IsSharedRegistryKey(root, UpperCase(keyPath))) {
-        AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(root) + L"\\" + keyPath);
-        return false;
-    }
+    // never a trace of one application, however the rule spells the key.
+    const auto canonical = CanonicalKeyPath(keyPath);
+    if (!canonical) return false;
+    // The root itself is never taken by the primitives, and needs no line.
+    const std::wstring path = TrimKeyPath(*canonical);
+    if (whole && root != RootKey::None && !path.empty() && SkippedAsShared(root, path)) return false;
     if (root != RootKey::LocalMachine) return true;
     // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
     // Asked once, when the first such rule comes; told once per item.
@@ -85,8 +88,10 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
                 const auto folders = ruleFileName == kKlarvexRuleFile ? ExpandWildcardPath(ruleFolder)
                                                                       : std::vector<std::wstring>{ruleFolder};
                 for (const auto& folder : folders) {
-                    bytes += rule.hasComma ? ClearFilesByMask(folder, rule.mask, ItemCount, false)
-                                           : ClearFolder(folder, true, true, L"", ItemCount);
+                    const Reach reach =
+                        Guard().ReachedThroughProtected(ruleFolder, folder) ? Reach::ThroughProtected : Reach::Named;
+                    bytes += rule.hasComma ? ClearFilesByMask(folder, rule.mask, ItemCount, false, reach)
+                                           : ClearFolder(folder, true, true, L"", ItemCount, reach);
                 }
             }
         }

@@ -23,22 +23,10 @@ std::wstring WithoutBackslash(std::wstring folder) {
 
 }  // namespace
 
-std::wstring DecodeWinapp2(std::string_view bytes) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        std::wstring text((bytes.size() - 2) / 2, L'\0');
-        for (size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                           static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
-        return text;
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    return Utf8ToWide(bytes);
-}
-
 std::vector<Winapp2Entry> LoadWinapp2File(const std::wstring& path) {
     const auto bytes = ReadWholeFile(path, kMaxWinapp2FileBytes);
     if (!bytes) return {};
-    std::vector<Winapp2Entry> entries = ParseWinapp2(DecodeWinapp2(*bytes));
+    std::vector<Winapp2Entry> entries = ParseWinapp2(DecodeTextFile(*bytes, CP_UTF8));
     std::vector<Winapp2Entry> kept;
     std::map<std::wstring, bool> seen;
     for (auto& entry : entries)
@@ -82,14 +70,6 @@ std::vector<Winapp2Variable> ReadWinapp2Variables() {
     // A name, not a folder: it stands inside paths ("C:\Users\%UserName%").
     variables.push_back({L"USERNAME", {haveUser ? std::wstring(user) : std::wstring()}});
     return variables;
-}
-
-std::vector<std::wstring> FindWinapp2Paths(std::wstring_view text, const std::vector<Winapp2Variable>& variables,
-                                           bool lastMayBeFile) {
-    std::vector<std::wstring> found;
-    for (const auto& path : ExpandWinapp2Variables(text, variables))
-        for (auto& each : ExpandWildcardPath(path, lastMayBeFile)) found.push_back(std::move(each));
-    return found;
 }
 
 Winapp2Version RunningWindowsVersion() {
@@ -155,10 +135,19 @@ bool TWinapp2Detector::FoundBelow(const std::wstring& folder, const std::vector<
         return found != listing.end() && (last || found->second) &&
                FoundBelow(folder + names[next] + L"\\", names, next + 1);
     }
-    for (const auto& [name, isFolder] : listing)
-        if ((last || isFolder) && WildcardMatch(upper, name) && FoundBelow(folder + name + L"\\", names, next + 1))
-            return true;
-    return false;
+    std::wstring id = UpperCase(folder);
+    for (size_t i = next; i < names.size(); ++i) id += L'\\' + UpperCase(names[i]);
+    if (const auto known = found_.find(id); known != found_.end()) return known->second;
+    bool found = false;
+    for (const auto& [name, isFolder] : listing) {
+        if (++wildcardWork_ > kMaxWildcardDetectionWork) break;
+        if ((last || isFolder) && WildcardMatch(upper, name) && FoundBelow(folder + name + L"\\", names, next + 1)) {
+            found = true;
+            break;
+        }
+    }
+    found_.emplace(std::move(id), found);
+    return found;
 }
 
 bool TWinapp2Detector::PathExists(const std::wstring& text) {

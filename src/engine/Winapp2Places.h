@@ -16,10 +16,6 @@ namespace klarvex {
 // A file larger than this is not read (today's community file is 2 MB).
 inline constexpr size_t kMaxWinapp2FileBytes = 64u << 20;
 
-// The text of a Winapp2 file's bytes: UTF-16 (little endian) when it starts
-// with its byte order mark, otherwise UTF-8 (a leading mark dropped).
-std::wstring DecodeWinapp2(std::string_view bytes);
-
 // The entries of the file at path; of entries that share a name (in any
 // letter case) the first is kept. Nothing for a missing or unreadable file,
 // or one larger than kMaxWinapp2FileBytes.
@@ -28,16 +24,13 @@ std::vector<Winapp2Entry> LoadWinapp2File(const std::wstring& path);
 // The variables the file's paths use, as they read now.
 std::vector<Winapp2Variable> ReadWinapp2Variables();
 
-// Every existing file or folder a path of the file stands for: variables
-// replaced, then each name with "*" or "?" matched against the real
-// folders (the last name against files too when lastMayBeFile). A path
-// without wildcards is returned whether it exists or not.
-std::vector<std::wstring> FindWinapp2Paths(std::wstring_view text, const std::vector<Winapp2Variable>& variables,
-                                           bool lastMayBeFile);
-
 // Tells which entries' programs are on this machine. Paths and keys are
 // found name by name through listings of their folders and keys, each
 // listed once: thousands of entries share the few folders they look in.
+// What a path with wildcards finds below a folder is remembered, and all
+// the matching of wildcards against names has a bound: a file of
+// thousands of "C:\*\*\*\*\x" lines costs no more than that bound, and
+// what lies beyond it counts as not found (the entry is not shown).
 class TWinapp2Detector {
 public:
     TWinapp2Detector(std::vector<Winapp2Variable> variables, Winapp2Version windows);
@@ -60,7 +53,12 @@ private:
     Winapp2Version windows_;
     std::map<std::wstring, Listing> folders_;  // by upper-case folder
     std::map<std::wstring, Listing> keys_;     // by root, view and upper-case path
+    std::map<std::wstring, bool> found_;       // by upper-case folder and the names below it
+    size_t wildcardWork_ = 0;                  // names matched against wildcards so far
 };
+
+// The most names a detector matches against wildcards in all.
+inline constexpr size_t kMaxWildcardDetectionWork = 4'000'000;
 
 // The version Windows reports to this program (major and minor).
 Winapp2Version RunningWindowsVersion();

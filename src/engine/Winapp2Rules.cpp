@@ -15,10 +15,13 @@
 #include "base/Texts.h"
 #include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
+#include "engine/Winapp2Excludes.h"
 #include "engine/Winapp2Places.h"
 #include "formats/IniFile.h"
 #include "formats/RuleText.h"
+#include "platform/Folders.h"
 #include "platform/RegistryKeys.h"
+#include "platform/SafetyGuard.h"
 #include "platform/SystemLookups.h"
 
 namespace klarvex {
@@ -30,81 +33,6 @@ std::vector<FileMask> MasksOf(const std::vector<std::wstring>& masks) {
     for (const auto& mask : masks) fileMasks.emplace_back(mask, UpperCase(mask), FileMask::ExactName::AnyCase);
     return fileMasks;
 }
-
-bool AnyFits(const std::vector<FileMask>& masks, const std::wstring& name) {
-    const std::wstring upper = UpperCase(name);
-    return std::any_of(masks.begin(), masks.end(), [&](const FileMask& mask) { return mask.Matches(name, upper); });
-}
-
-// The ExcludeKey lines of an entry, ready to be asked.
-class TWinapp2Excludes {
-public:
-    TWinapp2Excludes(const std::vector<Winapp2Exclude>& excludes, const std::vector<Winapp2Variable>& variables) {
-        for (const auto& exclude : excludes) {
-            if (exclude.kind == Winapp2Exclude::Kind::Registry) {
-                if (const auto key = SplitWinapp2Key(exclude.path))
-                    keys_.push_back({key->root, UpperCase(key->path), exclude.value});
-                continue;
-            }
-            // Wildcards stay in the pattern: a folder that fits it is spared.
-            for (const auto& path : ExpandWinapp2Variables(exclude.path, variables))
-                files_.push_back({UpperCase(WithBackslash(path)), MasksOf(exclude.masks),
-                                  exclude.kind == Winapp2Exclude::Kind::Path});
-        }
-    }
-
-    bool HasFiles() const { return !files_.empty(); }
-
-    // folder comes with its trailing backslash.
-    bool SparesEntry(const std::wstring& folder, const std::wstring& name, bool isFolder) const {
-        const std::wstring upperFolder = UpperCase(folder);
-        for (const auto& exclude : files_) {
-            if (!exclude.below) {
-                if (!isFolder && WildcardMatch(exclude.pattern, upperFolder) && AnyFits(exclude.masks, name)) return true;
-            } else if (exclude.masks.empty()) {
-                // The folder and all below it, the folder's own entry too.
-                const std::wstring path = upperFolder + UpperCase(name) + (isFolder ? L"\\" : L"");
-                if (WildcardMatch(exclude.pattern + L"*", path)) return true;
-            } else if (!isFolder && WildcardMatch(exclude.pattern + L"*", upperFolder) && AnyFits(exclude.masks, name)) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // The key (upper case) is spared with all below it.
-    bool SparesKey(RootKey root, const std::wstring& upperPath) const {
-        return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
-            return key.root == root && !key.value &&
-                   (upperPath == key.path || upperPath.starts_with(key.path + L"\\"));
-        });
-    }
-    bool SparesValue(RootKey root, const std::wstring& upperPath, const std::wstring& value) const {
-        return SparesKey(root, upperPath) || std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
-                   return key.root == root && key.value && key.path == upperPath && SameText(*key.value, value);
-               });
-    }
-    // Something at or below the key is spared.
-    bool SparesWithin(RootKey root, const std::wstring& upperPath) const {
-        return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
-            return key.root == root && (key.path == upperPath || key.path.starts_with(upperPath + L"\\"));
-        });
-    }
-
-private:
-    struct Files {
-        std::wstring pattern;  // upper case, with a trailing backslash
-        std::vector<FileMask> masks;
-        bool below = false;  // PATH: the folder and its subfolders; FILE: the folder only
-    };
-    struct Key {
-        RootKey root;
-        std::wstring path;  // upper case
-        std::optional<std::wstring> value;
-    };
-    std::vector<Files> files_;
-    std::vector<Key> keys_;
-};
 
 // The key with its subkeys, as DeleteRegKey takes it, except what the
 // entry spares: around a spared value or subkey the other values and
@@ -123,7 +51,8 @@ int32_t DeleteKeySparing(TClearTaskThread& runner, RootKey root, const std::wstr
         if (!name.empty() && !excludes.SparesValue(root, upperPath, name))
             count += runner.DeleteRegValues(rootName, path, name);
     }
-    for (const auto& subkey : SubkeyNames(key.Get())) count += DeleteKeySparing(runner, root, path + L"\\" + subkey, excludes);
+    for (const auto& subkey : OwnSubkeyNames(key.Get()))
+        count += DeleteKeySparing(runner, root, path + L"\\" + subkey, excludes);
     return count;
 }
 
@@ -148,6 +77,18 @@ void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
 }
 
 void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
+    const std::vector<Winapp2Variable> variables = ReadWinapp2Variables();
+    std::vector<std::wstring> unreadable = entry.unreadableExcludes;
+    const TWinapp2Excludes excludes(entry.excludes, variables, unreadable);
+    // What the entry's author meant to keep is unknown: taking the rest
+    // could take it.
+    if (!unreadable.empty()) {
+        for (const auto& line : unreadable)
+            AddLog(LogPrefix + LoadText(IDS_SKIPPING_UNREADABLE_EXCLUDE) + L" " + entry.name + L": " + line);
+        if (!IsTestRun() && !IsAutomaticRun())
+            Host().ShowNotice(entry.name + L": " + LoadText(IDS_SKIPPING_UNREADABLE_EXCLUDE) + L"\r\n" + unreadable.front(), L"");
+        return;
+    }
     // An automatic run has nobody to ask: what its warning is about stays.
     if (!entry.warning.empty() && !IsTestRun() &&
         (IsAutomaticRun() ||
@@ -155,8 +96,6 @@ void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
         AddLog(LogPrefix + LoadText(IDS_SKIPPING_AFTER_WARNING) + L" " + entry.name);
         return;
     }
-    const std::vector<Winapp2Variable> variables = ReadWinapp2Variables();
-    const TWinapp2Excludes excludes(entry.excludes, variables);
     SpareEntry spare;
     if (excludes.HasFiles()) {
         spare = [&excludes](const std::wstring& folder, const std::wstring& name, bool isFolder) {
@@ -166,8 +105,14 @@ void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
 
     int64_t bytes = 0;
     for (const auto& files : entry.files) {
-        for (const auto& folder : FindWinapp2Paths(files.path, variables, false))
-            bytes += ClearMatchingFiles(folder, MasksOf(files.masks), files.recurse, files.removeSelf, spare, ItemCount);
+        for (const auto& path : ExpandWinapp2Variables(files.path, variables)) {
+            for (const auto& folder : ExpandWildcardPath(path)) {
+                const Reach reach =
+                    Guard().ReachedThroughProtected(path, folder) ? Reach::ThroughProtected : Reach::Named;
+                bytes += ClearMatchingFiles(folder, MasksOf(files.masks), files.recurse, files.removeSelf, spare,
+                                            ItemCount, reach);
+            }
+        }
     }
     RuleRights rights;
     for (const auto& line : entry.registry) {

@@ -71,17 +71,12 @@ std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlacehold
     else if (rule.base == L"{Common AppData}") base = placeholders.commonAppData;
     else if (rule.base == L"{LocalLow AppData}") base = placeholders.localLowAppData;
     else if (rule.base == L"{C: Drive}") base = L"C:\\";
-    else if (rule.base.empty()) {
-        // No base written: the value began with "\", as "\\server\share\..."
-        // does. Kept only when that names a drive or share.
-        std::wstring folder = L"\\" + rule.folderPath;
-        if (!IsAbsolutePath(folder)) return std::nullopt;
-        return folder;
-    } else base = rule.base;
+    else base = rule.base;
+    // No base at all (the value began with "\", as a network path does)
+    // or one that reads empty leaves no folder of this machine's drives.
     if (base.empty()) return std::nullopt;
     if (base.back() != L'\\') base += L'\\';
-    if (!IsAbsolutePath(base)) return std::nullopt;
-    return base + rule.folderPath;
+    return CanonicalRulePath(base + rule.folderPath);
 }
 
 std::vector<std::wstring> RuleFolders(const FileRule& rule, const RulePlaceholders& placeholders) {

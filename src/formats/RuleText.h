@@ -71,10 +71,11 @@ bool IsPlaceholder(std::wstring_view base);
 
 // The folder a file rule works on: BASE replaced (placeholders compared
 // with case, anything else taken literally), a "\" added when missing, then
-// the folder path. nullopt when a placeholder resolves to an empty text, or
-// the result is not an absolute path ("X:\..." or "\\server\..."): such a
-// rule would otherwise act relative to the current drive or folder. A
-// value that begins with "\" has no base and keeps its path as written.
+// the folder path, read as CanonicalRulePath reads it. nullopt when a
+// placeholder resolves to an empty text, or the result is no path of a
+// drive of this machine ("\\server\...", a relative path, a control
+// character, ...): such a rule would act relative to the current drive or
+// folder, or reach out to the network.
 std::optional<std::wstring> RuleFolder(const FileRule& rule, const RulePlaceholders& placeholders);
 // Every folder the rule works on: RuleFolder's, and for a %ProgramFiles%
 // rule the same path under the 32-bit programs' folder as well.

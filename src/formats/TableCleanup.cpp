@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "formats/SQLiteTable3.h"
+#include "platform/Folders.h"
 
 namespace klarvex {
 
@@ -25,6 +26,11 @@ std::wstring Quoted(const std::wstring& text) {
 void RunWhereTablesExist(const std::wstring& path, std::span<const TableStatement> statements,
                          const AttachedDatabase* attached) {
     if (!IsFile(path) || (attached && !IsFile(attached->path))) return;
+    // Rows deleted through a second name of the file, or through a link,
+    // would go from a database that is not only this browser's.
+    for (const auto& database : {path, attached ? attached->path : path})
+        for (const wchar_t* suffix : {L"", L"-wal", L"-journal", L"-shm"})
+            if (IsLinkedFile(database + suffix)) return;
     TSQLiteDatabase database(path);
     database.QueryTable(L"PRAGMA secure_delete = ON");
     // What refers to a removed row and is declared to go with it, goes.

@@ -27,7 +27,8 @@ struct AttachedDatabase {
 // neither is one to attach. Foreign keys are on: rows declared to go with
 // a removed row go too. Deleted rows are overwritten, not only
 // unlinked, and a write-ahead log is folded back at the end, so what was
-// removed cannot be read from the file's free pages or its log. The
+// removed cannot be read from the file's free pages or its log. A database
+// (or its journal) that is a link or has a second name is left alone. The
 // database is closed also when a statement raises; the ESQLiteException
 // goes on to the caller and ends the run.
 void RunWhereTablesExist(const std::wstring& path, std::span<const TableStatement> statements,

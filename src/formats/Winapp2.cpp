@@ -1,5 +1,6 @@
 #include "formats/Winapp2.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/PathText.h"
@@ -79,7 +80,14 @@ std::optional<Winapp2Registry> RegistryOf(std::wstring_view value) {
     return registry;
 }
 
+bool HasControlCharacter(std::wstring_view text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < L' ' || c == 0x7F; });
+}
+
 std::optional<Winapp2Exclude> ExcludeOf(std::wstring_view value) {
+    // A NUL would make the path this reads differ from the one the system
+    // is asked for.
+    if (HasControlCharacter(value)) return std::nullopt;
     const auto parts = Split(value, L'|');
     if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
     const std::wstring kind = AsciiUpper(Trimmed(parts[0]));
@@ -99,7 +107,15 @@ std::optional<Winapp2Exclude> ExcludeOf(std::wstring_view value) {
     if (kind == L"FILE") exclude.kind = Winapp2Exclude::Kind::File;
     else if (kind == L"PATH") exclude.kind = Winapp2Exclude::Kind::Path;
     else return std::nullopt;
-    if (exclude.kind == Winapp2Exclude::Kind::File && !hasTail) return std::nullopt;
+    if (exclude.kind == Winapp2Exclude::Kind::File && !hasTail) {
+        // FILE|folder\name: the one file, named in one piece.
+        const size_t slash = exclude.path.find_last_of(L"\\/");
+        if (slash == std::wstring::npos || slash + 1 == exclude.path.size()) return std::nullopt;
+        exclude.masks = {exclude.path.substr(slash + 1)};
+        exclude.path.resize(slash);
+        if (!Usable(exclude.path)) return std::nullopt;
+        return exclude;
+    }
     if (hasTail) {
         const auto masks = Masks(parts[2]);
         if (!masks) return std::nullopt;
@@ -158,6 +174,7 @@ void TakeLine(Winapp2Entry& entry, std::wstring_view key, std::wstring_view valu
         if (auto registry = RegistryOf(value)) entry.registry.push_back(std::move(*registry));
     } else if (kind == L"EXCLUDEKEY") {
         if (auto exclude = ExcludeOf(value)) entry.excludes.push_back(std::move(*exclude));
+        else entry.unreadableExcludes.push_back(std::wstring(key) + L"=" + std::wstring(value));
     } else if (kind == L"WARNING") {
         entry.warning = value;
     }
@@ -197,6 +214,7 @@ std::optional<std::wstring> SpecialDetectFolder(std::wstring_view name) {
     if (upper == L"DET_MOZILLA") return L"%AppData%\\Mozilla\\Firefox";
     if (upper == L"DET_THUNDERBIRD") return L"%AppData%\\Thunderbird";
     if (upper == L"DET_OPERA") return L"%AppData%\\Opera Software";
+    if (upper == L"DET_WINDOWS") return L"%WinDir%";
     return std::nullopt;
 }
 
@@ -229,12 +247,9 @@ std::vector<std::wstring> ExpandWinapp2Variables(std::wstring_view text,
         at = close + 1;
     }
     std::vector<std::wstring> usable;
-    for (auto& path : paths) {
-        while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-        if (!IsAbsolutePath(WithBackslash(path)) || path.size() > kWinapp2MaxPath) continue;
-        bool dots = false;
-        for (const auto name : Split(path, L'\\')) dots = dots || name == L"." || name == L"..";
-        if (!dots) usable.push_back(std::move(path));
+    for (const auto& path : paths) {
+        if (path.size() > kWinapp2MaxPath || HasDotName(path)) continue;
+        if (auto canonical = CanonicalRulePath(path)) usable.push_back(std::move(*canonical));
     }
     return usable;
 }
@@ -246,7 +261,9 @@ std::optional<Winapp2Key> SplitWinapp2Key(std::wstring_view text) {
     static constexpr std::pair<const wchar_t*, RootKey> kShortNames[] = {
         {L"HKCU", RootKey::CurrentUser}, {L"HKLM", RootKey::LocalMachine}, {L"HKU", RootKey::Users},
         {L"HKCR", RootKey::ClassesRoot}, {L"HKCC", RootKey::CurrentConfig}};
-    Winapp2Key key{RootKeyFromName(root), TrimKeyPath(text.substr(slash + 1))};
+    const auto canonical = CanonicalKeyPath(text.substr(slash + 1));
+    if (!canonical) return std::nullopt;
+    Winapp2Key key{RootKeyFromName(root), TrimKeyPath(*canonical)};
     for (const auto& [name, rootKey] : kShortNames)
         if (root == name) key.root = rootKey;
     if (key.root == RootKey::None || key.path.empty()) return std::nullopt;

@@ -13,7 +13,8 @@
 //   SpecialDetect=DET_CHROME        a browser that must be there
 //   FileKey1=path|mask1;mask2[|RECURSE|REMOVESELF]
 //   RegKey1=HKCU\Software\Vendor\History[|value]
-//   ExcludeKey1=FILE|path|mask, PATH|path[|mask] or REG|key[|value]
+//   ExcludeKey1=FILE|path|mask, FILE|path\name, PATH|path[|mask] or
+//               REG|key[|value]
 //   Warning=text shown before the entry is cleaned
 
 #include <cstdint>
@@ -67,6 +68,9 @@ struct Winapp2Entry {
     std::vector<Winapp2Files> files;
     std::vector<Winapp2Registry> registry;
     std::vector<Winapp2Exclude> excludes;
+    // ExcludeKey lines this reader cannot understand, as written: what the
+    // author meant to keep is unknown, so the entry is never cleaned.
+    std::vector<std::wstring> unreadableExcludes;
     std::wstring warning;
 };
 
@@ -80,8 +84,9 @@ inline constexpr size_t kWinapp2MaxPath = 2048;
 std::vector<Winapp2Entry> ParseWinapp2(std::wstring_view text);
 
 // The folder a SpecialDetect name stands for, in the path syntax of the
-// file ("%LocalAppData%\Google\Chrome\User Data" for DET_CHROME); nullopt
-// for a name this program does not know.
+// file ("%LocalAppData%\Google\Chrome\User Data" for DET_CHROME, the
+// Windows folder for DET_WINDOWS: Windows is always there); nullopt for a
+// name this program does not know.
 std::optional<std::wstring> SpecialDetectFolder(std::wstring_view name);
 
 // A variable's name and values, as the machine gives them (no trailing
@@ -92,18 +97,22 @@ struct Winapp2Variable {
 };
 
 // Every path a text of the file stands for once its %Variables% are
-// replaced (a variable with two values gives two paths). Nothing when it
-// names an unknown variable or one without a value, when the result is no
-// absolute path, or when a name in it is "." or "..", which could lead out
-// of the place the line names. Trailing backslashes are dropped.
+// replaced (a variable with two values gives two paths), read as
+// CanonicalRulePath reads it ("/" as "\", repeated and trailing
+// separators dropped). Nothing when it names an unknown variable or one
+// without a value, when the result is no path of a drive of this machine
+// (a network path included: nothing in the file may reach the network),
+// or when a name in it is "." or "..", which could lead out of the place
+// the line names.
 std::vector<std::wstring> ExpandWinapp2Variables(std::wstring_view text, const std::vector<Winapp2Variable>& variables);
 
 // A registry key as the file writes it: a root, short (HKCU, HKLM, HKU,
-// HKCR, HKCC) or long, then the path. nullopt for another root or when no
-// path follows it (a line never acts on a whole root).
+// HKCR, HKCC) or long, then the path, read as CanonicalKeyPath reads it.
+// nullopt for another root, a control character, or when no path follows
+// it (a line never acts on a whole root).
 struct Winapp2Key {
     RootKey root = RootKey::None;
-    std::wstring path;  // without leading or trailing backslashes
+    std::wstring path;  // canonical, without leading or trailing backslashes
 };
 std::optional<Winapp2Key> SplitWinapp2Key(std::wstring_view text);
 

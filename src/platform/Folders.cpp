@@ -65,6 +65,42 @@ bool DeleteAtReboot(const std::wstring& path) {
     return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+bool IsLinkedFile(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    return IsLink(info.dwFileAttributes) || info.nNumberOfLinks > 1;
+}
+
+bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
+    // A name of our own beside the file: another copy of the program may
+    // be saving at the same moment, and a name left by a broken save is
+    // never reused.
+    FileHandle file;
+    std::wstring fresh;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        fresh = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".new";
+        file.Reset(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    if (!file) return false;
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD wrote = 0;
+        written = WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+        done += wrote;
+    }
+    written = written && FlushFileBuffers(file.Get());
+    file.Reset();
+    if (!written || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

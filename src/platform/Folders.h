@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,18 @@ std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool last
 // an administrator on the NT family); false only when the system refuses.
 // A missing file is nothing to do.
 bool DeleteAtReboot(const std::wstring& path);
+
+// The file is a link, or has more than one name (hard links): what is done
+// through this name happens to a file that is not only ours. A missing
+// file is none.
+bool IsLinkedFile(const std::wstring& path);
+
+// Gives the file at path exactly these bytes, all or nothing: they go to a
+// new file of its own beside it (made with CREATE_NEW, so no existing
+// name or link is written through) and, once all of them are on the disk,
+// it replaces the old file in one move. False when anything fails; the old
+// file is then as it was.
+bool ReplaceFileContent(const std::wstring& path, std::string_view bytes);
 
 // The whole content of a file of at most maxBytes; nothing when it cannot
 // be read, is larger, or is a link (its target is not ours to read).

@@ -1,6 +1,11 @@
 #include "platform/RegistryKeys.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "base/Handles.h"
+#include "base/Strings.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 
@@ -26,6 +31,29 @@ std::vector<std::wstring> NamesOf(HKEY key, KeyPart part) {
     return names;
 }
 
+// The name the registry keeps for an open key ("\REGISTRY\MACHINE\..."),
+// asked of the kernel: the documented calls give no such name.
+std::optional<std::wstring> KernelKeyName(HKEY key) {
+    using NtQueryKeyFunction = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    constexpr int kKeyNameInformation = 3;
+    static const auto query = reinterpret_cast<NtQueryKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryKey")));
+    if (!query) return std::nullopt;
+    std::vector<ULONG> buffer(1024);  // ULONGs: the name's length, then its characters
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ULONG needed = 0;
+        const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(ULONG));
+        const LONG status = query(key, kKeyNameInformation, buffer.data(), size, &needed);
+        if (status == 0) {
+            const size_t bytes = std::min<size_t>(buffer[0], size - sizeof(ULONG));
+            return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + 1), bytes / sizeof(wchar_t));
+        }
+        if (needed <= size) return std::nullopt;
+        buffer.resize(needed / sizeof(ULONG) + 1);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::wstring ReadRegString(HKEY root, const std::wstring& keyPath, const std::wstring& valueName) {
@@ -49,6 +77,39 @@ std::wstring ReadRegString(HKEY root, const std::wstring& keyPath, const std::ws
 std::vector<std::wstring> ValueNames(HKEY key) { return NamesOf(key, KeyPart::Values); }
 std::vector<std::wstring> SubkeyNames(HKEY key) { return NamesOf(key, KeyPart::Subkeys); }
 
+std::vector<std::wstring> OwnSubkeyNames(HKEY key) {
+    const auto parent = KernelKeyName(key);
+    std::vector<std::wstring> own;
+    for (auto& name : SubkeyNames(key)) {
+        RegKey subkey;
+        if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, subkey.Put()) != ERROR_SUCCESS) continue;
+        const auto real = KernelKeyName(subkey.Get());
+        if (parent && real && SameText(*real, *parent + L"\\" + name)) own.push_back(std::move(name));
+    }
+    return own;
+}
+
+std::optional<RealKey> RealKeyOf(HKEY key) {
+    const auto name = KernelKeyName(key);
+    if (!name) return std::nullopt;
+    for (const auto& [prefix, root] : {std::pair<std::wstring, RootKey>{L"\\REGISTRY\\MACHINE", RootKey::LocalMachine},
+                                       std::pair<std::wstring, RootKey>{L"\\REGISTRY\\USER", RootKey::Users}}) {
+        if (name->size() < prefix.size() || !SameText(name->substr(0, prefix.size()), prefix)) continue;
+        if (name->size() > prefix.size() && (*name)[prefix.size()] != L'\\') continue;
+        return RealKey{root, TrimKeyPath(std::wstring_view(*name).substr(prefix.size()))};
+    }
+    return std::nullopt;
+}
+
+bool IsSharedKeyHere(RootKey root, const std::wstring& keyPath) {
+    const std::wstring upper = UpperCase(keyPath);
+    if (IsSharedRegistryKey(root, upper)) return true;
+    RegKey key;
+    if (RegOpenKeyExW(RootKeyHandle(root), keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return false;
+    const auto real = RealKeyOf(key.Get());
+    return real && IsSharedRegistryKey(real->root, UpperCase(real->path));
+}
+
 int32_t CountRegValues(HKEY root, const std::wstring& keyPath) {
     RegKey key;
     if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;
@@ -57,7 +118,7 @@ int32_t CountRegValues(HKEY root, const std::wstring& keyPath) {
                          nullptr, nullptr) != ERROR_SUCCESS)
         return 0;
     int32_t count = static_cast<int32_t>(values);
-    for (const auto& subkey : SubkeyNames(key.Get())) count += CountRegValues(root, keyPath + L"\\" + subkey);
+    for (const auto& subkey : OwnSubkeyNames(key.Get())) count += CountRegValues(root, keyPath + L"\\" + subkey);
     return count;
 }
 

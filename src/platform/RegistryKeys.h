@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/RegistryPaths.h"
 
 namespace klarvex {
 
@@ -23,8 +26,29 @@ std::wstring ReadRegString(HKEY root, const std::wstring& keyPath, const std::ws
 std::vector<std::wstring> ValueNames(HKEY key);
 std::vector<std::wstring> SubkeyNames(HKEY key);
 
-// Values of the key and, recursively, of all its subkeys; 0 when the key
-// cannot be opened.
+// The subkeys of an open key that are its own: a subkey that is a
+// registry link (its real name is not the key's name and its own) leads
+// somewhere else, like a folder link, and is left out, so no walk of the
+// registry ever goes through one.
+std::vector<std::wstring> OwnSubkeyNames(HKEY key);
+
+// Values of the key and, recursively, of all its own subkeys; 0 when the
+// key cannot be opened.
 int32_t CountRegValues(HKEY root, const std::wstring& keyPath);
+
+// Where an open key really is, as the registry names it: its root and
+// path ("\REGISTRY\USER\S-1-5-21-...\Software" is HKEY_USERS and
+// "S-1-5-21-...\Software"). Links on the way are followed, which the name
+// of the text does not show. nullopt when the registry cannot tell.
+struct RealKey {
+    RootKey root = RootKey::None;  // LocalMachine or Users
+    std::wstring path;
+};
+std::optional<RealKey> RealKeyOf(HKEY key);
+
+// The key is one many programs share (IsSharedRegistryKey), judged by its
+// canonical name and, when it exists, by where the registry keeps it.
+// keyPath as CanonicalKeyPath gives it.
+bool IsSharedKeyHere(RootKey root, const std::wstring& keyPath);
 
 }  // namespace klarvex

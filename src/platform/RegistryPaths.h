@@ -4,6 +4,7 @@
 // share. No system call here, so the native build can run it under the
 // sanitizers.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,13 +21,19 @@ const wchar_t* RootKeyText(RootKey root);
 // backslashes. Empty when nothing is left (the root itself).
 std::wstring TrimKeyPath(std::wstring_view keyPath);
 
+// A key path as the registry reads it: repeated separators taken as one,
+// none at the end. nullopt when it holds a NUL or another control
+// character, which no key name the rules may judge holds.
+std::optional<std::wstring> CanonicalKeyPath(std::wstring_view keyPath);
+
 // A key that holds the settings of many programs, which no rule may delete
 // or empty whole: the first level of every root (Software, SYSTEM, a user's
 // hive under HKEY_USERS, the classes), and the shared keys below Software
 // (Microsoft, Classes, Policies, Wow6432Node, Windows\CurrentVersion, its
 // Run, Explorer and Uninstall keys, ...), also as the 32-bit programs' view
-// under Wow6432Node and as HKEY_USERS\<user>\... . upperKeyPath must
-// already be in upper case.
+// under Wow6432Node, as HKEY_USERS\<user>\... and HKEY_USERS\<user>_Classes,
+// and every control set of SYSTEM. Judged on the canonical path, however
+// the text spells it. upperKeyPath must already be in upper case.
 bool IsSharedRegistryKey(RootKey root, std::wstring_view upperKeyPath);
 
 }  // namespace klarvex

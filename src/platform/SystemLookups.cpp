@@ -26,13 +26,6 @@ std::wstring SystemFolder(UINT(WINAPI* lookup)(LPWSTR, UINT)) {
     return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
-// The folder that holds folder (both with a trailing backslash), or "".
-std::wstring ParentFolder(const std::wstring& folder) {
-    if (folder.size() < 2) return {};
-    const size_t slash = folder.rfind(L'\\', folder.size() - 2);
-    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
 }  // namespace
 
 std::wstring ShellFoldersValue(HKEY root, const wchar_t* name) {
@@ -85,30 +78,6 @@ std::vector<std::wstring> GetProgramFilesDirs() {
 std::wstring GetWindowsDir() { return SystemFolder(GetWindowsDirectoryW); }
 
 std::wstring GetSystemDir() { return SystemFolder(GetSystemDirectoryW); }
-
-std::vector<std::wstring> SystemAndProfileFolders() {
-    std::vector<std::wstring> folders;
-    auto add = [&](const std::wstring& folder) {
-        if (!folder.empty()) folders.push_back(WithBackslash(folder));
-    };
-    add(GetWindowsDir());
-    add(GetSystemDir());
-    add(SystemFolder(GetSystemWow64DirectoryW));
-    for (const auto& programFiles : GetProgramFilesDirs()) {
-        add(programFiles);
-        add(WithBackslash(programFiles) + L"Common Files");
-    }
-    const std::wstring profile = ShellFolderPath(CSIDL_PROFILE);
-    add(profile);
-    add(ParentFolder(profile));  // the users folder
-    const std::wstring roaming = ShellFolderPath(CSIDL_APPDATA);
-    add(roaming);
-    add(ParentFolder(roaming));  // AppData
-    add(ShellFolderPath(CSIDL_LOCAL_APPDATA));
-    add(GetLocalLowAppDataDir());
-    add(ShellFolderPath(CSIDL_COMMON_APPDATA));
-    return folders;
-}
 
 bool IsFileLocked(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());

@@ -55,13 +55,6 @@ std::vector<std::wstring> GetProgramFilesDirs();
 std::wstring GetWindowsDir();
 std::wstring GetSystemDir();
 
-// Folders that hold the system, the installed programs or every file of the
-// user: the Windows and system folders, both Program Files folders and
-// their common files, the users folder, the user's profile, its AppData
-// folders and the programs' common data. Removing or emptying one of them
-// whole would wreck the system; each comes with a trailing backslash.
-std::vector<std::wstring> SystemAndProfileFolders();
-
 // The file exists and cannot be opened for exclusive reading and writing.
 bool IsFileLocked(const std::wstring& path);
 

@@ -75,7 +75,7 @@ void Load(const TIniFile& ini, ITickedNodes& tree, const ISettingsWindow& window
     s.Height = ini.ReadInteger(kWindow, L"Height", designed.Height);
 }
 
-void Save(const TIniFile& ini, const ITickedNodes& tree, const ISettingsWindow& window) {
+void Save(TIniText& ini, const ITickedNodes& tree, const ISettingsWindow& window) {
     auto& s = Settings;
     ini.WriteBool(kSettings, L"AskForSweep", s.AskForSweep);
     ini.WriteBool(kSettings, L"OverwriteFile", s.OverwriteFile);
@@ -116,7 +116,7 @@ void LoadSaveSettings(bool load, ITickedNodes& tree, const ISettingsWindow& wind
     if (load)
         Load(ini, tree, window);
     else
-        Save(ini, tree, window);
+        ini.Update([&](TIniText& text) { Save(text, tree, window); });
 }
 
 }  // namespace klarvex

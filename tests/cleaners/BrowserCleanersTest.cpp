@@ -368,6 +368,20 @@ TEST_F(BrowserProfiles, ChromeDatabasesLoseExactlyTheirNamedTables) {
     }
 }
 
+// A database with a second name (a hard link from elsewhere) is not only
+// the browser's: rows deleted through one name would go from the other.
+TEST_F(BrowserProfiles, AHardLinkedDatabaseKeepsItsRows) {
+    MakeFolders(chrome);
+    ScratchFolder elsewhere;
+    const std::wstring other = elsewhere / L"Kept.db";
+    CopyFileW(L"C:\\realdata\\plaso-History-59.0.3071.86", other.c_str(), FALSE);
+    ASSERT_TRUE(CreateHardLinkW((chrome + L"History").c_str(), other.c_str(), nullptr));
+    const auto before = RowCounts(other);
+    ASSERT_GT(before.at(L"downloads"), 0);
+    ASSERT_TRUE(RunItems(RunKind::Clean, {L"Google Chrome - Download History"}).done);
+    EXPECT_EQ(RowCounts(other), before);
+}
+
 // Another program's top-level window of a browser's class stops a Clean of
 // that browser's items from the command line; a Test runs.
 TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {

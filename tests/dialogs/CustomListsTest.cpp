@@ -172,9 +172,9 @@ TEST_F(CustomListsTest, ListBuiltInTheEditorIsSavedAndRunFromTheCommandLine) {
     EXPECT_EQ(file.SectionLines(L"<New List>"),
               (std::vector<std::wstring>{L"DelFile1=" + wholeFolder, L"DelRegValue1=" + kFullKey + L",",
                                          L"DelFile2=" + logsFolder + L",*.log"}));
-    const std::string bytes = ReadBytes(list.Path());
-    EXPECT_EQ(bytes.substr(0, sizeof kBefore - 1), kBefore);
-    EXPECT_NE(bytes.find(kAfter), std::string::npos) << bytes;
+    const std::wstring text = DecodeTextFile(ReadBytes(list.Path()), CP_ACP);
+    EXPECT_TRUE(text.starts_with(Utf8ToWide(kBefore))) << WideToUtf8(text);
+    EXPECT_NE(text.find(Utf8ToWide(kAfter)), std::wstring::npos) << WideToUtf8(text);
 
     // The command line runs the list: exactly these go.
     const ProcessResult run = RunProgram(L"klarvex-cli.exe", {L"--clean", L"--yes", L"Custom Lists - <New List>"});
@@ -292,6 +292,44 @@ TEST_F(CustomListsTest, OneFileOfAFolderThePickerAndTheRegistryEditor) {
     ASSERT_TRUE(KlarvexApp::ClickToClose(registry, IDCANCEL));
     ASSERT_NO_FATAL_FAILURE(End(editor, IDCANCEL));
     EXPECT_FALSE(Exists(list.Path())) << "Cancel writes nothing";
+}
+
+// A file name the system's code page cannot hold: saved with its letters,
+// where the code page would have made "?" of them, a wildcard that takes
+// every five-letter name of the folder.
+TEST_F(CustomListsTest, OneFileWhoseNameIsOutsideTheCodePageIsTheOnlyOneTaken) {
+    ScratchFolder folder;
+    const std::wstring report = L"\u043E\u0442\u0447\u0451\u0442.docx";  // "отчёт.docx"
+    MakeFile(folder / report, 10);
+    MakeFile(folder / L"notes.docx", 10);
+    const std::wstring path = folder.Path().substr(0, folder.Path().size() - 1);
+
+    HWND editor = OpenEditor();
+    ASSERT_TRUE(editor);
+    KlarvexApp::Click(editor, IDC_NCI_ADD_FOLDER);
+    HWND dialog = app.WaitForOwned(editor);
+    ASSERT_TRUE(dialog);
+    KlarvexApp::SetText(dialog, IDC_AF_FOLDER, path);
+    HWND files = GetDlgItem(dialog, IDC_AF_FILES);
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(files, LB_GETCOUNT, 0, 0) == 2; }, 5s));
+    int row = -1;
+    for (int i = 0; i < 2; ++i) {
+        wchar_t name[MAX_PATH] = {};
+        SendMessageW(files, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+        if (report == name) row = i;
+    }
+    ASSERT_GE(row, 0);
+    KlarvexApp::ClickListBoxRow(files, row);
+    ASSERT_TRUE(WaitUntil([&] { return KlarvexApp::Enabled(dialog, IDOK); }, 5s));
+    ASSERT_TRUE(KlarvexApp::ClickToClose(dialog, IDOK));
+    ASSERT_NO_FATAL_FAILURE(End(editor, IDOK));
+    EXPECT_EQ(TIniFile(list.Path()).SectionLines(L"<New List>"),
+              std::vector<std::wstring>{L"DelFile1=" + path + L"," + report});
+
+    const ProcessResult run = RunProgram(L"klarvex-cli.exe", {L"--clean", L"Custom Lists - <New List>"});
+    EXPECT_EQ(run.exitCode, 0) << WideToUtf8(run.err);
+    EXPECT_FALSE(Exists(folder / report));
+    EXPECT_TRUE(Exists(folder / L"notes.docx"));
 }
 
 TEST_F(CustomListsTest, FailedSaveIsReportedAndKeepsTheEditorOpenWithItsRows) {

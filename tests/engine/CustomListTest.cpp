@@ -105,9 +105,13 @@ TEST(CustomList, SaveReplacesTheSectionAloneInRowOrder) {
                                          L"DelFile2=C:\\Temp,*.log", L"DelRegValue2=hkey_current_user\\software\\foo",
                                          L"DelFile3=Software\\HKEY_X"}));
     EXPECT_EQ(ReadCustomList(file), rows);
+    // The other sections stay as they were, in a file now written as
+    // UTF-16.
     const std::string bytes = ReadBytes(file.Path());
-    EXPECT_EQ(bytes.substr(0, sizeof kOtherBefore - 1), kOtherBefore);
-    EXPECT_TRUE(bytes.ends_with(kOtherAfter)) << bytes;
+    EXPECT_TRUE(bytes.starts_with("\xFF\xFE"));
+    const std::wstring text = DecodeTextFile(bytes, CP_ACP);
+    EXPECT_TRUE(text.starts_with(Utf8ToWide(kOtherBefore)));
+    EXPECT_TRUE(text.ends_with(Utf8ToWide(kOtherAfter)));
 }
 
 TEST(CustomList, HandWrittenSectionIsReadLineByLine) {

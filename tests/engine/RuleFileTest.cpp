@@ -229,11 +229,14 @@ TEST_F(RuleFiles, TheSystemsFoldersAreAskedAboutAndSharedKeysAreSkipped) {
     RecordingHost host;
     auto clean = Runner(RunKind::Clean, host);
     clean->RunItem(L"Applications - Wipe");
+    // "{Local AppData}\.." is asked about as the folder it is.
+    const std::wstring local = ShellFolderPath(CSIDL_LOCAL_APPDATA);
+    const std::wstring appData = local.substr(0, local.rfind(L'\\', local.size() - 2) + 1);
     const std::wstring ask = L"Do you want to delete all files and folders under ";
     EXPECT_EQ(host.questions,
               (std::vector<std::wstring>{ask + windows + L"?", ask + programFiles[0] + L"\\?",
                                          ask + programFiles[1] + L"\\?", ask + GetAppDataDir() + L"?",
-                                         ask + windows + L"?", ask + ShellFolderPath(CSIDL_LOCAL_APPDATA) + L"..\\?"}));
+                                         ask + windows + L"?", ask + appData + L"?"}));
     EXPECT_EQ(LinesStartingWith(host, L"Clean: skipping"),
               (std::vector<std::wstring>{
                   L"Clean: skipping registry key shared by many programs HKEY_CURRENT_USER\\Software",

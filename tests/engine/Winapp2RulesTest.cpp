@@ -5,6 +5,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "base/Strings.h"
 #include "engine/Catalogue.h"
 #include "engine/Winapp2Places.h"
@@ -18,6 +20,7 @@ namespace {
 using testing::Exists;
 using testing::FilesBelow;
 using testing::KeyExists;
+using testing::LinesStartingWith;
 using testing::MakeFile;
 using testing::RecordingHost;
 using testing::ScratchFolder;
@@ -49,6 +52,7 @@ TEST(Winapp2Detection, EntriesShowWhenTheirProgramIsFoundAndOnlyOnce) {
                   "[Older Windows Only *]\r\nDetectOS=|" + older + "\r\n"
                   "[This Windows *]\r\nDetectOS=" + here + "|" + here + "\r\nDetect=HKCU\\Software\\" + a + "\r\n"
                   "[Unknown Browser *]\r\nSpecialDetect=DET_NOSUCHBROWSER\r\n"
+                  "[Windows Itself *]\r\nSpecialDetect=DET_WINDOWS\r\n"
                   "[No Detection *]\r\nFileKey1=%AppData%\\x|*.log\r\n"
                   "[no detection]\r\nFileKey1=%AppData%\\y|*.*\r\n"
                   "[Already There *]\r\n");
@@ -60,7 +64,7 @@ TEST(Winapp2Detection, EntriesShowWhenTheirProgramIsFoundAndOnlyOnce) {
         if (category.Text == kApplicationsCategory)
             for (const auto& item : category.Items) shown.push_back(item.Text);
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"ALREADY THERE", L"By Key", L"By File", L"This Windows",
-                                                L"No Detection"}));
+                                                L"Windows Itself", L"No Detection"}));
 }
 
 class Winapp2Rules : public ::testing::Test {
@@ -76,6 +80,8 @@ protected:
         runner.ruleFolder = rules.Path();
         runner.RunItem(L"Applications - Demo " + app);
         questions = host.questions;
+        for (const auto& line : LinesStartingWith(host, L"Clean: skipping an entry whose exclusion cannot be read:"))
+            lines.push_back(line);
         skippedKeys = 0;
         for (const auto& line : host.Lines())
             skippedKeys += line.starts_with(L"Test: skipping registry key shared by many programs");
@@ -88,6 +94,7 @@ protected:
     ScratchFolder neighbour{ShellFolderPath(CSIDL_APPDATA) + app + L"-Other\\"};
     ScratchRegKeys registry{{L"Software\\" + app}};
     std::vector<std::wstring> questions;
+    std::vector<std::wstring> lines;  // the lines that name unreadable exclusions
     int skippedKeys = 0;
 };
 
@@ -166,6 +173,49 @@ TEST_F(Winapp2Rules, KlarvexDatKeepsItsOwnSectionsAndSharedKeysAreNeverTaken) {
     EXPECT_EQ(Run(RunKind::Test), 1);
     EXPECT_EQ(skippedKeys, 1);
     EXPECT_TRUE(KeyExists(L"Software\\Microsoft"));
+}
+
+// Every form of exclusion other cleaners' files use, however the folder is
+// spelled: what it names stays, the rest goes. A line this program cannot
+// read keeps the whole entry from being cleaned.
+TEST_F(Winapp2Rules, EveryExclusionFormKeepsWhatItNamesAndAnUnreadableOneKeepsAll) {
+    struct Row {
+        const char* fileKey;  // "<A>" is the entry's folder below %AppData%
+        const char* exclude;
+        std::vector<const wchar_t*> staying;
+    };
+    const std::vector<const wchar_t*> all = {L"deleteme.log", L"deleteme.txt", L"Sub\\deleteme.log",
+                                             L"Saves\\deleteme.dat"};
+    const Row rows[] = {
+        {"%AppData%\\<A>", "FILE|%AppData%\\<A>\\deleteme.log", {L"deleteme.log"}},
+        {"%AppData%\\<A>", "FILE|%APPDATA%\\<A>\\|DELETEME.LOG", {L"deleteme.log"}},
+        {"%AppData%\\<A>", "FILE|%AppData%\\<A>|deleteme.log", {L"deleteme.log"}},
+        {"%AppData%//<A>\\\\", "FILE|%AppData%\\<A>\\deleteme.log", {L"deleteme.log"}},
+        {"%AppData%\\<A>", "PATH|%AppData%\\<A>\\Saves", {L"Saves\\deleteme.dat"}},
+        {"%AppData%\\<A>", "PATH|%appdata%\\<A>\\saves\\", {L"Saves\\deleteme.dat"}},
+        {"%AppData%/<A>", "PATH|%AppData%\\<A>|*.log", {L"deleteme.log", L"Sub\\deleteme.log"}},
+        {"%AppData%\\<A>", "FILE|%AppData%\\<A>\\", all},
+        {"%AppData%\\<A>", "FILE|%AppData%\\<A>|deleteme.log|x", all},
+    };
+    const std::string a = Narrow(app);
+    auto spelled = [&](std::string text) {
+        for (size_t at = text.find("<A>"); at != std::string::npos; at = text.find("<A>")) text.replace(at, 3, a);
+        return text;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.exclude);
+        for (const auto& name : all) MakeFile(data / name, 10);
+        WriteTextFile(rules / L"Winapp2.ini", "[Demo " + a + " *]\r\nFileKey1=" + spelled(row.fileKey) +
+                                                  "|deleteme.*|RECURSE\r\nExcludeKey1=" + spelled(row.exclude) + "\r\n");
+        Run(RunKind::Clean);
+        for (const auto& name : all) {
+            const bool stays = std::find_if(row.staying.begin(), row.staying.end(), [&](const wchar_t* s) {
+                                   return std::wstring(s) == name;
+                               }) != row.staying.end();
+            EXPECT_EQ(Exists(data / name), stays) << Narrow(name);
+        }
+    }
+    EXPECT_EQ(lines.size(), 2u) << "each unreadable line is named in the log";
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 namespace klarvex {
 namespace {
 
+using namespace std::literals;
+
 std::wstring Upper(std::wstring text) {
     for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
     return text;
@@ -140,7 +142,7 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
     EXPECT_EQ(RuleFolder(SplitFileRule(L"%windir%\\Temp,*.log"), values), L"C:\\windows\\Temp");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"%ProgramFiles%\\App\\Logs"), values), L"C:\\Program Files\\App\\Logs");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{Current AppData}\\App"), values), L"C:\\users\\u\\AppData\\Roaming\\App");
-    EXPECT_EQ(RuleFolder(SplitFileRule(L"{Local AppData}"), values), L"C:\\users\\u\\AppData\\Local\\");
+    EXPECT_EQ(RuleFolder(SplitFileRule(L"{Local AppData}"), values), L"C:\\users\\u\\AppData\\Local");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{C: Drive}\\Temp"), values), L"C:\\Temp");
     EXPECT_EQ(RuleFolder(SplitFileRule(L"{LocalLow AppData}\\Sun\\Java,*.tmp"), values),
               L"C:\\users\\u\\AppData\\LocalLow\\Sun\\Java");
@@ -156,9 +158,8 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
     EXPECT_TRUE(IsPlaceholder(L"{Local AppData}"));
     EXPECT_FALSE(IsPlaceholder(L"{local appdata}"));
 
-    // A network folder is written without base; a device is no folder.
-    EXPECT_EQ(RuleFolder(SplitFileRule(L"\\\\server\\share\\Logs,*.log"), values),
-              L"\\\\server\\share\\Logs");
+    // Nothing of a rule file may reach the network, nor a device.
+    EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\server\\share\\Logs,*.log"), values));
     EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\.\\PhysicalDrive0"), values));
     EXPECT_FALSE(RuleFolder(SplitFileRule(L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1"), values));
 
@@ -176,7 +177,7 @@ TEST(RuleLines, PlaceholdersAreReplacedWithCaseAndNeverLeaveARelativePath) {
 TEST(RuleLines, KeysSharedByManyProgramsInEverySpelling) {
     struct Row {
         RootKey root;
-        const wchar_t* upperPath;
+        std::wstring_view upperPath;
         bool shared;
     };
     const Row rows[] = {
@@ -203,9 +204,65 @@ TEST(RuleLines, KeysSharedByManyProgramsInEverySpelling) {
         {RootKey::ClassesRoot, L"ACME.DOCUMENT\\SHELL", false},
         {RootKey::Users, L"S-1-5-21-1\\SOFTWARE\\ACME", false},
         {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFTX", false},
+        // The same keys however the text spells them.
+        {RootKey::CurrentUser, L"SOFTWARE\\\\MICROSOFT", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\\\\\", true},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\\\CURRENTVERSION\\RUN", true},
+        {RootKey::LocalMachine, L"SYSTEM\\CONTROLSET002\\SERVICES", true},
+        {RootKey::LocalMachine, L"SOFTWARE\\CLASSES\\WOW6432NODE\\CLSID", true},
+        {RootKey::ClassesRoot, L"WOW6432NODE\\INTERFACE", true},
+        {RootKey::Users, L"S-1-5-21-1_CLASSES", true},
+        {RootKey::Users, L"S-1-5-21-1_CLASSES\\CLSID", true},
+        {RootKey::Users, L"S-1-5-21-1_CLASSES\\ACME.DOCUMENT\\SHELL", false},
+        {RootKey::CurrentUser, L"SOFTWARE\\ACME\\X\0Y"sv, true},  // no name the registry could take
+        {RootKey::LocalMachine, L"SYSTEM\\CONTROLSET001\\SERVICES\\ACME", false},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(IsSharedRegistryKey(row.root, row.upperPath), row.shared) << RootKeyText(row.root) << L"\\" << row.upperPath;
+        EXPECT_EQ(IsSharedRegistryKey(row.root, row.upperPath), row.shared)
+            << RootKeyText(row.root) << L"\\" << std::wstring(row.upperPath);
+}
+
+TEST(RulePaths, ReadByWhatTheyMeanNotByTheirSpelling) {
+    struct Row {
+        std::wstring_view text;
+        const wchar_t* canonical;  // nullptr: refused
+    };
+    const Row rows[] = {
+        {L"C:\\Users\\me\\Documents", L"C:\\Users\\me\\Documents"},
+        {L"C:/Users//me/./Documents/", L"C:\\Users\\me\\Documents"},
+        {L"C:\\Users\\me\\AppData\\Local\\Temp/../../../Desktop", L"C:\\Users\\me\\Desktop"},
+        {L"c:\\", L"c:\\"},
+        {L"C:\\Windows\\..", L"C:\\"},
+        {L"C:\\Vendor\\*\\Cache", L"C:\\Vendor\\*\\Cache"},
+        {L"C:\\..", nullptr},
+        {L"\\\\host\\share\\x", nullptr},
+        {L"\\\\host@SSL\\DavWWWRoot\\x", nullptr},
+        {L"//host/share/x", nullptr},
+        {L"\\\\?\\C:\\Windows", nullptr},
+        {L"\\\\.\\PhysicalDrive0", nullptr},
+        {L"\\Temp", nullptr},
+        {L"C:Temp", nullptr},
+        {L"Temp\\x", nullptr},
+        {L"", nullptr},
+        {L"C:\\Users\\me\\Documents\0\\x"sv, nullptr},
+        {L"C:\\Users\\me\\Documents\tx", nullptr},
+        {L"C:\\Users\\me\\Documents.", nullptr},
+        {L"C:\\Users\\me\\Documents \\x", nullptr},
+        {L"C:\\x\\file.txt:stream", nullptr},
+    };
+    for (const Row& row : rows) {
+        const auto canonical = CanonicalRulePath(row.text);
+        if (row.canonical) EXPECT_EQ(canonical, row.canonical) << std::wstring(row.text);
+        else EXPECT_FALSE(canonical) << std::wstring(row.text);
+    }
+
+    for (const wchar_t* mask : {L"*", L"?*", L"*?", L"*.*", L"*.", L"??*.*", L"**", L"?"})
+        EXPECT_TRUE(IsEverythingMask(mask) && FileMask(mask, mask).MatchesEveryName()) << mask;
+    for (const wchar_t* mask : {L"", L"*.log", L"AdwCleaner*.txt", L"a*", L"index.dat"})
+        EXPECT_FALSE(IsEverythingMask(mask)) << mask;
+    EXPECT_EQ(TrailingEverythingNames(L"C:\\Users\\me\\Documents\\*\\?*"), 2u);
+    EXPECT_EQ(TrailingEverythingNames(L"C:\\Users\\*\\Documents"), 0u);
+    EXPECT_EQ(TrailingEverythingNames(L"C:\\Program Files\\Vendor*"), 0u);
 }
 
 TEST(RuleLines, RootsOfDrivesAndSharesInEverySpelling) {

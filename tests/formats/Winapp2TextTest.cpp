@@ -8,6 +8,8 @@
 namespace klarvex {
 namespace {
 
+using namespace std::literals;
+
 TEST(Winapp2Text, EveryLineFormIsReadAndMalformedLinesArePassedOver) {
     const auto entries = ParseWinapp2(
         L"\xFEFF; Version: 1\r\nFileKey1=%AppData%\\Before|*.*\r\n"
@@ -30,6 +32,8 @@ TEST(Winapp2Text, EveryLineFormIsReadAndMalformedLinesArePassedOver) {
         L"ExcludeKey5=REG|HKCU\\Software\\Demo\\History|Keep\r\n"
         L"ExcludeKey6=FILE|%AppData%\\Demo\\\r\n"          // FILE without a mask
         L"ExcludeKey7=DISK|C:\\|*\r\n"                     // unknown kind
+        L"ExcludeKey8=FILE|%AppData%\\Demo\\deleteme.log\r\n" // one file, named in one piece
+        L"ExcludeKey9=PATH|%AppData%\\Demo\\Saves\r\n"
         L"Warning=This also removes your playlists.\r\n"
         L"garbage without equals\r\n=\r\n"
         L"[Broken header\r\nFileKey1=%AppData%\\Orphan|*.*\r\n"
@@ -50,12 +54,19 @@ TEST(Winapp2Text, EveryLineFormIsReadAndMalformedLinesArePassedOver) {
     ASSERT_EQ(demo.registry.size(), 2u);
     EXPECT_FALSE(demo.registry[0].value);
     EXPECT_EQ(demo.registry[1].value, L"LastFile");
-    ASSERT_EQ(demo.excludes.size(), 5u);
+    ASSERT_EQ(demo.excludes.size(), 7u);
     EXPECT_EQ(demo.excludes[0].kind, Winapp2Exclude::Kind::File);
     EXPECT_TRUE(demo.excludes[1].kind == Winapp2Exclude::Kind::Path && demo.excludes[1].masks.empty());
     EXPECT_EQ(demo.excludes[2].masks, (std::vector<std::wstring>{L"*.ini", L"*.db"}));
     EXPECT_TRUE(demo.excludes[3].kind == Winapp2Exclude::Kind::Registry && !demo.excludes[3].value);
     EXPECT_EQ(demo.excludes[4].value, L"Keep");
+    EXPECT_EQ(demo.excludes[5].path, L"%AppData%\\Demo");
+    EXPECT_EQ(demo.excludes[5].masks, std::vector<std::wstring>{L"deleteme.log"});
+    EXPECT_TRUE(demo.excludes[6].kind == Winapp2Exclude::Kind::Path && demo.excludes[6].masks.empty());
+    // An exclusion that cannot be read is kept as written: the entry it
+    // belongs to must not be cleaned as if the line were not there.
+    EXPECT_EQ(demo.unreadableExcludes,
+              (std::vector<std::wstring>{L"ExcludeKey6=FILE|%AppData%\\Demo\\", L"ExcludeKey7=DISK|C:\\|*"}));
     EXPECT_EQ(demo.warning, L"This also removes your playlists.");
 
     EXPECT_EQ(entries[1].name, L"Second");
@@ -75,8 +86,11 @@ TEST(Winapp2Text, VariablesRootsAndSpecialChecks) {
     EXPECT_EQ(ExpandWinapp2Variables(L"%ProgramFiles%\\Vendor*", variables),
               (Paths{L"C:\\Program Files\\Vendor*", L"C:\\Program Files (x86)\\Vendor*"}));
     EXPECT_EQ(ExpandWinapp2Variables(L"C:\\Users\\%UserName%\\.app", variables), Paths{L"C:\\Users\\u\\.app"});
+    EXPECT_EQ(ExpandWinapp2Variables(L"%AppData%//Vendor\\\\Logs/", variables),
+              Paths{L"C:\\Users\\u\\AppData\\Roaming\\Vendor\\Logs"});
     for (const wchar_t* refused : {L"%Public%\\x", L"%Unknown%\\x", L"%AppData%\\..\\..\\Windows", L"%AppData%\\.\\x",
-                                   L"Vendor\\Logs", L"%UserName%\\x", L"\\\\.\\PhysicalDrive0"})
+                                   L"%AppData%/../../Windows", L"Vendor\\Logs", L"%UserName%\\x",
+                                   L"\\\\.\\PhysicalDrive0", L"\\\\host\\share\\x", L"\\\\host@SSL\\x"})
         EXPECT_EQ(ExpandWinapp2Variables(refused, variables), Paths{}) << refused;
     // A line that doubles its paths again and again makes none.
     std::wstring doubling;
@@ -89,9 +103,18 @@ TEST(Winapp2Text, VariablesRootsAndSpecialChecks) {
     EXPECT_FALSE(SplitWinapp2Key(L"HKCU\\"));
     EXPECT_FALSE(SplitWinapp2Key(L"HKXX\\Software"));
     EXPECT_FALSE(SplitWinapp2Key(L"Software\\Vendor"));
+    EXPECT_EQ(SplitWinapp2Key(L"HKCU\\Software\\\\Microsoft")->path, L"Software\\Microsoft");
+    EXPECT_FALSE(SplitWinapp2Key(L"HKCU\\Software\0Vendor"sv));
+
+    // A NUL makes the path read differ from the one asked for.
+    const auto nul = ParseWinapp2(L"[N *]\r\nExcludeKey1=PATH|C:\\Keep\0\\x\r\n"sv);
+    ASSERT_EQ(nul.size(), 1u);
+    EXPECT_TRUE(nul[0].excludes.empty());
+    EXPECT_EQ(nul[0].unreadableExcludes.size(), 1u);
 
     EXPECT_EQ(SpecialDetectFolder(L"det_mozilla"), L"%AppData%\\Mozilla\\Firefox");
     EXPECT_FALSE(SpecialDetectFolder(L"DET_WINSTORE"));
+    EXPECT_EQ(SpecialDetectFolder(L"DET_WINDOWS"), L"%WinDir%");
 }
 
 }  // namespace

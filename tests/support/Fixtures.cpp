@@ -1,11 +1,13 @@
 #include "support/Fixtures.h"
 
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "base/Handles.h"
 #include "base/Strings.h"
+#include "platform/RegistryKeys.h"
 
 namespace klarvex::testing {
 
@@ -102,6 +104,37 @@ std::map<std::wstring, int64_t> FilesBelow(const std::wstring& folder) {
     std::map<std::wstring, int64_t> files;
     AddFilesBelow(folder.ends_with(L'\\') ? folder : folder + L"\\", files);
     return files;
+}
+
+namespace {
+
+void AddRegistryBelow(HKEY key, const std::wstring& path, std::map<std::wstring, int64_t>& entries) {
+    entries[path + L"\\"] = 0;
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValue = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values, &maxValue, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::vector<wchar_t> name(std::max(maxSubkey, maxValue) + 2);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD length = static_cast<DWORD>(name.size()), size = 0;
+        if (RegEnumValueW(key, i, name.data(), &length, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS)
+            entries[path + L"\\|" + std::wstring(name.data(), length)] = size;
+    }
+    for (const auto& subkey : OwnSubkeyNames(key)) {
+        RegKey child;
+        if (RegOpenKeyExW(key, subkey.c_str(), 0, KEY_READ, child.Put()) == ERROR_SUCCESS)
+            AddRegistryBelow(child.Get(), path + L"\\" + subkey, entries);
+    }
+}
+
+}  // namespace
+
+std::map<std::wstring, int64_t> RegistryBelow(HKEY root, const std::wstring& path) {
+    std::map<std::wstring, int64_t> entries;
+    RegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS)
+        AddRegistryBelow(key.Get(), path, entries);
+    return entries;
 }
 
 std::vector<std::wstring> ChangedFiles(const std::map<std::wstring, int64_t>& before,

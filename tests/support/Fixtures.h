@@ -39,6 +39,9 @@ void CopyTree(const std::wstring& from, const std::wstring& to);
 // Every file below a folder (links to folders not followed): its whole
 // path and size.
 std::map<std::wstring, int64_t> FilesBelow(const std::wstring& folder);
+// Every key and value below a registry key (its own subkeys only, never
+// through a registry link): "KEY\" and "KEY\|VALUE" with the value's size.
+std::map<std::wstring, int64_t> RegistryBelow(HKEY root, const std::wstring& path);
 // The paths that appear, vanish or change size between two listings,
 // leaving out those below any of the folders given (any letter case).
 std::vector<std::wstring> ChangedFiles(const std::map<std::wstring, int64_t>& before,

@@ -46,20 +46,7 @@ void ForgetSiteEngagement(const std::wstring& profile) {
     const auto edited = EmptyJsonObjects(text, {{"profile", "content_settings", "exceptions", "site_engagement"},
                                                 {"profile", "content_settings", "exceptions", "media_engagement"}});
     if (!edited || *edited == text) return;
-    const std::wstring fresh = path + L".klarvex-new";
-    {
-        FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-        DWORD written = 0;
-        if (!file || !WriteFile(file.Get(), edited->data(), static_cast<DWORD>(edited->size()), &written, nullptr) ||
-            written != edited->size() || !FlushFileBuffers(file.Get())) {
-            file.Reset();
-            DeleteFileW(fresh.c_str());
-            return;
-        }
-    }
-    if (!MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        DeleteFileW(fresh.c_str());
+    ReplaceFileContent(path, *edited);
 }
 
 }  // namespace

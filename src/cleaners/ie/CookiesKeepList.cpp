@@ -47,51 +47,6 @@ bool HasFileMatching(const std::wstring& folder, const wchar_t* mask) {
     return false;
 }
 
-// The profile functions write a file in the encoding they find it in, and
-// a new one in the system's code page, where every name outside that code
-// page turns into question marks (a user name in another script gives such
-// cookie names): a kept cookie would then be deleted after all. A file
-// that is not UTF-16 yet is rewritten as UTF-16 (a byte-order mark, then
-// its text), which they keep. A file that cannot be read is left to the
-// writes that follow, which report it.
-void MakeUnicodeFile(const std::wstring& path) {
-    std::string bytes;
-    {
-        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && GetLastError() != ERROR_FILE_NOT_FOUND) return;
-        if (file) {
-            LARGE_INTEGER size{};
-            // Far more than a keep list ever holds: not ours to rewrite.
-            if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1 << 26)) return;
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-            DWORD read = 0;
-            const DWORD want = static_cast<DWORD>(bytes.size());
-            if (want > 0 && (!ReadFile(file.Get(), bytes.data(), want, &read, nullptr) || read != want)) return;
-        }
-    }
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return;
-    // The text of a file made by hand may be UTF-8 with its mark.
-    UINT codePage = CP_ACP;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-        bytes.erase(0, 3);
-        codePage = CP_UTF8;
-    }
-    std::wstring text(L"\xFEFF");
-    if (!bytes.empty()) {
-        const int size = static_cast<int>(bytes.size());
-        const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-        text.resize(1 + static_cast<size_t>(std::max(length, 0)));
-        if (length > 0) MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data() + 1, length);
-    }
-    FileHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (!file || !WriteFile(file.Get(), text.data(), size, &written, nullptr) || written != size)
-        throw Exception(LoadText(IDS_UNABLE_TO_WRITE) + path);
-}
-
 }  // namespace
 
 std::wstring KeepListPath() { return UserFilePath(L"Cookies.dat"); }
@@ -117,10 +72,10 @@ std::vector<std::wstring> LoadKeepList(const std::wstring& path) {
 }
 
 void SaveKeepList(const std::vector<std::wstring>& names, const std::wstring& path) {
-    MakeUnicodeFile(path);
-    const TIniFile file(path);
-    file.WriteInteger(kSection, kCount, static_cast<int32_t>(names.size()));
-    for (size_t i = 0; i < names.size(); ++i) file.WriteString(kSection, IntToStr(static_cast<long long>(i)), names[i]);
+    TIniFile(path).Update([&](TIniText& text) {
+        text.WriteInteger(kSection, kCount, static_cast<int32_t>(names.size()));
+        for (size_t i = 0; i < names.size(); ++i) text.WriteString(kSection, IntToStr(static_cast<long long>(i)), names[i]);
+    });
 }
 
 std::wstring CookiesFolderWithoutLow() {
@@ -142,8 +97,12 @@ std::wstring CookiesFolder() { return ApplyLowSwitch(CookiesFolderWithoutLow());
 
 bool IsCookieName(const std::wstring& name) { return name.find(L".txt") != std::wstring::npos; }
 
-bool IsKept(const std::vector<std::wstring>& keepList, const std::wstring& name) {
-    return std::find(keepList.begin(), keepList.end(), name) != keepList.end();
+std::unordered_set<std::wstring> KeptNames(const std::vector<std::wstring>& keepList) {
+    return {keepList.begin(), keepList.end()};
+}
+
+bool IsKept(const std::unordered_set<std::wstring>& keptNames, const std::wstring& name) {
+    return keptNames.count(name) > 0;
 }
 
 }  // namespace klarvex

@@ -5,6 +5,7 @@
 // cookies manager share both.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace klarvex {
@@ -18,9 +19,10 @@ std::wstring KeepListPath();
 // claims. Empty when the file is missing.
 std::vector<std::wstring> LoadKeepList(const std::wstring& path = KeepListPath());
 // Writes Count and keys "0" to n - 1; keys above stay in the file. The
-// file is made, or first rewritten, as UTF-16, so that names outside the
-// system's code page keep their letters. Throws
-// Exception("Unable to write to " + path) when the file cannot be written.
+// file is written whole as UTF-16 (TIniFile::Update), so names outside the
+// system's code page keep their letters and a full disk never leaves half
+// a list. Throws Exception("Unable to write to " + path) when the file
+// cannot be written; it is then as it was.
 void SaveKeepList(const std::vector<std::wstring>& names, const std::wstring& path = KeepListPath());
 
 // The shell's cookie folder, else "c:\windows\cookies", with a trailing
@@ -36,6 +38,8 @@ std::wstring CookiesFolder();
 // name (letter case counts); one kept by name (whole name, case counts) is
 // not offered for removal.
 bool IsCookieName(const std::wstring& name);
-bool IsKept(const std::vector<std::wstring>& keepList, const std::wstring& name);
+// The keep list as a set, so each cookie is looked up at once.
+std::unordered_set<std::wstring> KeptNames(const std::vector<std::wstring>& keepList);
+bool IsKept(const std::unordered_set<std::wstring>& keptNames, const std::wstring& name);
 
 }  // namespace klarvex

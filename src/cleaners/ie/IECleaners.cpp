@@ -139,7 +139,7 @@ void TClearTaskThread::CleanIETempFiles() {
 void TClearTaskThread::CleanIECookies() {
     const std::wstring folder = CookiesFolder();
     if (folder.empty()) return;
-    const std::vector<std::wstring> keep = LoadKeepList();
+    const auto keep = KeptNames(LoadKeepList());
     int64_t bytes = 0;
     ForEachEntry(folder, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
