@@ -16,7 +16,6 @@
 #include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
 #include "engine/Winapp2Places.h"
-#include "formats/IniFile.h"
 #include "formats/RuleText.h"
 #include "platform/RegistryKeys.h"
 #include "platform/SystemLookups.h"
@@ -130,18 +129,11 @@ int32_t DeleteKeySparing(TClearTaskThread& runner, RootKey root, const std::wstr
 }  // namespace
 
 void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
-    const std::wstring section = SectionNameFromItem(itemName);
     if (itemName.starts_with(ItemName(kApplicationsCategory, L""))) {
-        const auto sections = TIniFile(RuleFilePath(kKlarvexRuleFile)).SectionNames();
-        const bool inKlarvexDat =
-            std::any_of(sections.begin(), sections.end(), [&](const std::wstring& s) { return SameText(s, section); });
-        if (!inKlarvexDat) {
-            for (const auto& entry : LoadWinapp2File(RuleFilePath(kWinapp2RuleFile))) {
-                if (SameText(entry.name, section)) {
-                    RunWinapp2Entry(entry);
-                    return;
-                }
-            }
+        TApplicationRules rules(RuleFilePath(kKlarvexRuleFile), RuleFilePath(kWinapp2RuleFile));
+        if (const Winapp2Entry* entry = rules.Winapp2EntryFor(SectionNameFromItem(itemName))) {
+            RunWinapp2Entry(*entry);
+            return;
         }
     }
     RunRuleSection(kKlarvexRuleFile, itemName);
