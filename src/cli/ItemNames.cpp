@@ -87,7 +87,9 @@ std::vector<std::wstring> ClosestNames(const std::wstring& name, const std::vect
     for (size_t i = 0; i < candidates.size(); ++i) {
         const std::wstring upperCandidate = UpperCase(candidates[i]);
         const size_t distance = EditDistance(upperName, upperCandidate);
-        if (distance * 5 <= std::max(upperName.size(), upperCandidate.size()) * 2) ranked.emplace_back(distance, i);
+        if (distance * 5 <= std::max(upperName.size(), upperCandidate.size()) * 2 ||
+            (!upperName.empty() && upperCandidate.find(upperName) != std::wstring::npos))
+            ranked.emplace_back(distance, i);
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

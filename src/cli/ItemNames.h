@@ -31,9 +31,10 @@ std::vector<std::wstring> KnownNames(const TCatalogue& catalogue);
 size_t EditDistance(std::wstring_view a, std::wstring_view b);
 
 // At most `most` of the candidates closest to name by edit distance (letter
-// case ignored), closest first, ties in the candidates' order. A candidate
-// that differs from the name in more than two characters of five (of the
-// longer of the two) has too little in common with it to be offered.
+// case ignored), closest first, ties in the candidates' order. Offered are
+// the candidates that hold the name ("chrome") and those that differ from
+// it in at most two characters of five (of the longer of the two); the
+// rest have too little in common with it.
 std::vector<std::wstring> ClosestNames(const std::wstring& name, const std::vector<std::wstring>& candidates,
                                        size_t most = 3);
 
