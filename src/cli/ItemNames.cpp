@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 
 #include "base/PathText.h"
 #include "base/Strings.h"
@@ -13,6 +14,25 @@ namespace {
 // Whether the typed name stands for that text (both in upper case).
 bool NameMatches(const std::wstring& upperName, bool wildcard, const std::wstring& upperText) {
     return wildcard ? WildcardMatch(upperName, upperText) : upperName == upperText;
+}
+
+// The edit distance of two texts: the fewest insertions, deletions and
+// replacements of one character that turn one into the other.
+size_t EditDistance(std::wstring_view a, std::wstring_view b) {
+    // One row of the table at a time: row[j] is the distance between the
+    // first i characters of a and the first j of b.
+    std::vector<size_t> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), size_t{0});
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
 }
 
 }  // namespace
@@ -61,23 +81,6 @@ std::vector<std::wstring> KnownNames(const TCatalogue& catalogue) {
         for (const auto& item : category.Items) names.push_back(ItemName(category.Text, item.Text));
     }
     return names;
-}
-
-size_t EditDistance(std::wstring_view a, std::wstring_view b) {
-    // One row of the table at a time: row[j] is the distance between the
-    // first i characters of a and the first j of b.
-    std::vector<size_t> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), size_t{0});
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 std::vector<std::wstring> ClosestNames(const std::wstring& name, const std::vector<std::wstring>& candidates,

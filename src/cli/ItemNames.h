@@ -26,10 +26,6 @@ ItemSelection SelectItems(const TCatalogue& catalogue, const std::vector<std::ws
 // what a name may be.
 std::vector<std::wstring> KnownNames(const TCatalogue& catalogue);
 
-// The edit distance of two texts: the fewest insertions, deletions and
-// replacements of one character that turn one into the other.
-size_t EditDistance(std::wstring_view a, std::wstring_view b);
-
 // At most `most` of the candidates closest to name by edit distance (letter
 // case ignored), closest first, ties in the candidates' order. Offered are
 // the candidates that hold the name ("chrome") and those that differ from

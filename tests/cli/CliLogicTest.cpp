@@ -61,8 +61,6 @@ TEST(ItemNames, ATypoIsOfferedTheClosestNamesAndNonsenseNone) {
     EXPECT_EQ(ClosestNames(L"Mozila Firefox - *", known, 2),  // ties in tree order
               (Names{L"Mozilla Firefox", L"Mozilla Firefox - Cookies"}));
     EXPECT_TRUE(ClosestNames(L"xyzzy", known).empty());
-    EXPECT_EQ(EditDistance(L"kitten", L"sitting"), 3u);
-    EXPECT_EQ(EditDistance(L"", L"abc"), 3u);
 }
 
 TEST(RunReport, TheMostSeriousEventDecidesAnItemAndTheDocumentCarriesItInUtf8) {
@@ -101,7 +99,6 @@ TEST(RunReport, TheMostSeriousEventDecidesAnItemAndTheDocumentCarriesItInUtf8) {
     EXPECT_EQ(items[3]["outcome"], "refused");
     EXPECT_EQ(items[3]["message"], "You must have administrators user.");
     EXPECT_EQ(items[4]["outcome"], "error");
-    EXPECT_EQ(items[4]["count"], 0);
 }
 
 TEST(RunOutput, TheLogAndTheProgressLineGoWhereTheyAreWanted) {
@@ -114,9 +111,7 @@ TEST(RunOutput, TheLogAndTheProgressLineGoWhereTheyAreWanted) {
              {false, false, false, LogOutput::StdOut, false},  // redirected: never a progress line
              {false, false, true, LogOutput::StdOut, true},
              {true, false, true, LogOutput::StdErr, true},  // the document has standard output
-             {true, false, false, LogOutput::StdErr, false},
              {true, true, true, LogOutput::None, false},
-             {false, true, true, LogOutput::None, false},
          }) {
         const RunOutputs outputs = ChooseRunOutputs(c.json, c.quiet, c.console);
         EXPECT_EQ(outputs.log, c.log) << c.json << c.quiet << c.console;

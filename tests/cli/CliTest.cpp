@@ -190,17 +190,6 @@ nlohmann::json Document(const ProcessResult& result) {
     return nlohmann::json::parse(WideToUtf8(text));
 }
 
-TEST_F(Cli, NamesInAnyCaseCategoriesAndWildcardsRunInTreeOrderEachOnce) {
-    const ProcessResult result = RunCli({L"--test", L"--json", L"opera - COOKIES", L"Microsoft Office",
-                                         L"microsoft office - word", L"Google Chrome - Sess?on"});
-    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
-    const std::wstring office = L"Microsoft Office - ";
-    EXPECT_EQ(RunItemNames(Document(result)),
-              (std::vector<std::wstring>{L"Opera - Cookies", L"Google Chrome - Session", office + L"Access",
-                                         office + L"Excel", office + L"FrontPage", office + L"Powerpoint",
-                                         office + L"Word", office + L"Recent Files"}));
-}
-
 // One machine for the documents: an application from Winapp2.ini whose
 // name, warning and file are outside the code page, a custom list that
 // would empty the Windows folder, and a tick in settings.ini.
@@ -231,20 +220,21 @@ TEST_F(CliJson, ListTellsEachItemsRulesTickAndWarning) {
     EXPECT_EQ(items[L"Windows - Clipboard"],
               nlohmann::json({{"name", "Windows - Clipboard"}, {"category", "Windows"}, {"rules", "built-in"}, {"ticked", true}}));
     EXPECT_EQ(items[L"Windows - Windows Log Files"]["rules"], "Klarvex.dat");
-    EXPECT_EQ(items[L"Windows - Windows Log Files"]["ticked"], false);
     EXPECT_EQ(items[L"Custom Lists - <New List>"]["rules"], "Clist.dat");
     const auto& application = items[L"Applications - " + kApplication];
     EXPECT_EQ(application["rules"], "Winapp2.ini");
-    EXPECT_EQ(application["category"], "Applications");
     EXPECT_EQ(Utf8ToWide(application["warning"].get<std::string>()), kWarning);
 }
 
 TEST_F(CliJson, RunsTellEachItemsCountAndOutcomeOnStandardOutputAndTheLogOnStandardError) {
-    const ProcessResult test = RunCli({L"--test", L"--json", L"--detail", L"Applications - " + kApplication, L"windows - clipboard"});
+    // Named in any case, twice, out of order: run in tree order, once.
+    const ProcessResult test = RunCli({L"--test", L"--json", L"--detail", L"Applications - " + kApplication,
+                                       L"windows - clipboard", L"Windows - ?lipboard"});
     ASSERT_EQ(test.exitCode, 0) << WideToUtf8(test.err);
     auto document = Document(test);
     EXPECT_EQ(document["command"], "test");
-    EXPECT_EQ(RunItemNames(document), (std::vector<std::wstring>{L"Windows - Clipboard", L"Applications - " + kApplication}));
+    EXPECT_EQ(RunItemNames(document),
+              (std::vector<std::wstring>{L"Windows - Clipboard", L"Applications - " + kApplication}));
     EXPECT_EQ(document["items"][1]["count"], 1);
     EXPECT_EQ(document["items"][1]["bytes"], 10);
     EXPECT_EQ(document["items"][1]["outcome"], "done");
