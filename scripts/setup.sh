@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix   # the Windows cross compiler
     wine64                       # runs the programs and tests
     googletest                   # /usr/src/googletest, built for Windows by us
+    nlohmann-json3-dev           # klarvex-cli's JSON (header-only; the build copies just its headers)
     xvfb xauth xdotool imagemagick  # GUI tests and screenshots
     nodejs npm                   # npm pack brings the pinned SQLite source
     clang libclang-rt-14-dev libsqlite3-dev  # native sanitizer and fuzz builds

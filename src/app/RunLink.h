@@ -65,6 +65,8 @@ public:
     void RunOnUiThread(const std::function<void()>& work) override;
     void PostProgress(int32_t count) override;
     void PostDone(int32_t total) override;
+    void ItemProgress(int32_t) override {}
+    void ItemEnded(int32_t, int64_t) override {}
     bool AskYesNo(const std::wstring& question) override;
     void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
     void ShowError(const std::wstring& message) override;

@@ -9,15 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "cleaners/CleanerTable.h"
 #include "cleaners/RunningBrowsers.h"
 #include "cli/ConsoleHost.h"
+#include "cli/ItemNames.h"
+#include "cli/RunOutput.h"
+#include "cli/RunReport.h"
 #include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
 #include "formats/IndexDat.h"
 #include "settings/Global.h"
+#include "settings/UserFiles.h"
 
 using namespace klarvex;
 
@@ -28,18 +33,53 @@ constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr wchar_t kUsage[] =
-    L"usage: klarvex-cli --list\r\n"
-    L"       klarvex-cli --test  [--fast|--detail] [--ticked] [NAME...]\r\n"
-    L"       klarvex-cli --clean [--fast|--detail] [--ticked] [--yes] [NAME...]\r\n"
-    L"       klarvex-cli --index-dat FILE";
+    L"usage: klarvex-cli --list [--json]\r\n"
+    L"       klarvex-cli --test  [--fast|--detail] [--json] [--quiet] (--ticked | NAME...)\r\n"
+    L"       klarvex-cli --clean [--fast|--detail] [--json] [--quiet] [--yes] (--ticked | NAME...)\r\n"
+    L"       klarvex-cli --index-dat FILE\r\n"
+    L"       klarvex-cli --help | --version";
 
-enum class Command { None, List, Test, Clean, IndexDat };
+constexpr wchar_t kHelp[] =
+    L"Klarvex without windows: Test (count and list, touch nothing) or Clean\r\n"
+    L"(remove) the traces of the items you name, with the program's own rules\r\n"
+    L"and its settings.ini (read, never written).\r\n"
+    L"\r\n"
+    L"  --list           every item name, in tree order\r\n"
+    L"  --test           count and list what a Clean would remove\r\n"
+    L"  --clean          remove it\r\n"
+    L"  --fast, --detail fast mode on or off for this run (otherwise settings.ini's)\r\n"
+    L"  --ticked         the items ticked in settings.ini\r\n"
+    L"  --yes            answer Yes to the questions the window would ask: emptying\r\n"
+    L"                   a folder of yours, an application rule with a warning\r\n"
+    L"  --json           one JSON document on standard output: each item with its\r\n"
+    L"                   count, bytes and outcome (done, refused, skipped, error),\r\n"
+    L"                   the totals and the exit status; with --list each item's\r\n"
+    L"                   rules, tick and warning. The log goes to standard error.\r\n"
+    L"  --quiet          no log text and no progress line\r\n"
+    L"  --index-dat FILE the rows of an index.dat file: address, TAB, date\r\n"
+    L"\r\n"
+    L"NAME is an item as --list shows it (\"Windows - Clipboard\") or a category\r\n"
+    L"for all its items (\"Google Chrome\"). Letter case does not matter; * and ?\r\n"
+    L"match as in file masks (\"Mozilla Firefox - *\", \"* - Cookies\"). The items\r\n"
+    L"run in tree order, each once.\r\n"
+    L"\r\n"
+    L"Even with --yes, a drive root, the Windows, Program Files, users and profile\r\n"
+    L"folders (AppData included), My Documents and My Pictures are never emptied:\r\n"
+    L"each is named on standard error and passed over. A --clean of a browser's\r\n"
+    L"items is refused while that browser is open.\r\n"
+    L"\r\n"
+    L"Exit status: 0 the run finished; 1 it was broken off by an error, cancelled\r\n"
+    L"or refused (the message on standard error); 2 usage error.";
+
+enum class Command { None, List, Test, Clean, IndexDat, Help, Version };
 
 struct Options {
     Command command = Command::None;
     std::optional<bool> fastMode;
     bool ticked = false;
     bool yes = false;
+    bool json = false;
+    bool quiet = false;
     std::vector<std::wstring> names;
 };
 
@@ -50,6 +90,14 @@ struct UsageError {
 
 Options ParseOptions(int argc, wchar_t** argv) {
     Options options;
+    // Asking for help or the version is never a mistake, whatever else the
+    // command line holds.
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg != L"--help" && arg != L"--version") continue;
+        options.command = arg == L"--help" ? Command::Help : Command::Version;
+        return options;
+    }
     auto setCommand = [&](Command command, const std::wstring& arg) {
         if (options.command != Command::None) throw UsageError{L"only one of --list, --test, --clean and --index-dat may be given (" + arg + L")"};
         options.command = command;
@@ -69,13 +117,17 @@ Options ParseOptions(int argc, wchar_t** argv) {
             options.fastMode = fast;
         } else if (arg == L"--ticked") options.ticked = true;
         else if (arg == L"--yes") options.yes = true;
+        else if (arg == L"--json") options.json = true;
+        else if (arg == L"--quiet") options.quiet = true;
         else if (arg.size() > 1 && arg[0] == L'-' && arg[1] == L'-') throw UsageError{L"unknown option " + arg};
         else options.names.push_back(arg);
     }
     const bool run = options.command == Command::Test || options.command == Command::Clean;
     if (options.command == Command::None) throw UsageError{L"no command given", true};
-    if (!run && (options.fastMode || options.ticked || options.yes))
-        throw UsageError{L"--fast, --detail, --ticked and --yes go with --test or --clean"};
+    if (!run && (options.fastMode || options.ticked || options.yes || options.quiet))
+        throw UsageError{L"--fast, --detail, --ticked, --yes and --quiet go with --test or --clean"};
+    if (options.json && !run && options.command != Command::List)
+        throw UsageError{L"--json goes with --list, --test or --clean"};
     if (options.command == Command::List && !options.names.empty())
         throw UsageError{L"--list takes no item names (" + options.names.front() + L")"};
     if (options.command == Command::Test && options.yes) throw UsageError{L"--yes goes with --clean"};
@@ -101,9 +153,75 @@ TCatalogue LoadCatalogue() {
     return catalogue;
 }
 
-int List() {
-    for (const auto& name : LoadCatalogue().AllItemNames()) WriteStdOut(name);
+// Where an item's rules come from, and the warning they carry (if any).
+ListedItem ListItem(const TCatalogueCategory& category, const TCatalogueItem& item,
+                    TApplicationRules& applications) {
+    ListedItem listed;
+    listed.name = ItemName(category.Text, item.Text);
+    listed.category = category.Text;
+    listed.rules = L"built-in";
+    listed.ticked = item.State == TickState::Ticked;
+    switch (CleanerFor(listed.name).ruleFile) {
+        case TClearTaskThread::RuleFile::None: break;
+        case TClearTaskThread::RuleFile::CustomLists: listed.rules = TClearTaskThread::kCustomListsRuleFile; break;
+        case TClearTaskThread::RuleFile::Klarvex:
+            listed.rules = TClearTaskThread::kKlarvexRuleFile;
+            if (category.Text != kApplicationsCategory) break;
+            if (const Winapp2Entry* entry = applications.Winapp2EntryFor(item.Text)) {
+                listed.rules = kWinapp2RuleFile;
+                listed.warning = entry->warning;
+            }
+            break;
+    }
+    return listed;
+}
+
+int List(const Options& options) {
+    TCatalogue catalogue = LoadCatalogue();
+    if (!options.json) {
+        for (const auto& name : catalogue.AllItemNames()) WriteStdOut(name);
+        return kExitOk;
+    }
+    NoWindow window;
+    LoadSaveSettings(true, catalogue, window);
+    TApplicationRules applications(ExeDir() + TClearTaskThread::kKlarvexRuleFile, UserFilePath(kWinapp2RuleFile));
+    std::vector<ListedItem> items;
+    for (const auto& category : catalogue.Categories())
+        for (const auto& item : category.Items) items.push_back(ListItem(category, item, applications));
+    WriteStdOut(DocumentText(ListDocument(items)));
     return kExitOk;
+}
+
+// "unknown item name "X"; did you mean "A", "B" or "C"?", a line for each
+// name that stands for nothing.
+std::wstring UnknownNamesMessage(const std::vector<std::wstring>& unknown, const std::vector<std::wstring>& known) {
+    std::wstring message;
+    for (const auto& name : unknown) {
+        if (!message.empty()) message += L"\r\nklarvex-cli: ";
+        message += L"unknown item name \"" + name + L"\"";
+        const auto closest = ClosestNames(name, known);
+        for (size_t i = 0; i < closest.size(); ++i) {
+            message += i == 0 ? L"; did you mean \"" : i + 1 == closest.size() ? L" or \"" : L", \"";
+            message += closest[i] + L"\"";
+        }
+        message += closest.empty() ? L" (see --list)" : L"?";
+    }
+    return message;
+}
+
+// The items a run takes, in tree order.
+std::vector<std::wstring> ItemsToRun(const Options& options, const TCatalogue& catalogue) {
+    if (options.ticked) {
+        auto names = catalogue.CollectTickedItems();
+        if (names.empty()) throw UsageError{L"no item is ticked in " + SettingsFilePath()};
+        return names;
+    }
+    if (options.names.empty()) throw UsageError{L"no items to run: name them, or give --ticked"};
+    ItemSelection selection = SelectItems(catalogue, options.names);
+    if (!selection.unmatched.empty()) throw UsageError{UnknownNamesMessage(selection.unmatched, KnownNames(catalogue))};
+    // A category may be empty ("Applications" on a machine without any).
+    if (selection.items.empty()) throw UsageError{L"no items to run: the names stand for none (see --list)"};
+    return std::move(selection.items);
 }
 
 // Ctrl+C asks the run to stop, as Cancel does in the main window. The
@@ -124,21 +242,16 @@ int Run(const Options& options) {
     NoWindow window;
     LoadSaveSettings(true, catalogue, window);
     if (options.fastMode) Settings.FastScan = *options.fastMode;
+    std::vector<std::wstring> names = ItemsToRun(options, catalogue);
 
-    std::vector<std::wstring> names;
-    if (options.ticked) {
-        names = catalogue.CollectTickedItems();
-        if (names.empty()) throw UsageError{L"no item is ticked in " + SettingsFilePath()};
-    } else {
-        const auto known = catalogue.AllItemNames();
-        for (const auto& name : options.names)
-            if (std::find(known.begin(), known.end(), name) == known.end())
-                throw UsageError{L"unknown item name \"" + name + L"\" (see --list)"};
-        names = options.names;
-        if (names.empty()) throw UsageError{L"no items to run: name them, or give --ticked"};
-    }
+    const bool testRun = options.command == Command::Test;
+    // The document, when asked for, is the last thing on standard output.
+    auto ended = [&](const TRunReport& report, int status) {
+        if (options.json) WriteStdOut(DocumentText(RunDocument(report, testRun, Settings.FastScan, status)));
+        return status;
+    };
 
-    if (options.command == Command::Clean) {
+    if (!testRun) {
         // As the main window does: a browser that is open keeps its files.
         const std::wstring refusal = RunningBrowserRefusal(
             [&names](const std::wstring& category) {
@@ -149,13 +262,14 @@ int Run(const Options& options) {
             [](const wchar_t* windowClass) { return FindWindowW(windowClass, nullptr) != nullptr; });
         if (!refusal.empty()) {
             WriteStdErr(L"klarvex-cli: " + refusal);
-            return kExitRunFailed;
+            TRunReport refused;
+            refused.RefuseAll(names, refusal);
+            return ended(refused, kExitRunFailed);
         }
     }
 
-    TConsoleHost host(options.yes);
-    auto* runner = new TClearTaskThread(options.command == Command::Test ? RunKind::Test : RunKind::Clean, host,
-                                        std::move(names), CleanerFor);
+    TConsoleHost host(options.yes, ChooseRunOutputs(options.json, options.quiet, StdErrIsConsole()), names.size());
+    auto* runner = new TClearTaskThread(testRun ? RunKind::Test : RunKind::Clean, host, std::move(names), CleanerFor);
     // Nobody sees a question here: what would wipe a drive, the system or
     // the user's documents is never done, even with --yes.
     runner->SetKeepProtectedFolders(true);
@@ -164,15 +278,15 @@ int Run(const Options& options) {
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) {
         WriteStdErr(L"klarvex-cli: cannot start the run");
-        return kExitRunFailed;
+        return ended(host.Report(), kExitRunFailed);
     }
     WaitForSingleObject(thread.Get(), INFINITE);
-    host.Flush();
+    host.Finish();
     SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
 
-    if (host.Done()) return kExitOk;
+    if (host.Done()) return ended(host.Report(), kExitOk);
     if (!host.BrokenOff()) WriteStdErr(L"klarvex-cli: the run was cancelled");
-    return kExitRunFailed;
+    return ended(host.Report(), kExitRunFailed);
 }
 
 int IndexDat(const Options& options);
@@ -185,10 +299,16 @@ int wmain(int argc, wchar_t** argv) {
     try {
         const Options options = ParseOptions(argc, argv);
         switch (options.command) {
-            case Command::List: return List();
+            case Command::List: return List(options);
             case Command::Test:
             case Command::Clean: return Run(options);
             case Command::IndexDat: return IndexDat(options);
+            case Command::Help:
+                WriteStdOut(std::wstring(kUsage) + L"\r\n\r\n" + kHelp);
+                return kExitOk;
+            case Command::Version:
+                WriteStdOut(L"klarvex-cli (" KLARVEX_PRODUCT_NAME ") " KLARVEX_VERSION_TEXT L"\r\n" KLARVEX_COPYRIGHT);
+                return kExitOk;
             case Command::None: break;
         }
     } catch (const UsageError& e) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "engine/ProgressThread.h"
@@ -232,6 +234,16 @@ void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path) {
     TWinapp2Detector detector(ReadWinapp2Variables(), RunningWindowsVersion());
     for (const auto& entry : entries)
         if (detector.IsDetected(entry)) catalogue.AddApplication(entry.name);
+}
+
+const Winapp2Entry* TApplicationRules::Winapp2EntryFor(const std::wstring& section) {
+    if (!klarvexSections_) klarvexSections_ = TIniFile(klarvexDatPath_).SectionNames();
+    auto same = [&section](const std::wstring& name) { return SameText(name, section); };
+    if (std::any_of(klarvexSections_->begin(), klarvexSections_->end(), same)) return nullptr;
+    if (!winapp2Entries_) winapp2Entries_ = LoadWinapp2File(winapp2Path_);
+    const auto entry = std::find_if(winapp2Entries_->begin(), winapp2Entries_->end(),
+                                    [&same](const Winapp2Entry& e) { return same(e.name); });
+    return entry == winapp2Entries_->end() ? nullptr : &*entry;
 }
 
 void FillAllApplications(TCatalogue& catalogue) {

@@ -4,8 +4,10 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "formats/Winapp2.h"
 #include "settings/Global.h"
 
 namespace klarvex {
@@ -108,5 +110,26 @@ void AddWinapp2Applications(TCatalogue& catalogue, const std::wstring& path);
 // the program, then from a Winapp2.ini the user brings (where the user's
 // files live: beside a portable copy).
 void FillAllApplications(TCatalogue& catalogue);
+
+// Which rules clean an "Applications" item: the section of its name in
+// Klarvex.dat, or when Klarvex.dat has none of that name (in any letter
+// case), the entry of that name in the Winapp2 file. Each file is read
+// once, when it is first needed: a run asks for one item, a listing for
+// all of them.
+class TApplicationRules {
+public:
+    TApplicationRules(std::wstring klarvexDatPath, std::wstring winapp2Path)
+        : klarvexDatPath_(std::move(klarvexDatPath)), winapp2Path_(std::move(winapp2Path)) {}
+
+    // The Winapp2 entry that cleans the section; null when Klarvex.dat
+    // does, or when neither file knows the name.
+    const Winapp2Entry* Winapp2EntryFor(const std::wstring& section);
+
+private:
+    std::wstring klarvexDatPath_;
+    std::wstring winapp2Path_;
+    std::optional<std::vector<std::wstring>> klarvexSections_;
+    std::optional<std::vector<Winapp2Entry>> winapp2Entries_;
+};
 
 }  // namespace klarvex

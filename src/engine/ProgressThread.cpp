@@ -69,6 +69,7 @@ void TClearTaskThread::Execute() {
             AddLog(LogPrefix + LoadText(IDS_CLEARING) + L" " + name + L" ...");
             CleanItem(name);
             host_.RunOnUiThread([this] { EndItem(); });
+            host_.ItemEnded(ItemCount, ItemBytes);
         }
         WriteRunSummary();
         host_.PostDone(TotalCount);
@@ -141,6 +142,7 @@ void TClearTaskThread::PostThrottledProgress(int32_t count) {
     const double now = Now();
     if ((now - LastProgressTime) * 24 * 3600 > 2) {
         host_.PostProgress(count);
+        host_.ItemProgress(ItemCount);
         LastProgressTime = now;
     }
 }

@@ -30,6 +30,12 @@ public:
     // WM_CLEAN_PROGRESS and WM_CLEAN_DONE; never waited for.
     virtual void PostProgress(int32_t count) = 0;
     virtual void PostDone(int32_t total) = 0;
+    // For a front end that tells the run item by item (the window reads it
+    // all from the log): the current item's count of entries so far, with
+    // each progress post while it runs; and its end, with what it counted
+    // (entries, file bytes). An item broken off by an error never ends.
+    virtual void ItemProgress(int32_t itemCount) = 0;
+    virtual void ItemEnded(int32_t count, int64_t bytes) = 0;
     // A Yes/No question (No is the default answer).
     virtual bool AskYesNo(const std::wstring& question) = 0;
     // A notice the user should read, in a box with that caption.

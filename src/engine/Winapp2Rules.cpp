@@ -17,7 +17,6 @@
 #include "engine/ProgressThread.h"
 #include "engine/Winapp2Excludes.h"
 #include "engine/Winapp2Places.h"
-#include "formats/IniFile.h"
 #include "formats/RuleText.h"
 #include "platform/Folders.h"
 #include "platform/RegistryKeys.h"
@@ -59,18 +58,11 @@ int32_t DeleteKeySparing(TClearTaskThread& runner, RootKey root, const std::wstr
 }  // namespace
 
 void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
-    const std::wstring section = SectionNameFromItem(itemName);
     if (itemName.starts_with(ItemName(kApplicationsCategory, L""))) {
-        const auto sections = TIniFile(RuleFilePath(kKlarvexRuleFile)).SectionNames();
-        const bool inKlarvexDat =
-            std::any_of(sections.begin(), sections.end(), [&](const std::wstring& s) { return SameText(s, section); });
-        if (!inKlarvexDat) {
-            for (const auto& entry : LoadWinapp2File(RuleFilePath(kWinapp2RuleFile))) {
-                if (SameText(entry.name, section)) {
-                    RunWinapp2Entry(entry);
-                    return;
-                }
-            }
+        TApplicationRules rules(RuleFilePath(kKlarvexRuleFile), RuleFilePath(kWinapp2RuleFile));
+        if (const Winapp2Entry* entry = rules.Winapp2EntryFor(SectionNameFromItem(itemName))) {
+            RunWinapp2Entry(*entry);
+            return;
         }
     }
     RunRuleSection(kKlarvexRuleFile, itemName);

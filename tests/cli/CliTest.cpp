@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <map>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "base/Strings.h"
 #include "base/Texts.h"
@@ -158,6 +161,104 @@ TEST_F(Cli, CleanNeverEmptiesTheSystemsFoldersEvenWhenToldYes) {
     EXPECT_NE(GetFileAttributesW(L"C:\\windows\\win.ini"), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(Cli, HelpAndVersionGoToStandardOutputWhateverElseIsGiven) {
+    for (const auto& args : std::vector<std::vector<std::wstring>>{{L"--help"}, {L"--clean", L"--frobnicate", L"--help"}}) {
+        const ProcessResult help = RunCli(args);
+        EXPECT_EQ(help.exitCode, 0);
+        ASSERT_FALSE(help.out.empty());
+        EXPECT_EQ(help.out.front().rfind(L"usage: klarvex-cli --list", 0), 0u);
+        EXPECT_TRUE(Contains(help.out.back(), L"2 usage error."));
+        EXPECT_TRUE(help.err.empty());
+    }
+    const ProcessResult version = RunCli({L"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    ASSERT_FALSE(version.out.empty());
+    // The string table reads the version where the version resource does.
+    EXPECT_EQ(version.out.front(), L"klarvex-cli (" + LoadText(IDS_PRODUCT_NAME) + L") " + LoadText(IDS_VERSION));
+}
+
+// The names of a run as its document gives them.
+std::vector<std::wstring> RunItemNames(const nlohmann::json& document) {
+    std::vector<std::wstring> names;
+    for (const auto& item : document["items"]) names.push_back(Utf8ToWide(item["name"].get<std::string>()));
+    return names;
+}
+
+nlohmann::json Document(const ProcessResult& result) {
+    std::wstring text;
+    for (const auto& line : result.out) text += line + L"\n";
+    return nlohmann::json::parse(WideToUtf8(text));
+}
+
+// One machine for the documents: an application from Winapp2.ini whose
+// name, warning and file are outside the code page, a custom list that
+// would empty the Windows folder, and a tick in settings.ini.
+class CliJson : public Cli {
+protected:
+    CliJson() {
+        testing::MakeFile(folder_ / kFileName, 10);
+        winapp2_.Write(WideToUtf8(L"[" + kApplication + L" *]\r\nDetectFile=" + folder_.Path() + L"\r\nWarning=" +
+                                  kWarning + L"\r\nFileKey1=" + folder_.Path() + L"|*.log\r\n"));
+        list_.Write("[<New List>]\r\nDelFile1=%windir%\r\n");
+        settings_.Write("[NodeSelected]\r\nSelectedCount=1\r\n1=Windows - Clipboard\r\n");
+    }
+    const std::wstring kApplication = L"\u03A9mega \u65E5\u672C Tool";
+    const std::wstring kWarning = L"L\u00F6scht \u65E5\u672C logs.";
+    const std::wstring kFileName = L"\u30C7\u30FC\u30BF.log";
+    testing::ScratchFolder folder_;
+    testing::ProgramFileGuard list_{L"Clist.dat"};
+};
+
+TEST_F(CliJson, ListTellsEachItemsRulesTickAndWarning) {
+    const ProcessResult result = RunCli({L"--list", L"--json"});
+    ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
+    const auto document = Document(result);
+    EXPECT_EQ(document["command"], "list");
+    std::map<std::wstring, nlohmann::json> items;
+    for (const auto& item : document["items"]) items[Utf8ToWide(item["name"].get<std::string>())] = item;
+    EXPECT_EQ(items.size(), 76u + 1);
+    EXPECT_EQ(items[L"Windows - Clipboard"],
+              nlohmann::json({{"name", "Windows - Clipboard"}, {"category", "Windows"}, {"rules", "built-in"}, {"ticked", true}}));
+    EXPECT_EQ(items[L"Windows - Windows Log Files"]["rules"], "Klarvex.dat");
+    EXPECT_EQ(items[L"Custom Lists - <New List>"]["rules"], "Clist.dat");
+    const auto& application = items[L"Applications - " + kApplication];
+    EXPECT_EQ(application["rules"], "Winapp2.ini");
+    EXPECT_EQ(Utf8ToWide(application["warning"].get<std::string>()), kWarning);
+}
+
+TEST_F(CliJson, RunsTellEachItemsCountAndOutcomeOnStandardOutputAndTheLogOnStandardError) {
+    // Named in any case, twice, out of order: run in tree order, once.
+    const ProcessResult test = RunCli({L"--test", L"--json", L"--detail", L"Applications - " + kApplication,
+                                       L"windows - clipboard", L"Windows - ?lipboard"});
+    ASSERT_EQ(test.exitCode, 0) << WideToUtf8(test.err);
+    auto document = Document(test);
+    EXPECT_EQ(document["command"], "test");
+    EXPECT_EQ(RunItemNames(document),
+              (std::vector<std::wstring>{L"Windows - Clipboard", L"Applications - " + kApplication}));
+    EXPECT_EQ(document["items"][1]["count"], 1);
+    EXPECT_EQ(document["items"][1]["bytes"], 10);
+    EXPECT_EQ(document["items"][1]["outcome"], "done");
+    EXPECT_EQ(document["totals"], nlohmann::json({{"count", 1}, {"bytes", 10}}));
+    EXPECT_EQ(document["exit_status"], 0);
+    EXPECT_TRUE(Contains(test.err, folder_ / kFileName)) << WideToUtf8(test.err);
+    EXPECT_FALSE(Contains(test.err, L"Item 1 of 2"));  // no progress line into a pipe
+
+    const ProcessResult clean = RunCli({L"--clean", L"--json", L"--quiet", L"Custom Lists - <New List>",
+                                        L"Applications - " + kApplication, L"Windows - Clipboard"});
+    ASSERT_EQ(clean.exitCode, 0) << WideToUtf8(clean.err);
+    document = Document(clean);
+    const auto& items = document["items"];
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0]["outcome"], "done");
+    EXPECT_EQ(items[1]["outcome"], "skipped");
+    EXPECT_TRUE(Contains(Utf8ToWide(items[1]["question"].get<std::string>()), kApplication + L": " + kWarning));
+    EXPECT_EQ(items[2]["outcome"], "refused");
+    EXPECT_EQ(Utf8ToWide(items[2]["message"].get<std::string>()),
+              L"Not removed: the command line never empties a drive, a system or user folder: C:\\windows\\");
+    EXPECT_FALSE(Contains(clean.err, L"Clean: Clearing"));  // --quiet: no log
+    EXPECT_TRUE(testing::Exists(folder_ / kFileName));
+}
+
 TEST_F(Cli, BadInputIsAUsageErrorWithAClearMessage) {
     struct Case {
         std::vector<std::wstring> args;
@@ -166,8 +267,13 @@ TEST_F(Cli, BadInputIsAUsageErrorWithAClearMessage) {
     for (const Case& c : std::vector<Case>{
              {{}, L"no command given"},
              {{L"--frobnicate"}, L"unknown option --frobnicate"},
-             {{L"--test", L"Windows - Clipbord"}, L"unknown item name \"Windows - Clipbord\""},
-             {{L"--test", L"windows - clipboard"}, L"unknown item name \"windows - clipboard\""},
+             {{L"--test", L"Windows - Clipbord"},
+              L"unknown item name \"Windows - Clipbord\"; did you mean \"Windows - Clipboard\""},
+             {{L"--clean", L"Opera", L"xyzzy"}, L"unknown item name \"xyzzy\" (see --list)"},
+             {{L"--test", L"--json", L"opera - cookies", L"opera - cookies", L"Mozila Firefox - *"},
+              L"unknown item name \"Mozila Firefox - *\"; did you mean \"Mozilla Firefox\""},
+             {{L"--index-dat", L"x.dat", L"--json"}, L"--json goes with"},
+             {{L"--list", L"--quiet"}, L"--quiet go with"},
              {{L"--test"}, L"no items to run"},
              {{L"--test", L"--yes", L"Windows - Clipboard"}, L"--yes goes with --clean"},
              {{L"--test", L"--fast", L"--detail", L"Windows - Clipboard"}, L"exclude each other"},

@@ -77,6 +77,7 @@ TEST(Runner, TestRunLogHasClearingLinesSeparatorsSummariesAndTotals) {
     EXPECT_TRUE(host.done);
     EXPECT_EQ(host.doneTotal, 15);
     EXPECT_EQ(host.Progress(), (std::vector<int32_t>{0, 12, 15}));
+    EXPECT_EQ(host.itemEnds, (std::vector<std::pair<int32_t, int64_t>>{{0, 0}, {12, 1234 * 1024 - 5}, {3, 1}}));
     EXPECT_EQ(host.currentItems,
               (std::vector<std::wstring>{L"Windows - Clipboard", L"Opera - Cookies", L"Windows - Start Run"}));
 }
@@ -139,6 +140,7 @@ TEST(Runner, AnErrorFromACleanerEndsTheRunAndIsReported) {
     EXPECT_EQ(host.errors, std::vector<std::wstring>{L"Unable to write to C:\\x.ini"});
     EXPECT_FALSE(host.done);
     EXPECT_EQ(host.Progress(), std::vector<int32_t>{0});  // the broken item never ended
+    EXPECT_EQ(host.itemEnds.size(), 1u);
 }
 
 TEST(Dispatch, ExactNamesGoToTheirCleanersEverythingElseToARuleFile) {

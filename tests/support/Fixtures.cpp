@@ -294,6 +294,11 @@ void RecordingHost::PostDone(int32_t total) {
     doneTotal = total;
 }
 
+void RecordingHost::ItemEnded(int32_t count, int64_t bytes) {
+    std::lock_guard lock(mutex_);
+    itemEnds.emplace_back(count, bytes);
+}
+
 bool RecordingHost::AskYesNo(const std::wstring& question) {
     std::lock_guard lock(mutex_);
     questions.push_back(question);

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/RunHost.h"
@@ -122,6 +123,7 @@ public:
     int32_t doneTotal = -1;
     std::vector<std::wstring> errors;
     std::vector<std::wstring> currentItems;
+    std::vector<std::pair<int32_t, int64_t>> itemEnds;  // count, bytes
     bool answer = false;
     std::vector<std::wstring> questions;
     std::vector<std::wstring> notices;
@@ -133,6 +135,8 @@ public:
     void RunOnUiThread(const std::function<void()>& work) override;
     void PostProgress(int32_t count) override;
     void PostDone(int32_t total) override;
+    void ItemProgress(int32_t) override {}
+    void ItemEnded(int32_t count, int64_t bytes) override;
     bool AskYesNo(const std::wstring& question) override;
     void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
     void ShowError(const std::wstring& message) override;
