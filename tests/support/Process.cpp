@@ -119,4 +119,17 @@ void HolderProcess::Release() {
     process_.Reset();
 }
 
+ProgramWindows::ProgramWindows(std::wstring program, const std::vector<std::wstring>& classes)
+    : program_(std::move(program)) {
+    const std::wstring copy = folder_ / program_;
+    CopyFileW((ExeDir() + L"klarvex-window-holder.exe").c_str(), copy.c_str(), FALSE);
+    std::wstring command = L"\"" + copy + L"\"";
+    for (const auto& windowClass : classes) command += L" " + windowClass;
+    holder_ = std::make_unique<HolderProcess>(command);
+}
+
+HWND ProgramWindows::Window(const std::wstring& windowClass) const {
+    return FindWindowW(windowClass.c_str(), HeldWindowTitle(windowClass, program_).c_str());
+}
+
 }  // namespace klarvex::testing

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Handles.h"
+#include "support/Fixtures.h"
 
 namespace klarvex::testing {
 
@@ -54,6 +56,28 @@ public:
 
 private:
     UniqueHandle ready_, release_, process_;
+};
+
+// The title of a window the window holder holds: its class and the file
+// name of the program holding it.
+inline std::wstring HeldWindowTitle(const std::wstring& windowClass, const std::wstring& program) {
+    return windowClass + L" of " + program;
+}
+
+// Top-level windows of the given classes as a program of that file name
+// ("chrome.exe") has them: the window holder, copied under the name, holds
+// one window of each class.
+class ProgramWindows {
+public:
+    ProgramWindows(std::wstring program, const std::vector<std::wstring>& classes);
+    bool Holding() const { return holder_->Holding(); }
+    // The held window of that class, or nullptr.
+    HWND Window(const std::wstring& windowClass) const;
+
+private:
+    ScratchFolder folder_;
+    std::wstring program_;
+    std::unique_ptr<HolderProcess> holder_;
 };
 
 }  // namespace klarvex::testing
