@@ -257,7 +257,8 @@ private:
     void ClearLegacyOperaCache();
     void ClearLegacyOperaHistory();
     // Internet Explorer's visited pages: the system's URL history object,
-    // and the plain web pages of the WinINet cache (how many were found).
+    // and the plain web pages of the WinINet cache (how many were removed,
+    // or in a Test found).
     void DeleteUrlHistory();
     int32_t DeleteHttpCacheEntries();
     // Overwrites every index.dat below folder, except the one directly in
