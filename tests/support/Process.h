@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,31 +52,18 @@ public:
     bool Holding() const;
     // Lets the holder go and waits for its end.
     void Release();
+    DWORD ProcessId() const { return GetProcessId(process_.Get()); }
 
 private:
     UniqueHandle ready_, release_, process_;
 };
 
-// The title of a window the window holder holds: its class and the file
-// name of the program holding it.
-inline std::wstring HeldWindowTitle(const std::wstring& windowClass, const std::wstring& program) {
-    return windowClass + L" of " + program;
-}
-
-// Top-level windows of the given classes as a program of that file name
-// ("chrome.exe") has them: the window holder, copied under the name, holds
-// one window of each class.
-class ProgramWindows {
+// Top-level windows of the classes as the program of that file name
+// ("chrome.exe") has them: the window holder, copied under the name.
+class ProgramWindows : private ScratchFolder, public HolderProcess {
 public:
-    ProgramWindows(std::wstring program, const std::vector<std::wstring>& classes);
-    bool Holding() const { return holder_->Holding(); }
-    // The held window of that class, or nullptr.
-    HWND Window(const std::wstring& windowClass) const;
-
-private:
-    ScratchFolder folder_;
-    std::wstring program_;
-    std::unique_ptr<HolderProcess> holder_;
+    ProgramWindows(const std::wstring& program, const std::vector<std::wstring>& classes);
+    HWND Window(const std::wstring& windowClass) const;  // nullptr when not held
 };
 
 }  // namespace klarvex::testing

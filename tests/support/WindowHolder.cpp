@@ -1,8 +1,6 @@
 // Test helper: another program's top-level windows, as a running browser
 // has them. Registers each class named on the command line, creates one
-// window of each (titled with the class and this program's file name, see
-// HeldWindowTitle), and keeps them (answering their messages) until
-// released. Copied under a browser's name, it stands in for that browser.
+// window of each, and keeps them (answering their messages) until released.
 //   klarvex-window-holder.exe CLASS [CLASS...]
 // with the events of support/Process.h named in its environment.
 // Exit status: 0 the windows were held, 2 a window could not be made, 3 no
@@ -19,10 +17,6 @@ int wmain(int argc, wchar_t** argv) {
     HANDLE release = klarvex::testing::OpenHoldEvent(klarvex::testing::kHoldRelease, SYNCHRONIZE);
     if (!ready || !release) return 3;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring self(path, length);
-    const std::wstring program = self.substr(self.find_last_of(L'\\') + 1);
     std::vector<HWND> windows;
     for (int i = 1; i < argc; ++i) {
         WNDCLASSW windowClass{};
@@ -30,9 +24,8 @@ int wmain(int argc, wchar_t** argv) {
         windowClass.hInstance = instance;
         windowClass.lpszClassName = argv[i];
         RegisterClassW(&windowClass);
-        HWND window = CreateWindowExW(0, argv[i], klarvex::testing::HeldWindowTitle(argv[i], program).c_str(),
-                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 + 20 * i, 10 + 20 * i, 200, 100, nullptr,
-                                      nullptr, instance, nullptr);
+        HWND window = CreateWindowExW(0, argv[i], argv[i], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10 + 20 * i, 10 + 20 * i,
+                                      200, 100, nullptr, nullptr, instance, nullptr);
         if (!window) return 2;  // never ready: nobody may take it for a browser
         windows.push_back(window);
     }

@@ -21,58 +21,42 @@ namespace {
 
 constexpr wchar_t kAtomName[] = L"MyQRTZHotkey_Hide";
 
-struct Program {
-    const wchar_t* name;
-    std::vector<std::wstring> windowClasses;
-};
-const Program kBrowsers[] = {
+// Browsers' programs and their windows' classes, of old and of today.
+const std::pair<const wchar_t*, std::vector<std::wstring>> kBrowsers[] = {
     {L"iexplore.exe", {L"IEFrame"}},
-    {L"netscape.exe", {L"NS_AE_WindowClass"}},
     {L"firefox.exe", {L"MozillaWindowClass", L"MozillaUIWindowClass"}},
-    {L"opera.exe", {L"OpWindow", L"Chrome_WidgetWin_1"}},
     {L"chrome.exe", {L"Chrome_WidgetWin_1"}},
 };
-// Built on the browsers' toolkits, or a class that only looks like one.
-const Program kOther = {L"Code.exe", {L"Chrome_WidgetWin_1", L"MozillaWindowClass", L"IEFrame2", L"iframe"}};
+// A program built on the browsers' toolkits, with look-alike classes too.
+const std::vector<std::wstring> kOtherClasses = {L"Chrome_WidgetWin_1", L"MozillaWindowClass", L"IEFrame2",
+                                                 L"iframe"};
 
 class BossKeyTest : public ::testing::Test {
 protected:
     ProgramFileGuard settings;
-    std::vector<std::unique_ptr<ProgramWindows>> browsers;
-    std::unique_ptr<ProgramWindows> other;
+    std::vector<std::unique_ptr<ProgramWindows>> held;
+    std::vector<HWND> browserWindows, otherWindows;
 
     void SetUp() override {
         ASSERT_TRUE(XdotoolInstalled()) << "xdotool is missing (scripts/setup.sh installs it)";
         ASSERT_EQ(GlobalFindAtomW(kAtomName), 0) << "an earlier program left the boss key's atom";
     }
     void HoldWindows() {
-        for (const Program& program : kBrowsers) {
-            browsers.push_back(std::make_unique<ProgramWindows>(program.name, program.windowClasses));
-            ASSERT_TRUE(browsers.back()->Holding()) << WideToUtf8(program.name);
-        }
-        other = std::make_unique<ProgramWindows>(kOther.name, kOther.windowClasses);
-        ASSERT_TRUE(other->Holding());
-    }
-
-    std::vector<HWND> BrowserWindows() const {
-        std::vector<HWND> windows;
-        for (size_t i = 0; i < browsers.size(); ++i)
-            for (const auto& windowClass : kBrowsers[i].windowClasses)
-                windows.push_back(browsers[i]->Window(windowClass));
-        return windows;
-    }
-    std::vector<HWND> OtherWindows() const {
-        std::vector<HWND> windows;
-        for (const auto& windowClass : kOther.windowClasses) windows.push_back(other->Window(windowClass));
-        return windows;
+        auto hold = [&](const wchar_t* program, const std::vector<std::wstring>& classes, std::vector<HWND>& into) {
+            held.push_back(std::make_unique<ProgramWindows>(program, classes));
+            for (const auto& windowClass : classes) into.push_back(held.back()->Window(windowClass));
+        };
+        for (const auto& [program, classes] : kBrowsers) hold(program, classes, browserWindows);
+        hold(L"Code.exe", kOtherClasses, otherWindows);
+        ASSERT_TRUE(AllVisible(browserWindows, true) && AllVisible(otherWindows, true));
     }
     static bool AllVisible(const std::vector<HWND>& windows, bool visible) {
         return std::all_of(windows.begin(), windows.end(),
                            [&](HWND window) { return window && (IsWindowVisible(window) != FALSE) == visible; });
     }
-    bool BrowsersShown(bool shown, const std::vector<HWND>& except = {}) const {
-        std::vector<HWND> windows = BrowserWindows();
-        std::erase_if(windows, [&](HWND window) { return std::ranges::find(except, window) != except.end(); });
+    bool BrowsersShown(bool shown, HWND except = nullptr) const {
+        std::vector<HWND> windows = browserWindows;
+        std::erase(windows, except);
         return WaitUntil([&] { return AllVisible(windows, shown); }, 10s);
     }
     // Opens the settings, flips one check box and leaves them with OK.
@@ -91,8 +75,7 @@ protected:
 TEST_F(BossKeyTest, EachPressFlipsTheBrowsersAndClosingShowsThemAgain) {
     settings.Write("[Hotkey]\r\nEnableHotkey=1\r\n");
     ASSERT_NO_FATAL_FAILURE(HoldWindows());
-    ASSERT_TRUE(AllVisible(BrowserWindows(), true) && AllVisible(OtherWindows(), true));
-    const HWND keptHidden = browsers[2]->Window(L"MozillaUIWindowClass");
+    const HWND keptHidden = browserWindows[2];  // Firefox's second window
     ShowWindow(keptHidden, SW_HIDE);
     ASSERT_FALSE(IsWindowVisible(keptHidden));
     {
@@ -101,19 +84,19 @@ TEST_F(BossKeyTest, EachPressFlipsTheBrowsersAndClosingShowsThemAgain) {
         EXPECT_NE(GlobalFindAtomW(kAtomName), 0);
         PressKeys(app.Main(), L"ctrl+F5");
         ASSERT_TRUE(BrowsersShown(false)) << "the first press hides the browsers";
-        EXPECT_TRUE(AllVisible(OtherWindows(), true)) << "other programs' windows are never touched";
+        EXPECT_TRUE(AllVisible(otherWindows, true)) << "other programs' windows are never touched";
         PressKeys(app.Main(), L"ctrl+F5");
-        ASSERT_TRUE(BrowsersShown(true, {keptHidden})) << "the second shows them";
+        ASSERT_TRUE(BrowsersShown(true, keptHidden)) << "the second shows them";
         EXPECT_FALSE(WaitUntil([&] { return IsWindowVisible(keptHidden) != FALSE; }, 2s))
             << "a window hidden before the first press was shown";
         PressKeys(app.Main(), L"ctrl+F5");
         ASSERT_TRUE(BrowsersShown(false));
-        EXPECT_TRUE(AllVisible(OtherWindows(), true));
+        EXPECT_TRUE(AllVisible(otherWindows, true));
         EXPECT_EQ(app.Close(), 0);
     }
-    EXPECT_TRUE(BrowsersShown(true, {keptHidden})) << "closed after an odd number of presses, the program shows them";
+    EXPECT_TRUE(BrowsersShown(true, keptHidden)) << "closed after an odd number of presses, the program shows them";
     EXPECT_FALSE(IsWindowVisible(keptHidden));
-    EXPECT_TRUE(AllVisible(OtherWindows(), true));
+    EXPECT_TRUE(AllVisible(otherWindows, true));
     EXPECT_EQ(GlobalFindAtomW(kAtomName), 0) << "the closing program released its key";
 }
 
@@ -131,7 +114,7 @@ TEST_F(BossKeyTest, OffAtTheStartThereIsNoKeyUntilTheSettingsTurnItOn) {
     EXPECT_NE(GlobalFindAtomW(kAtomName), 0);
     PressKeys(app.Main(), L"ctrl+F5");
     EXPECT_TRUE(BrowsersShown(false));
-    EXPECT_TRUE(AllVisible(OtherWindows(), true));
+    EXPECT_TRUE(AllVisible(otherWindows, true));
     EXPECT_EQ(app.Close(), 0);
     EXPECT_TRUE(BrowsersShown(true));
     EXPECT_EQ(settings.Read(L"Hotkey", L"EnableHotkey"), L"1");
