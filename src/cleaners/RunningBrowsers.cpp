@@ -11,6 +11,7 @@ namespace klarvex {
 
 namespace {
 
+// In the order their refusals are checked.
 const KnownBrowser kBrowsers[] = {
     {{L"MozillaUIWindowClass", L"MozillaWindowClass"}, {L"firefox.exe"}, L"Mozilla Firefox", IDS_CLOSE_FIREFOX},
     {{L"Chrome_WidgetWin_1"}, {L"chrome.exe"}, L"Google Chrome", IDS_CLOSE_CHROME},
@@ -55,10 +56,6 @@ bool NeedsClosed(const KnownBrowser& browser, const std::vector<std::wstring>& i
 }
 
 }  // namespace
-
-std::span<const KnownBrowser> KnownBrowsers() { return kBrowsers; }
-
-bool IsWindowOf(const KnownBrowser& browser, HWND window) { return IsWindowOf(browser, ClassOf(window), window); }
 
 bool IsBrowserWindow(HWND window) {
     const std::wstring windowClass = ClassOf(window);

@@ -11,7 +11,6 @@
 
 #include <functional>
 #include <initializer_list>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -28,15 +27,10 @@ struct KnownBrowser {
     std::initializer_list<const wchar_t*> itemsWithoutIt = {};
 };
 
-// Every browser, in the order their refusals are checked.
-std::span<const KnownBrowser> KnownBrowsers();
-
-// Whether a top-level window is one of the browser's own: of one of its
+// Whether a top-level window is a known browser's own: of one of its
 // classes and made by one of its programs.
-bool IsWindowOf(const KnownBrowser& browser, HWND window);
-// Whether it is any known browser's.
 bool IsBrowserWindow(HWND window);
-// Whether a window of the browser is open now.
+// Whether a window of the browser's own is open now.
 bool BrowserOpen(const KnownBrowser& browser);
 
 // The text that refuses a Clean of the items ("Category - Item" names), or
