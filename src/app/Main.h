@@ -87,8 +87,7 @@ private:
 
     // IRunView (MainRunView.cpp)
     std::vector<std::wstring> CollectTickedItems() const override;
-    bool IsCategoryTicked(const std::wstring& category) const override;
-    bool WindowClassExists(const wchar_t* className) const override;
+    bool BrowserOpen(const KnownBrowser& browser) const override;
     void ShowInfo(const std::wstring& text) override;
     bool ConfirmClean() override;
     void SetTestButtonCancel(bool cancel) override;

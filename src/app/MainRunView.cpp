@@ -10,6 +10,7 @@
 #include "app/SaveLogDialog.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "cleaners/RunningBrowsers.h"
 #include "dialogs/AskDelete.h"
 
 namespace klarvex {
@@ -20,9 +21,7 @@ constexpr UINT kTimerInterval = 500;
 
 std::vector<std::wstring> TfrmMain::CollectTickedItems() const { return catalogue_.CollectTickedItems(); }
 
-bool TfrmMain::IsCategoryTicked(const std::wstring& category) const { return catalogue_.IsCategoryTicked(category); }
-
-bool TfrmMain::WindowClassExists(const wchar_t* className) const { return FindWindowW(className, nullptr) != nullptr; }
+bool TfrmMain::BrowserOpen(const KnownBrowser& browser) const { return klarvex::BrowserOpen(browser); }
 
 void TfrmMain::ShowInfo(const std::wstring& text) {
     ModalScope modal(*this);

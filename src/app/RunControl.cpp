@@ -85,8 +85,7 @@ void TRunControl::StartRun() {
     if (runMode_ != rmClean) {
         if (runMode_ != rmTest) {
             const std::wstring refusal = RunningBrowserRefusal(
-                [this](const std::wstring& category) { return view_.IsCategoryTicked(category); },
-                [this](const wchar_t* windowClass) { return view_.WindowClassExists(windowClass); });
+                tickedNames_, [this](const KnownBrowser& browser) { return view_.BrowserOpen(browser); });
             if (!refusal.empty()) {
                 view_.ShowInfo(refusal);
                 refuse();

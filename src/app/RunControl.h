@@ -14,6 +14,8 @@
 
 namespace klarvex {
 
+struct KnownBrowser;
+
 enum TRunMode { rmClean = 0, rmAuto = 1, rmTest = 2, rmCleanRequested = 3 };
 
 inline constexpr int32_t kProgressMax = 1000;
@@ -24,9 +26,8 @@ public:
     virtual ~IRunView() = default;
 
     virtual std::vector<std::wstring> CollectTickedItems() const = 0;
-    virtual bool IsCategoryTicked(const std::wstring& category) const = 0;
-    // True when a top-level window of that class exists.
-    virtual bool WindowClassExists(const wchar_t* className) const = 0;
+    // True when a window of the browser's own is open.
+    virtual bool BrowserOpen(const KnownBrowser& browser) const = 0;
 
     virtual void ShowInfo(const std::wstring& text) = 0;
     // The confirmation dialog; true when it closes with Yes.

@@ -59,15 +59,16 @@ const wchar_t* UserDataFolder(Chromium browser) {
 
 const wchar_t kOperaStable[] = L"Opera Software\\Opera Stable";
 
+std::wstring GetChromiumUserDataDir(Chromium browser) {
+    if (browser == Chromium::OperaStable) return WithBackslash(FolderBelow(GetAppDataDir(), kOperaStable));
+    return WithBackslash(FolderBelow(GetLocalAppDataDir(), UserDataFolder(browser)));
+}
+
 std::vector<std::wstring> GetChromiumProfileDirs(Chromium browser) {
     std::vector<std::wstring> profiles;
-    if (browser == Chromium::OperaStable) {
-        if (const std::wstring profile = FolderBelow(GetAppDataDir(), kOperaStable); !profile.empty())
-            profiles.push_back(WithBackslash(profile));
-        return profiles;
-    }
-    const std::wstring userData = WithBackslash(FolderBelow(GetLocalAppDataDir(), UserDataFolder(browser)));
+    const std::wstring userData = GetChromiumUserDataDir(browser);
     if (userData.empty()) return profiles;
+    if (browser == Chromium::OperaStable) return {userData};
     if (IsPlainFolder(userData + L"Default")) profiles.push_back(userData + L"Default\\");
     ForEachEntry(userData, [&](const FolderEntry& entry) {
         const std::wstring profile = userData + entry.name + L"\\";

@@ -29,6 +29,9 @@ std::wstring GetOperaLocalDir();
 // Opera keeps its one profile in the roaming folder ("Opera Stable").
 enum class Chromium : int { Chrome, Edge, Brave, OperaStable };
 
+// The user-data folder, which holds the profiles and what they share, with
+// a trailing backslash; today's Opera's is its one profile.
+std::wstring GetChromiumUserDataDir(Chromium browser);
 // Every profile of the browser, each with a trailing backslash: the
 // default one, then the other folders of the user data that hold a
 // Preferences file ("Profile 1", ...), in listing order.

@@ -253,13 +253,7 @@ int Run(const Options& options) {
 
     if (!testRun) {
         // As the main window does: a browser that is open keeps its files.
-        const std::wstring refusal = RunningBrowserRefusal(
-            [&names](const std::wstring& category) {
-                return std::any_of(names.begin(), names.end(), [&](const std::wstring& name) {
-                    return name.starts_with(category + kNameSeparator);
-                });
-            },
-            [](const wchar_t* windowClass) { return FindWindowW(windowClass, nullptr) != nullptr; });
+        const std::wstring refusal = RunningBrowserRefusal(names, BrowserOpen);
         if (!refusal.empty()) {
             WriteStdErr(L"klarvex-cli: " + refusal);
             TRunReport refused;

@@ -15,7 +15,10 @@ namespace klarvex {
 
 namespace {
 
+// Only a whole path names a folder here: a relative one would be found in
+// whatever the current folder is.
 bool FolderExists(const std::wstring& path) {
+    if (!IsAbsolutePath(WithBackslash(path))) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

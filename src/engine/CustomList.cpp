@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/Exception.h"
+#include "base/PathText.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/Catalogue.h"
@@ -34,7 +35,9 @@ void WriteCustomList(const TIniFile& file, const std::vector<std::wstring>& rows
 int SelectionAfterRemove(int removed, int countBefore) { return removed < countBefore - 1 ? removed : countBefore - 2; }
 
 bool FolderChoiceComplete(const FolderChoice& choice) {
-    if (!choice.folderExists || choice.folder.find(L',') != std::wstring::npos) return false;
+    if (!choice.folderExists || !IsAbsolutePath(WithBackslash(choice.folder)) ||
+        choice.folder.find(L',') != std::wstring::npos)
+        return false;
     switch (choice.mode) {
         case FolderMode::SingleFile: return !choice.file.empty();
         case FolderMode::WholeFolder: return true;

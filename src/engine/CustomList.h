@@ -51,7 +51,8 @@ struct FolderChoice {
 };
 // Whether OK may compose an entry from the choice. A folder holding ","
 // is refused: the interpreter would split the entry at that comma and
-// work on another folder.
+// work on another folder. So is a relative one, as if it were missing:
+// it exists only against the current folder, and a run takes none.
 bool FolderChoiceComplete(const FolderChoice& choice);
 std::wstring ComposeFolderEntry(const FolderChoice& choice);
 

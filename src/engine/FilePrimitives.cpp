@@ -271,8 +271,24 @@ int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::ini
 void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                                       bool recurse) {
     if (folder.empty()) return;
-    ItemBytes += ClearFilesByMasks(folder, masks, ItemCount, recurse);
+    for (const wchar_t* mask : masks) ItemBytes += ClearFilesWithJournals(folder, {mask}, ItemCount, recurse);
     ItemSizeText = FormatKB(ItemBytes);
+}
+
+int64_t TClearTaskThread::ClearFilesWithJournals(const std::wstring& folder, const std::vector<std::wstring>& names,
+                                                 int32_t& counter, bool recurse) {
+    // SQLite keeps a database's journal beside it, named after it. One left
+    // behind would be applied to the next database of that name: rows come
+    // back, or the file is damaged. Files that are no database have none.
+    MaskWalk walk;
+    for (const auto& name : names) {
+        for (const wchar_t* journal : {L"", L"-wal", L"-shm", L"-journal"}) {
+            const std::wstring mask = name + journal;
+            walk.masks.emplace_back(mask, UpperCase(mask));
+        }
+    }
+    walk.recurse = recurse;
+    return WalkMask(folder, walk, counter);
 }
 
 int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {

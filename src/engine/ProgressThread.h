@@ -266,13 +266,20 @@ private:
 
     // An item that is a set of files: those of the masks in folder (and
     // below it with recurse) into the item's counters; nothing when the
-    // browser's folder was not found ("").
+    // browser's folder was not found (""). A database goes with its journal
+    // files, as ClearFilesWithJournals takes them.
     void ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks, bool recurse = true);
+    // The files of the names (or masks) in one walk, each with the journal
+    // files SQLite keeps beside a database of that name (-wal, -shm,
+    // -journal); a file that fits several names is taken once.
+    int64_t ClearFilesWithJournals(const std::wstring& folder, const std::vector<std::wstring>& names,
+                                   int32_t& counter, bool recurse);
     // What Opera up to version 12 kept: its caches, its visited pages.
     void ClearLegacyOperaCache();
     void ClearLegacyOperaHistory();
     // Internet Explorer's visited pages: the system's URL history object,
-    // and the plain web pages of the WinINet cache (how many were found).
+    // and the plain web pages of the WinINet cache (how many were removed,
+    // or in a Test found).
     void DeleteUrlHistory();
     int32_t DeleteHttpCacheEntries();
     // Overwrites every index.dat below folder, except the one directly in

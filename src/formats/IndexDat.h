@@ -174,9 +174,10 @@ bool ReadIndexDat(const std::wstring& path, uint8_t imageIndex,
 
 // Overwrites one index.dat file in place with IndexDatWipePasses passes:
 // random fillers, zeros in the last pass. Files that are links or have more
-// than one hard link are left alone. Every failure is swallowed.
+// than one hard link are left alone. Every failure is swallowed; the result
+// says whether every pass was made.
 // `afterPass`, when given, is told of each pass made and its filler byte.
-void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
+bool WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
                   const std::function<void(int pass, uint8_t filler)>& afterPass = {});
 #endif
 

@@ -194,16 +194,16 @@ bool ReadIndexDat(const std::wstring& path, uint8_t imageIndex,
     return true;
 }
 
-void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
+bool WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwriteNumber,
                   const std::function<void(int pass, uint8_t filler)>& afterPass) {
     try {
         const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
         // Overwriting through a link would destroy another file's bytes.
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
         // Windows refuses to open a read-only file for writing; Wine running
         // as root would open it, so the attribute is checked here.
-        if (attributes & FILE_ATTRIBUTE_READONLY) return;
+        if (attributes & FILE_ATTRIBUTE_READONLY) return false;
 
         const int passes = IndexDatWipePasses(overwriteFile, overwriteNumber);
         std::minstd_rand random(static_cast<unsigned>(
@@ -212,21 +212,23 @@ void WipeIndexDat(const std::wstring& path, bool overwriteFile, int32_t overwrit
 
         for (int pass = 1; pass <= passes; ++pass) {
             FileHandle file = OpenShared(path, GENERIC_READ | GENERIC_WRITE);
-            if (!file) return;
+            if (!file) return false;
             BY_HANDLE_FILE_INFORMATION info{};
             if (!GetFileInformationByHandle(file.Get(), &info) || info.nNumberOfLinks > 1 ||
                 (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                return;
+                return false;
             const uint8_t filler = pass == passes ? 0 : static_cast<uint8_t>(anyByte(random));
             FileBytes bytes(file.Get(), LengthOf(file.Get()));
-            if (!WipeIndexDatPass(bytes, filler)) return;
+            if (!WipeIndexDatPass(bytes, filler)) return false;
             // Each pass must reach the disk, not merge with the next in the cache.
             FlushFileBuffers(file.Get());
             file.Reset();
             if (afterPass) afterPass(pass, filler);
         }
+        return true;
     } catch (...) {
-        // A failed wipe is not reported: the cleaner goes on with its item.
+        // A failed wipe ends here: the cleaner goes on with its item.
+        return false;
     }
 }
 

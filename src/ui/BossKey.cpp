@@ -1,21 +1,19 @@
 #include "ui/BossKey.h"
 
 #include "base/Texts.h"
+#include "cleaners/RunningBrowsers.h"
 #include "ui/DialogBase.h"
 
 namespace klarvex {
 
 namespace {
 
-constexpr std::wstring_view kBrowserClasses[] = {L"IEFrame", L"NS_AE_WindowClass", L"MozillaWindowClass",
-                                                 L"MozillaUIWindowClass", L"OpWindow"};
-
-BOOL CALLBACK HideShowBrowserWindow(HWND window, LPARAM hide) {
-    wchar_t className[256];
-    const int length = GetClassNameW(window, className, 256);
-    // A window gone in the meantime has no class and matches nothing.
-    if (length > 0 && IsBrowserWindowClass(std::wstring_view(className, static_cast<size_t>(length))))
-        ShowWindow(window, hide ? SW_HIDE : SW_SHOW);
+BOOL CALLBACK HideBrowserWindow(HWND window, LPARAM hidden) {
+    // Never ShowWindow: it waits for the other program, which may not
+    // answer (and under Wine without a window manager costs a second a
+    // window).
+    if (IsWindowVisible(window) && IsBrowserWindow(window) && ShowWindowAsync(window, SW_HIDE))
+        reinterpret_cast<std::vector<HWND>*>(hidden)->push_back(window);
     return TRUE;
 }
 
@@ -25,13 +23,14 @@ UINT HotkeyModifiers(const THotkey& hotkey) {
     return (hotkey.IsCtrl ? MOD_CONTROL : 0) | (hotkey.IsShift ? MOD_SHIFT : 0) | (hotkey.IsAlt ? MOD_ALT : 0);
 }
 
-bool IsBrowserWindowClass(std::wstring_view className) {
-    for (std::wstring_view browser : kBrowserClasses)
-        if (className == browser) return true;
-    return false;
-}
+void TBossKey::HideBrowsers() { EnumWindows(HideBrowserWindow, reinterpret_cast<LPARAM>(&hidden_)); }
 
-void HideShowBrowserWindows(bool hide) { EnumWindows(HideShowBrowserWindow, hide ? 1 : 0); }
+void TBossKey::ShowHidden() {
+    // A closed window's handle may have gone to another program's window.
+    for (HWND window : hidden_)
+        if (IsWindow(window) && IsBrowserWindow(window)) ShowWindowAsync(window, SW_SHOW);
+    hidden_.clear();
+}
 
 void TBossKey::Register() {
     atom_ = GlobalAddAtomW(kBossKeyAtomName);
@@ -50,13 +49,15 @@ void TBossKey::Unregister() {
 
 void TBossKey::OnHotkey(WPARAM id) {
     browsersHidden_ = !browsersHidden_;
-    if (atom_ != 0 && id == atom_) HideShowBrowserWindows(browsersHidden_);
+    if (atom_ == 0 || id != atom_) return;
+    if (browsersHidden_) HideBrowsers();
+    else ShowHidden();
 }
 
 void TBossKey::Release() {
     if (Settings.EnableHotkey) Unregister();
     if (browsersHidden_) {
-        HideShowBrowserWindows(false);
+        ShowHidden();
         browsersHidden_ = false;
     }
 }

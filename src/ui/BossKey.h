@@ -1,12 +1,12 @@
 #pragma once
 
 // The boss key: a system-wide hotkey of the main window whose every press
-// hides, or shows again, the top-level windows of the web browsers the
-// program knows.
+// hides the top-level windows of the web browsers the program knows, or
+// shows again those it hid.
 
 #include <windows.h>
 
-#include <string_view>
+#include <vector>
 
 #include "settings/Global.h"
 
@@ -17,12 +17,6 @@ inline constexpr wchar_t kBossKeyAtomName[] = L"MyQRTZHotkey_Hide";
 
 // RegisterHotKey's modifiers for the combination.
 UINT HotkeyModifiers(const THotkey& hotkey);
-
-// The browsers' top-level window classes, compared exactly.
-bool IsBrowserWindowClass(std::wstring_view className);
-
-// Hides (true) or shows (false) every top-level window of a browser class.
-void HideShowBrowserWindows(bool hide);
 
 class TBossKey {
 public:
@@ -47,9 +41,15 @@ public:
     bool BrowsersHidden() const { return browsersHidden_; }
 
 private:
+    // The browsers' visible windows, each remembered as it is hidden.
+    void HideBrowsers();
+    // Those of them still there; a window its program hid stays hidden.
+    void ShowHidden();
+
     HWND window_ = nullptr;
     ATOM atom_ = 0;
     bool browsersHidden_ = false;
+    std::vector<HWND> hidden_;
 };
 
 }  // namespace klarvex

@@ -116,25 +116,26 @@ TEST_F(MainWindowTest, RefusesToRunWithNothingTicked) {
     EXPECT_EQ(app.Close(), 0);
 }
 
-// Another program's window of a browser's class: a Clean of that browser's
-// items is refused with a notice, a Test runs.
+// A browser's own window: a Clean of that browser's items is refused with a
+// notice, a Test runs.
 TEST_F(MainWindowTest, CleanIsRefusedWhileTheBrowserItCleansIsOpen) {
     struct Case {
         const char* category;  // as the settings store a ticked item: with its category
         const char* item;
+        const wchar_t* program;
         const wchar_t* windowClass;
         const wchar_t* message;
     };
     for (const Case& c :
-         {Case{"Mozilla Firefox", "Mozilla Firefox - Cookies", L"MozillaWindowClass",
+         {Case{"Mozilla Firefox", "Mozilla Firefox - Cookies", L"firefox.exe", L"MozillaWindowClass",
                L"Please close Mozilla Firefox firstly!"},
-          Case{"Mozilla Firefox", "Mozilla Firefox - Session", L"MozillaUIWindowClass",
+          Case{"Mozilla Firefox", "Mozilla Firefox - Session", L"firefox.exe", L"MozillaUIWindowClass",
                L"Please close Mozilla Firefox firstly!"},
-          Case{"Google Chrome", "Google Chrome - Cookies", L"Chrome_WidgetWin_1",
+          Case{"Google Chrome", "Google Chrome - Cookies", L"chrome.exe", L"Chrome_WidgetWin_1",
                L"Please close Google Chrome firstly!"}}) {
         SCOPED_TRACE(c.item);
         settings.Write(TickedSettings({c.category, c.item}, "[Settings]\r\nAskForSweep=0\r\n"));
-        HolderProcess browser(L"\"" + ExeDir() + L"klarvex-window-holder.exe\" " + c.windowClass);
+        ProgramWindows browser(c.program, {c.windowClass});
         ASSERT_TRUE(browser.Holding());
         KlarvexApp app;
         ASSERT_TRUE(app.Main());

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "app/RunControl.h"
+#include "cleaners/RunningBrowsers.h"
 #include "settings/Global.h"
 
 namespace klarvex {
@@ -19,8 +21,7 @@ constexpr COLORREF kBack = RGB(255, 255, 255);
 class FakeView : public IRunView {
 public:
     std::vector<std::wstring> ticked{L"Windows - Clipboard"};
-    std::set<std::wstring> tickedCategories{L"Windows"};
-    std::set<std::wstring> openWindowClasses;
+    std::set<std::wstring> openPrograms;  // browsers open, by program
     bool confirmAnswer = true;
     bool runnerStarts = true;
 
@@ -51,8 +52,10 @@ public:
     int closes = 0;
 
     std::vector<std::wstring> CollectTickedItems() const override { return ticked; }
-    bool IsCategoryTicked(const std::wstring& category) const override { return tickedCategories.count(category) > 0; }
-    bool WindowClassExists(const wchar_t* className) const override { return openWindowClasses.count(className) > 0; }
+    bool BrowserOpen(const KnownBrowser& browser) const override {
+        return std::any_of(browser.programs.begin(), browser.programs.end(),
+                           [&](const wchar_t* program) { return openPrograms.count(program) > 0; });
+    }
     void ShowInfo(const std::wstring& text) override { infos.push_back(text); }
     bool ConfirmClean() override {
         ++confirmations;
@@ -270,8 +273,7 @@ TEST_F(RunControlTest, FastModeClickedDuringTheCountingPassIsKept) {
 
 TEST_F(RunControlTest, BrowserChecksAndConfirmationGuardRemovalButNotTest) {
     view.ticked = {L"Mozilla Firefox - Cookies"};
-    view.tickedCategories = {L"Mozilla Firefox"};
-    view.openWindowClasses = {L"MozillaWindowClass"};
+    view.openPrograms = {L"firefox.exe"};
     Settings.AskForSweep = true;
     control.CleanClick();
     ASSERT_EQ(view.infos.size(), 1u);
@@ -285,12 +287,11 @@ TEST_F(RunControlTest, BrowserChecksAndConfirmationGuardRemovalButNotTest) {
     control.OnDone(0, LastGeneration());
 
     view.ticked = {L"Google Chrome - Cookies"};
-    view.tickedCategories = {L"Google Chrome"};
-    view.openWindowClasses = {L"Chrome_WidgetWin_1"};
+    view.openPrograms = {L"chrome.exe"};
     control.AutoRun();
     EXPECT_EQ(view.infos.back(), L"Please close Google Chrome firstly!");
 
-    view.openWindowClasses.clear();
+    view.openPrograms.clear();
     view.confirmAnswer = false;
     control.CleanClick();
     EXPECT_EQ(view.confirmations, 1);
@@ -360,7 +361,6 @@ TEST_F(RunControlTest, ABrokenOffRunKeepsTheWindowRunningUntilCancel) {
 
 TEST_F(RunControlTest, AnAutomaticCleanIsOneRemovalRunMarkedAutomatic) {
     view.ticked = {L"Windows - Clipboard"};
-    view.tickedCategories = {L"Windows"};
     Settings.AskForSweep = false;
     control.AutoRun();
     ASSERT_EQ(view.starts.size(), 1u);

@@ -36,6 +36,10 @@ TEST(CustomList, FolderChoices) {
         {{L"C:\\Gone", false, FolderMode::WholeFolder, L"", L""}, false, L""},
         // The interpreter would split at the folder's comma and empty C:\a.
         {{L"C:\\a,b", true, FolderMode::WholeFolder, L"", L""}, false, L""},
+        // Found only against the current folder, and never by a run.
+        {{L"Temp", true, FolderMode::WholeFolder, L"", L""}, false, L""},
+        {{L"\\Temp", true, FolderMode::WholeFolder, L"", L""}, false, L""},
+        {{L"C:Temp", true, FolderMode::SingleFile, L"a.txt", L""}, false, L""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.choice.folder + L" " + c.choice.file + c.choice.mask));

@@ -298,7 +298,7 @@ TEST(IndexDatFiles, WipeStaysInsideTheFile) {
     std::fill(one.bytes.begin() + 36, one.bytes.end(), 0xEE);
     one.Table(t, 2, 0);
     WriteBytes(path, one.bytes);
-    WipeIndexDat(path, false, 1);
+    EXPECT_TRUE(WipeIndexDat(path, false, 1));
     auto after = ReadBytes(path);
     EXPECT_TRUE(AllEqual(after, t + 32, s, 0));
     EXPECT_TRUE(AllEqual(after, s, after.size(), 0xEE));
@@ -317,7 +317,7 @@ TEST(IndexDatFiles, WipeStaysInsideTheFile) {
     {
         FileHandle holder(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-        WipeIndexDat(path, false, 1);
+        EXPECT_TRUE(WipeIndexDat(path, false, 1));
     }
     EXPECT_TRUE(AllEqual(ReadBytes(path), 0x4020, 0x6000, 0));
 
@@ -335,9 +335,9 @@ TEST(IndexDatFiles, WipeStaysInsideTheFile) {
     EXPECT_TRUE(std::equal(over.bytes.begin() + 0x4000, over.bytes.end(), after.begin() + 0x4000));
 
     // Missing file, or a folder of that name: nothing happens, no crash.
-    WipeIndexDat(dir / L"none.dat", true, 3);
+    EXPECT_FALSE(WipeIndexDat(dir / L"none.dat", true, 3));
     CreateDirectoryW((dir / L"folder.dat").c_str(), nullptr);
-    WipeIndexDat(dir / L"folder.dat", true, 3);
+    EXPECT_FALSE(WipeIndexDat(dir / L"folder.dat", true, 3));
 }
 
 TEST(IndexDatFiles, WipeLeavesFilesItMustNotTouch) {
@@ -348,14 +348,14 @@ TEST(IndexDatFiles, WipeLeavesFilesItMustNotTouch) {
     const std::wstring linked = dir / L"index.dat", other = dir / L"other.dat";
     WriteBytes(linked, img.bytes);
     ASSERT_TRUE(CreateHardLinkW(other.c_str(), linked.c_str(), nullptr));
-    WipeIndexDat(linked, false, 1);
+    EXPECT_FALSE(WipeIndexDat(linked, false, 1));
     EXPECT_EQ(ReadBytes(linked), img.bytes);
 
     // Read-only: cannot be opened for writing, left as it is.
     const std::wstring readOnly = dir / L"ro.dat";
     WriteBytes(readOnly, img.bytes);
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    WipeIndexDat(readOnly, false, 1);
+    EXPECT_FALSE(WipeIndexDat(readOnly, false, 1));
     EXPECT_EQ(ReadBytes(readOnly), img.bytes);
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -365,7 +365,7 @@ TEST(IndexDatFiles, WipeLeavesFilesItMustNotTouch) {
     {
         FileHandle holder(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         int passes = 0;
-        WipeIndexDat(held, true, 3, [&](int, uint8_t) { ++passes; });
+        EXPECT_FALSE(WipeIndexDat(held, true, 3, [&](int, uint8_t) { ++passes; }));
         EXPECT_EQ(passes, 0);
     }
     EXPECT_EQ(ReadBytes(held), img.bytes);

@@ -119,4 +119,26 @@ void HolderProcess::Release() {
     process_.Reset();
 }
 
+namespace {
+
+std::wstring HolderCopy(const std::wstring& copy, const std::vector<std::wstring>& classes) {
+    CopyFileW((ExeDir() + L"klarvex-window-holder.exe").c_str(), copy.c_str(), FALSE);
+    std::wstring command = L"\"" + copy + L"\"";
+    for (const auto& windowClass : classes) command += L" " + windowClass;
+    return command;
+}
+
+}  // namespace
+
+ProgramWindows::ProgramWindows(const std::wstring& program, const std::vector<std::wstring>& classes)
+    : HolderProcess(HolderCopy(*this / program, classes)) {}
+
+HWND ProgramWindows::Window(const std::wstring& windowClass) const {
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, windowClass.c_str(), nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        if (GetWindowThreadProcessId(window, &owner) && owner == ProcessId()) return window;
+    }
+    return nullptr;
+}
+
 }  // namespace klarvex::testing

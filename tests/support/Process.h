@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Handles.h"
+#include "support/Fixtures.h"
 
 namespace klarvex::testing {
 
@@ -51,9 +52,18 @@ public:
     bool Holding() const;
     // Lets the holder go and waits for its end.
     void Release();
+    DWORD ProcessId() const { return GetProcessId(process_.Get()); }
 
 private:
     UniqueHandle ready_, release_, process_;
+};
+
+// Top-level windows of the classes as the program of that file name
+// ("chrome.exe") has them: the window holder, copied under the name.
+class ProgramWindows : private ScratchFolder, public HolderProcess {
+public:
+    ProgramWindows(const std::wstring& program, const std::vector<std::wstring>& classes);
+    HWND Window(const std::wstring& windowClass) const;  // nullptr when not held
 };
 
 }  // namespace klarvex::testing

@@ -1,10 +1,12 @@
 // The boss key of the real Klarvex.exe, pressed on the virtual display,
-// against another program's top-level windows of the browsers' classes and
-// of two classes that only look like them.
+// against the browsers' top-level windows (the window holder copied under
+// their programs' names), another program's windows of the same classes,
+// and windows of two classes that only look like them.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,33 +20,45 @@ namespace klarvex::testing {
 namespace {
 
 constexpr wchar_t kAtomName[] = L"MyQRTZHotkey_Hide";
-const std::vector<std::wstring> kBrowsers = {L"IEFrame", L"NS_AE_WindowClass", L"MozillaWindowClass",
-                                             L"MozillaUIWindowClass", L"OpWindow"};
-const std::vector<std::wstring> kLookAlikes = {L"IEFrame2", L"iframe"};
+
+// Browsers' programs and their windows' classes, of old and of today.
+const std::pair<const wchar_t*, std::vector<std::wstring>> kBrowsers[] = {
+    {L"iexplore.exe", {L"IEFrame"}},
+    {L"firefox.exe", {L"MozillaWindowClass", L"MozillaUIWindowClass"}},
+    {L"chrome.exe", {L"Chrome_WidgetWin_1"}},
+};
+// A program built on the browsers' toolkits, with look-alike classes too.
+const std::vector<std::wstring> kOtherClasses = {L"Chrome_WidgetWin_1", L"MozillaWindowClass", L"IEFrame2",
+                                                 L"iframe"};
 
 class BossKeyTest : public ::testing::Test {
 protected:
     ProgramFileGuard settings;
+    std::vector<std::unique_ptr<ProgramWindows>> held;
+    std::vector<HWND> browserWindows, otherWindows;
 
     void SetUp() override {
         ASSERT_TRUE(XdotoolInstalled()) << "xdotool is missing (scripts/setup.sh installs it)";
         ASSERT_EQ(GlobalFindAtomW(kAtomName), 0) << "an earlier program left the boss key's atom";
     }
-
-    static std::wstring HolderCommand() {
-        std::wstring command = L"\"" + ExeDir() + L"klarvex-window-holder.exe\"";
-        for (const auto& name : kBrowsers) command += L" " + name;
-        for (const auto& name : kLookAlikes) command += L" " + name;
-        return command;
+    void HoldWindows() {
+        auto hold = [&](const wchar_t* program, const std::vector<std::wstring>& classes, std::vector<HWND>& into) {
+            held.push_back(std::make_unique<ProgramWindows>(program, classes));
+            for (const auto& windowClass : classes) into.push_back(held.back()->Window(windowClass));
+        };
+        for (const auto& [program, classes] : kBrowsers) hold(program, classes, browserWindows);
+        hold(L"Code.exe", kOtherClasses, otherWindows);
+        ASSERT_TRUE(AllVisible(browserWindows, true) && AllVisible(otherWindows, true));
     }
-    static bool AllVisible(const std::vector<std::wstring>& classes, bool visible) {
-        for (const auto& name : classes) {
-            HWND window = FindWindowW(name.c_str(), nullptr);
-            if (!window || (IsWindowVisible(window) != FALSE) != visible) return false;
-        }
-        return true;
+    static bool AllVisible(const std::vector<HWND>& windows, bool visible) {
+        return std::all_of(windows.begin(), windows.end(),
+                           [&](HWND window) { return window && (IsWindowVisible(window) != FALSE) == visible; });
     }
-    static bool BrowsersShown(bool shown) { return WaitUntil([&] { return AllVisible(kBrowsers, shown); }, 10s); }
+    bool BrowsersShown(bool shown, HWND except = nullptr) const {
+        std::vector<HWND> windows = browserWindows;
+        std::erase(windows, except);
+        return WaitUntil([&] { return AllVisible(windows, shown); }, 10s);
+    }
     // Opens the settings, flips one check box and leaves them with OK.
     static bool FlipInTheSettings(KlarvexApp& app, int checkBox) {
         PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDM_SETTINGS, 0), 0);
@@ -56,35 +70,40 @@ protected:
     }
 };
 
+// A window its browser keeps hidden stays hidden: the second press shows
+// only what the first one hid.
 TEST_F(BossKeyTest, EachPressFlipsTheBrowsersAndClosingShowsThemAgain) {
     settings.Write("[Hotkey]\r\nEnableHotkey=1\r\n");
-    HolderProcess holder(HolderCommand());
-    ASSERT_TRUE(holder.Holding());
-    ASSERT_TRUE(AllVisible(kBrowsers, true) && AllVisible(kLookAlikes, true));
+    ASSERT_NO_FATAL_FAILURE(HoldWindows());
+    const HWND keptHidden = browserWindows[2];  // Firefox's second window
+    ShowWindow(keptHidden, SW_HIDE);
+    ASSERT_FALSE(IsWindowVisible(keptHidden));
     {
         KlarvexApp app;
         ASSERT_TRUE(app.Main());
         EXPECT_NE(GlobalFindAtomW(kAtomName), 0);
         PressKeys(app.Main(), L"ctrl+F5");
-        ASSERT_TRUE(BrowsersShown(false)) << "the first press hides the five";
-        EXPECT_TRUE(AllVisible(kLookAlikes, true)) << "other classes are never touched";
+        ASSERT_TRUE(BrowsersShown(false)) << "the first press hides the browsers";
+        EXPECT_TRUE(AllVisible(otherWindows, true)) << "other programs' windows are never touched";
         PressKeys(app.Main(), L"ctrl+F5");
-        ASSERT_TRUE(BrowsersShown(true)) << "the second shows them";
+        ASSERT_TRUE(BrowsersShown(true, keptHidden)) << "the second shows them";
+        EXPECT_FALSE(WaitUntil([&] { return IsWindowVisible(keptHidden) != FALSE; }, 2s))
+            << "a window hidden before the first press was shown";
         PressKeys(app.Main(), L"ctrl+F5");
         ASSERT_TRUE(BrowsersShown(false));
-        EXPECT_TRUE(AllVisible(kLookAlikes, true));
+        EXPECT_TRUE(AllVisible(otherWindows, true));
         EXPECT_EQ(app.Close(), 0);
     }
-    EXPECT_TRUE(AllVisible(kBrowsers, true)) << "closed after an odd number of presses, the program shows them";
-    EXPECT_TRUE(AllVisible(kLookAlikes, true));
+    EXPECT_TRUE(BrowsersShown(true, keptHidden)) << "closed after an odd number of presses, the program shows them";
+    EXPECT_FALSE(IsWindowVisible(keptHidden));
+    EXPECT_TRUE(AllVisible(otherWindows, true));
     EXPECT_EQ(GlobalFindAtomW(kAtomName), 0) << "the closing program released its key";
 }
 
 // Off at the start: no key and no atom, until the settings dialog turns it
 // on, which takes effect at once.
 TEST_F(BossKeyTest, OffAtTheStartThereIsNoKeyUntilTheSettingsTurnItOn) {
-    HolderProcess holder(HolderCommand());
-    ASSERT_TRUE(holder.Holding());
+    ASSERT_NO_FATAL_FAILURE(HoldWindows());
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
     EXPECT_EQ(GlobalFindAtomW(kAtomName), 0);
@@ -95,9 +114,9 @@ TEST_F(BossKeyTest, OffAtTheStartThereIsNoKeyUntilTheSettingsTurnItOn) {
     EXPECT_NE(GlobalFindAtomW(kAtomName), 0);
     PressKeys(app.Main(), L"ctrl+F5");
     EXPECT_TRUE(BrowsersShown(false));
-    EXPECT_TRUE(AllVisible(kLookAlikes, true));
+    EXPECT_TRUE(AllVisible(otherWindows, true));
     EXPECT_EQ(app.Close(), 0);
-    EXPECT_TRUE(AllVisible(kBrowsers, true));
+    EXPECT_TRUE(BrowsersShown(true));
     EXPECT_EQ(settings.Read(L"Hotkey", L"EnableHotkey"), L"1");
 }
 

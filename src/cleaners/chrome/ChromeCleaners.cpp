@@ -65,7 +65,7 @@ void TClearTaskThread::CleanChromeCookies() { CleanChromiumCookies(Chromium::Chr
 void TClearTaskThread::CleanChromiumCookies(Chromium browser) {
     for (const auto& profile : GetChromiumProfileDirs(browser)) {
         // Recursive: today's profiles keep the store in Network\Cookies.
-        ItemBytes += ClearFilesByMask(profile, L"Cookies", ItemCount, true);
+        ClearItemFiles(profile, {L"Cookies"});
         // Extensions keep their own data in Local Storage too; it is no trace.
         ItemBytes += ClearFolderExcept(profile + L"Local Storage", false, ItemCount, L"chrome-extension_");
     }
@@ -80,19 +80,24 @@ void TClearTaskThread::CleanChromiumHistory(Chromium browser) {
         ClearItemFiles(profile, {L"Current Session", L"History", L"Archived History", L"Thumbnails", L"Visited Links",
                                  L"Current Tabs", L"Last Tabs", L"Top Sites", L"History Provider Cache",
                                  L"Network Action Predictor", L"Favicons", L"Shortcuts", L"DIPS"});
-        // The full-text index files carry a date in their names.
+        // The full-text index files carry a date in their names; one walk
+        // for them all, so a listed journal goes with its index, once.
         std::vector<std::wstring> indexes;
         ForEachEntry(profile, [&](const FolderEntry& entry) {
             if (!entry.isFolder && UpperCase(entry.name).find(L"HISTORY INDEX") != std::wstring::npos)
                 indexes.push_back(entry.name);
             return true;
         });
-        for (const auto& name : indexes) ItemBytes += ClearFilesByMask(profile, name, ItemCount, true);
+        if (!indexes.empty()) ItemBytes += ClearFilesWithJournals(profile, indexes, ItemCount, true);
         // Data the browser derives from the pages seen; it builds it again.
         if (IsPlainFolder(profile + L"shared_proto_db"))
             ItemBytes += ClearFolder(profile + L"shared_proto_db", false, true, L"", ItemCount);
         if (!IsTestRun()) ForgetSiteEngagement(profile);
     }
+    // Metrics the browser keeps of the pages visited, by address, for all
+    // its profiles.
+    if (const std::wstring userData = GetChromiumUserDataDir(browser); !userData.empty())
+        ClearItemFiles(userData + L"segmentation_platform\\", {L"ukm_db"}, false);
     ItemSizeText = FormatKB(ItemBytes);
 }
 

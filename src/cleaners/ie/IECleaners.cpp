@@ -201,13 +201,16 @@ void TClearTaskThread::DeleteUrlHistory() {
                 const std::wstring url = entry.pwcsUrl ? entry.pwcsUrl : L"";
                 CoTaskMemFree(entry.pwcsUrl);
                 CoTaskMemFree(entry.pwcsTitle);
-                ++ItemCount;
                 if (!Settings.FastScan) {
                     AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + url);
                     ScrollLog(50);
                 }
-                PostThrottledProgress(TotalCount + ItemCount);
-                if (!IsTestRun() && history.Get()->DeleteUrl(url.c_str(), 0) == S_FALSE) break;
+                const HRESULT deleted = IsTestRun() ? S_OK : history.Get()->DeleteUrl(url.c_str(), 0);
+                if (SUCCEEDED(deleted)) {
+                    ++ItemCount;
+                    PostThrottledProgress(TotalCount + ItemCount);
+                }
+                if (deleted == S_FALSE) break;
             }
         }
     } catch (...) {
@@ -225,13 +228,13 @@ int32_t TClearTaskThread::DeleteHttpCacheEntries() {
         // Only plain web pages: secure pages, cookies and the visited-page
         // records of the cache are not this item's.
         if (!url || std::wcsncmp(url, L"http://", 7) != 0) return;
-        ++count;
         if (!Settings.FastScan) {
             AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + url);
             ScrollLog(50);
         }
-        PostThrottledProgress(TotalCount + count);
-        if (!IsTestRun()) DeleteUrlCacheEntryW(url);
+        if (!IsTestRun() && !DeleteUrlCacheEntryW(url)) return;
+        ++count;
+        PostThrottledProgress(TotalCount + ItemCount + count);
     };
     // The entry's record, in a buffer aligned for it.
     std::vector<uint64_t> buffer;
@@ -294,25 +297,39 @@ void TClearTaskThread::CleanIEIndexDat() {
         const std::wstring folder = InternetFolder(csidl);
         return folder.empty() ? std::wstring() : folder + name;
     };
-    const std::wstring paths[] = {inFolder(CSIDL_COOKIES, L"index.dat"),
-                                  inFolder(CSIDL_INTERNET_CACHE, L"Content.IE5\\index.dat"),
-                                  inFolder(CSIDL_HISTORY, L"History.IE5\\index.dat")};
-    ItemBytes = 0;
-    for (const auto& path : paths) ItemBytes += FileSize(path);
-    ItemSizeText = FormatKB(ItemBytes);
-    if (ItemSizeText != L"0") ItemCount = 3;
-    if (IsTestRun()) return;
+    struct IndexFile {
+        std::wstring path;
+        int64_t size = 0;
+        // Overwritten, or marked for removal at the next start; in a Test,
+        // what a Clean would try.
+        bool done = false;
+    };
+    std::vector<IndexFile> files;
+    for (const auto& path : {inFolder(CSIDL_COOKIES, L"index.dat"),
+                             inFolder(CSIDL_INTERNET_CACHE, L"Content.IE5\\index.dat"),
+                             inFolder(CSIDL_HISTORY, L"History.IE5\\index.dat")})
+        if (const int64_t size = FileSize(path); size > 0) files.push_back({path, size, IsTestRun()});
 
-    for (const auto& path : paths)
-        if (!path.empty()) WipeIndexDat(path);
-    const int32_t version = WindowsVersionCode();
-    if (version == 5 || version == 6 || version == 7 || version == 9 || version == 10) {
-        for (const auto& path : paths) DeleteAtReboot(path);
-    } else if (IsWin9xCode(version)) {
-        std::vector<std::wstring> lines;
-        for (const auto& path : paths) lines.push_back(L"url=" + ShortPath(path));
-        AddWininitRenames(lines);
+    if (!IsTestRun()) {
+        // The system holds these files: each is overwritten where it lies,
+        // and goes when Windows starts next.
+        for (auto& file : files) file.done = WipeIndexDat(file.path);
+        if (IsWin9xCode(WindowsVersionCode())) {
+            std::vector<std::wstring> lines;
+            for (const auto& file : files) lines.push_back(L"url=" + ShortPath(file.path));
+            // A line without a short name removes nothing.
+            if (AddWininitRenames(lines))
+                for (size_t i = 0; i < files.size(); ++i) files[i].done = files[i].done || lines[i] != L"url=";
+        } else {
+            for (auto& file : files) file.done = RemoveAtNextStart(file.path) || file.done;
+        }
     }
+    for (const auto& file : files) {
+        if (!file.done) continue;
+        ++ItemCount;
+        ItemBytes += file.size;
+    }
+    ItemSizeText = FormatKB(ItemBytes);
 }
 
 void TClearTaskThread::CleanIEDownloadDir() {
@@ -321,32 +338,32 @@ void TClearTaskThread::CleanIEDownloadDir() {
 
 void TClearTaskThread::CleanIEAutocomplete() {
     try {
-        {
-            TPStorage storage;
-            // Without the service the form entries it keeps cannot go, and
-            // the registry's half of them stays with them.
-            if (!TPStorage::IsAvailable() || !storage.Connect()) return;
+        TPStorage storage;
+        // Up to Internet Explorer 6 the entries live in the service; later
+        // versions keep them in the registry alone (below).
+        if (TPStorage::IsAvailable() && storage.Connect()) {
             for (const GUID& type : storage.ListTypes()) {
                 if (storage.TypeDisplayName(type) != L"Internet Explorer") continue;
                 for (const GUID& subtype : storage.ListSubtypes(type)) {
                     const TItemList items = storage.ListItems(type, subtype);
-                    // Each entry is stored as a pair of items.
-                    ItemCount = items.Count() == 1 ? 1 : static_cast<int32_t>(items.Count() / 2);
+                    size_t taken = 0;
                     for (size_t i = 0; i < items.Count(); ++i) {
                         const std::wstring name = items.At(i);
                         if (name.starts_with(L"http://") && name.find(L"StringData") != std::wstring::npos)
-                            PostThrottledProgress(ItemCount);
-                        if (!IsTestRun()) storage.RemoveItem(type, subtype, items.WholeName(i));
+                            PostThrottledProgress(TotalCount + ItemCount);
+                        if (IsTestRun() || storage.RemoveItem(type, subtype, items.WholeName(i))) ++taken;
                     }
+                    // Each entry is stored as a pair of items.
+                    ItemCount += taken == 1 ? 1 : static_cast<int32_t>(taken / 2);
                 }
             }
         }
-        ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage1");
-        ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage2");
     } catch (...) {
-        // The service is the system's: its failures end this item with what
-        // was counted so far.
+        // The service is the system's: its failures end its part of this
+        // item with what was counted so far.
     }
+    ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage1");
+    ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage2");
 }
 
 }  // namespace klarvex

@@ -12,8 +12,8 @@ namespace klarvex {
 std::wstring TodayHistoryFolderName();
 
 // WipeIndexDat (formats/IndexDat.h) with OverwriteFile and OverwriteNumber
-// of the settings record.
-void WipeIndexDat(const std::wstring& path);
+// of the settings record; whether every pass was made.
+bool WipeIndexDat(const std::wstring& path);
 
 // Lines for the [rename] section of Wininit.ini in the Windows folder (the
 // 9x family deletes "url=" files at start): inserted directly below the

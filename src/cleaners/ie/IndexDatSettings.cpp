@@ -7,8 +7,8 @@
 
 namespace klarvex {
 
-void WipeIndexDat(const std::wstring& path) {
-    WipeIndexDat(path, Settings.OverwriteFile.Get(), Settings.OverwriteNumber.Get());
+bool WipeIndexDat(const std::wstring& path) {
+    return WipeIndexDat(path, Settings.OverwriteFile.Get(), Settings.OverwriteNumber.Get());
 }
 
 }  // namespace klarvex

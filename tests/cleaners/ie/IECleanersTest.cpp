@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 
+#include "base/Format.h"
+#include "base/Handles.h"
 #include "base/Strings.h"
 #include "cleaners/ie/IEFakes.h"
 #include "cleaners/ie/CookiesKeepList.h"
@@ -71,9 +73,9 @@ TEST_F(InternetExplorer, AutocompleteCountsHalfTheItemsOfEachSubtypeAndRemovesTh
     ScratchRegKeys forms({kIntelliForms + L"Storage1", kIntelliForms + L"Storage2"});
     struct Case {
         std::vector<size_t> itemsPerSubtype;
-        int32_t count;  // the last subtype's share, and the two keys' values
+        int32_t count;  // each subtype's share, and the two keys' values
     };
-    for (const Case& c : {Case{{4, 7}, 3 + 2}, Case{{4, 1}, 1 + 2}, Case{{6, 0}, 0 + 2}}) {
+    for (const Case& c : {Case{{4, 7}, 2 + 3 + 2}, Case{{4, 1}, 2 + 1 + 2}, Case{{6, 0}, 3 + 0 + 2}}) {
         FakeProvider provider;
         provider.types = {Guid(1), Guid(2)};
         provider.typeNames = {{1, L"Outlook"}, {2, L"Internet Explorer"}};
@@ -90,8 +92,12 @@ TEST_F(InternetExplorer, AutocompleteCountsHalfTheItemsOfEachSubtypeAndRemovesTh
         SetString(kIntelliForms + L"Storage2", L"b", L"1");
         RecordingHost host;
         TestRunner test(RunKind::Test, host);
+        test.SetTotalCount(100);
+        test.AgeProgressClock();
         test.RunItem(L"Internet Explorer - Autocomplete History");
         EXPECT_EQ(test.Count(), c.count);
+        ASSERT_FALSE(host.Progress().empty());
+        EXPECT_GE(host.Progress()[0], 100) << "progress goes on from the run's total";
         EXPECT_TRUE(provider.removed.empty());
         EXPECT_TRUE(KeyExists(kIntelliForms + L"Storage1"));
 
@@ -105,14 +111,17 @@ TEST_F(InternetExplorer, AutocompleteCountsHalfTheItemsOfEachSubtypeAndRemovesTh
         EXPECT_FALSE(KeyExists(kIntelliForms + L"Storage2"));
     }
 
-    // No provider (Wine's service answers nothing): nothing, keys included.
+    // No provider (Wine's service answers nothing): the registry's entries,
+    // where Internet Explorer 7 and later keep them, go all the same.
     ProviderScope none(nullptr);
     SetString(kIntelliForms + L"Storage1", L"a", L"1");
+    SetString(kIntelliForms + L"Storage2", L"b", L"1");
     RecordingHost host;
     TestRunner clean(RunKind::Clean, host);
     clean.RunItem(L"Internet Explorer - Autocomplete History");
-    EXPECT_EQ(clean.Count(), 0);
-    EXPECT_TRUE(KeyExists(kIntelliForms + L"Storage1"));
+    EXPECT_EQ(clean.Count(), 2);
+    EXPECT_FALSE(KeyExists(kIntelliForms + L"Storage1"));
+    EXPECT_FALSE(KeyExists(kIntelliForms + L"Storage2"));
 }
 
 TEST_F(InternetExplorer, VisitedUrlHistoryObjectIsEmptiedInACleanOnly) {
@@ -130,10 +139,13 @@ TEST_F(InternetExplorer, VisitedUrlHistoryObjectIsEmptiedInACleanOnly) {
         EXPECT_EQ(LinesStartingWith(host, L"Test: deleting " + url).size(), 1u) << WideToUtf8(url);
     EXPECT_EQ(history.urls.size(), 3u);
 
+    history.refused = L"http://a.example/";
     history.refuseAfter = L"https://b.example/x";  // the loop ends there
     TestRunner clean(RunKind::Clean, host);
     clean.RunItem(L"Internet Explorer - Visited URL History");
-    EXPECT_EQ(history.urls, std::deque<std::wstring>{L"file:///C:/c.txt"});
+    EXPECT_EQ(history.urls, (std::deque<std::wstring>{L"http://a.example/", L"file:///C:/c.txt"}));
+    // Both runs count the same pages of the URL cache besides.
+    EXPECT_EQ(clean.Count(), test.Count() - 2) << "the refused address and the one never reached are not counted";
     CoRevokeClassObject(cookie);
     CoUninitialize();
 }
@@ -330,14 +342,25 @@ private:
     std::vector<std::wstring> saved_;
 };
 
-TEST_F(InternetExplorer, IndexDatFilesAreCountedAsThreeAndMarkedForTheNextStart) {
+// Each file counts once it was overwritten or marked for removal at the
+// next start, which on the NT family needs an administrator.
+TEST_F(InternetExplorer, IndexDatFilesCountWhatWasOverwrittenOrMarkedForTheNextStart) {
     RedirectedInternetFolders folders;
     ASSERT_EQ(ShellFolder(CSIDL_COOKIES), folders.Path(L"Cookies"));
     const std::wstring cookies = folders.Path(L"Cookies") + L"index.dat";
     const std::wstring cache = folders.Path(L"Cache") + L"Content.IE5\\index.dat";
     const std::wstring history = folders.Path(L"History") + L"History.IE5\\index.dat";
     const std::wstring windows = GetWindowsDir();
-    const std::wstring pendingKey = L"System\\CurrentControlSet\\Control\\Session Manager";
+    const wchar_t *pendingKey = L"System\\CurrentControlSet\\Control\\Session Manager",
+                  *pending = L"PendingFileRenameOperations";
+    auto takeMarked = [&] {  // the first file marked for the next start; the marks go
+        wchar_t first[4096] = {};
+        DWORD size = sizeof(first);
+        RegGetValueW(HKEY_LOCAL_MACHINE, pendingKey, pending, RRF_RT_REG_MULTI_SZ, nullptr, first, &size);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pendingKey, pending);
+        return std::wstring(first);
+    };
+    takeMarked();
 
     RecordingHost host;
     TestRunner none(RunKind::Test, host);
@@ -347,24 +370,33 @@ TEST_F(InternetExplorer, IndexDatFilesAreCountedAsThreeAndMarkedForTheNextStart)
     EXPECT_EQ(host.Lines(),
               std::vector<std::wstring>{L"Warning: This will take effect next time windows is rebooted."});
 
-    MakeFile(cache, 5000);
+    const std::string image = ReadBytes(L"C:\\realdata\\plaso-Content.IE5-index.dat");
+    MakeFolders(folders.Path(L"Cache") + L"Content.IE5");
+    WriteTextFile(cache, image);
     TestRunner one(RunKind::Test, host);
     one.RunItem(L"Internet Explorer - Index.dat Files");
-    EXPECT_EQ(one.Count(), 3);
-    EXPECT_EQ(one.SizeText(), L"5");
+    EXPECT_EQ(one.Count(), 1) << "one file is one item";
+    EXPECT_EQ(one.SizeText(), FormatKB(static_cast<int64_t>(image.size())));
 
-    // The NT family: recorded for deletion at the next start.
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pendingKey.c_str(), L"PendingFileRenameOperations");
-    TestRunner xp(RunKind::Clean, host);
-    xp.version = 9;
-    xp.RunItem(L"Internet Explorer - Index.dat Files");
-    wchar_t pending[4096] = {};
-    DWORD size = sizeof(pending);
-    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, pendingKey.c_str(), L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                           nullptr, pending, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(pending), L"\\??\\" + cache);
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, pendingKey.c_str(), L"PendingFileRenameOperations");
+    // locked: held by a program that shares it with nobody.
+    struct Case { int32_t version; bool admin, locked; int32_t count; bool marked; };
+    for (const Case& c : {Case{11, false, true, 0, false}, Case{11, true, true, 1, true},
+                          Case{11, false, false, 1, false}, Case{9, true, false, 1, true}}) {
+        SCOPED_TRACE(::testing::Message() << "version " << c.version << " admin " << c.admin << " locked " << c.locked);
+        WriteTextFile(cache, image);
+        FileHandle holder;
+        if (c.locked) holder.Reset(CreateFileW(cache.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        RecordingHost told;
+        TestRunner clean(RunKind::Clean, told);
+        clean.version = c.version;
+        clean.admin = c.admin;
+        clean.RunItem(L"Internet Explorer - Index.dat Files");
+        holder.Reset();
+        EXPECT_EQ(clean.Count(), c.count);
+        EXPECT_EQ(takeMarked() == L"\\??\\" + cache, c.marked);
+        EXPECT_EQ(LinesStartingWith(told, L"Clean: file in use, left in place: " + cache).size(), c.marked ? 0u : 1u);
+        EXPECT_EQ(ReadBytes(cache) == image, c.locked) << "overwritten where it lies unless locked";
+    }
 
     // The 9x family: Wininit.ini, below a header in any letter case.
     const std::wstring wininit = windows + L"\\Wininit.ini";
@@ -376,6 +408,7 @@ TEST_F(InternetExplorer, IndexDatFilesAreCountedAsThreeAndMarkedForTheNextStart)
     TestRunner me(RunKind::Clean, host);
     me.version = 8;
     me.RunItem(L"Internet Explorer - Index.dat Files");
+    EXPECT_EQ(me.Count(), 3);
     auto shortPath = [](const std::wstring& path) {
         wchar_t buffer[MAX_PATH];
         const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
@@ -419,7 +452,13 @@ TEST_F(InternetExplorer, TemporaryFilesLeaveTheIndexOutOfATestAndWipeItAfterACle
     const std::wstring folder = folders.Path(L"Cache") + L"KLARVEX1\\";
     MakeFile(folder + L"page[1].htm", 100);
     MakeFile(folder + L"index.dat", 100);
+    const std::wstring index = folders.Path(L"Cache") + L"Content.IE5\\index.dat";
+    const std::string image = ReadBytes(L"C:\\realdata\\plaso-Content.IE5-index.dat");
+    MakeFolders(folders.Path(L"Cache") + L"Content.IE5");
+    WriteTextFile(index, image);
     const RunOutcome test = RunItems(RunKind::Test, {L"Internet Explorer - Temporary Internet Files"});
+    EXPECT_EQ(Summary(test), TestSummary(1, FormatKB(100))) << "the index files are not counted";
+    EXPECT_TRUE(ReadBytes(index) == image);
     EXPECT_TRUE(EntryLines(test.lines).empty()) << "no lines unless asked for";
     Settings.ShowLogTempInternetFiles = true;
     RecordingHost host;
@@ -428,10 +467,17 @@ TEST_F(InternetExplorer, TemporaryFilesLeaveTheIndexOutOfATestAndWipeItAfterACle
     Settings.ShowLogTempInternetFiles = false;
     EXPECT_EQ(LinesStartingWith(host, L"Test: deleting " + folder),
               std::vector<std::wstring>{L"Test: deleting " + folder + L"page[1].htm"});
+    // The cache's index held as WinINet holds it (shared, not for deletion).
+    FileHandle inUse(CreateFileW(index.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
     const RunOutcome clean = RunItems(RunKind::Clean, {L"Internet Explorer - Temporary Internet Files"});
+    inUse.Reset();
     EXPECT_EQ(clean.lines.at(1), L"Clearing, please wait...");
+    EXPECT_EQ(Summary(clean), CleanSummary(2, FormatKB(200)));
     EXPECT_FALSE(Exists(folder + L"page[1].htm"));
     EXPECT_FALSE(Exists(folder + L"index.dat")) << "a Clean removes the index files it can";
+    const std::string overwritten = ReadBytes(index);
+    EXPECT_TRUE(overwritten.size() == image.size() && overwritten != image) << "the one in use is overwritten";
 }
 
 // The command line over every Internet Explorer item of a seeded sandbox:

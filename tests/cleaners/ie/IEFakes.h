@@ -63,6 +63,7 @@ class FakeUrlHistory : public StackObject<IUrlHistoryStg2> {
 public:
     std::deque<std::wstring> urls;
     std::wstring refuseAfter;  // DeleteUrl answers S_FALSE for this one
+    std::wstring refused;      // DeleteUrl fails for this one and keeps it
     std::unique_ptr<FakeUrlEnumerator> enumerator;
 
     HRESULT WINAPI EnumUrls(IEnumSTATURL** out) override {
@@ -72,6 +73,7 @@ public:
         return S_OK;
     }
     HRESULT WINAPI DeleteUrl(LPCOLESTR url, DWORD) override {
+        if (url == refused) return E_ACCESSDENIED;
         std::erase(urls, url);
         return url == refuseAfter ? S_FALSE : S_OK;
     }
