@@ -12,6 +12,7 @@
 #include "Version.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "cleaners/CleanerTable.h"
 #include "cleaners/RunningBrowsers.h"
 #include "cli/ConsoleHost.h"
@@ -170,6 +171,11 @@ ListedItem ListItem(const TCatalogueCategory& category, const TCatalogueItem& it
             if (const Winapp2Entry* entry = applications.Winapp2EntryFor(item.Text)) {
                 listed.rules = kWinapp2RuleFile;
                 listed.warning = entry->warning;
+                // An exclusion that cannot be read keeps the entry from
+                // being cleaned at all: that is said where a warning is.
+                for (const auto& line : entry->unreadableExcludes)
+                    listed.warning += (listed.warning.empty() ? L"" : L"\n") +
+                                      LoadText(IDS_SKIPPING_UNREADABLE_EXCLUDE) + L" " + line;
             }
             break;
     }
