@@ -47,6 +47,8 @@ public:
     void RunOnUiThread(const std::function<void()>& work) override { work(); }
     void PostProgress(int32_t) override {}
     void PostDone(int32_t) override {}
+    void ItemProgress(int32_t) override {}
+    void ItemEnded(int32_t, int64_t) override {}
     bool AskYesNo(const std::wstring&) override { return false; }
     void ShowNotice(const std::wstring&, const std::wstring&) override {}
     void ShowError(const std::wstring&) override {}

@@ -93,7 +93,7 @@ bash "$root/scripts/wine-run.sh" "$bin/winapp2_bench.exe" 'C:\klarvex-bench-wina
 # rest met by PATH lines of folders that are not there.
 files=$work/files
 for ((d = 0; d < 1000; d++)); do mkdir -p "$files/d$d"; done
-(cd "$files" && for ((d = 0; d < 1000; d++)); do printf 'd%d/f%d.txt\n' "$d" {0..99}; done | xargs touch)
+(cd "$files" && for ((d = 0; d < 1000; d++)); do printf "d$d/f%d.txt\n" {0..99}; done | xargs touch)
 python3 - > "$work/excludes.ini" <<'PY'
 import sys
 out = []

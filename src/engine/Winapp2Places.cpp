@@ -125,35 +125,61 @@ const TWinapp2Detector::Listing& TWinapp2Detector::FolderListing(const std::wstr
     return known->second;
 }
 
-bool TWinapp2Detector::FoundBelow(const std::wstring& folder, const std::vector<std::wstring>& names, size_t next) {
-    if (next == names.size()) return true;
-    const bool last = next + 1 == names.size();
-    const std::wstring upper = UpperCase(names[next]);
-    const Listing& listing = FolderListing(folder);
-    if (!HasWildcard(upper)) {
-        const auto found = listing.find(upper);
-        return found != listing.end() && (last || found->second) &&
-               FoundBelow(folder + names[next] + L"\\", names, next + 1);
-    }
-    std::wstring id = UpperCase(folder);
-    for (size_t i = next; i < names.size(); ++i) id += L'\\' + UpperCase(names[i]);
-    if (const auto known = found_.find(id); known != found_.end()) return known->second;
-    bool found = false;
-    for (const auto& [name, isFolder] : listing) {
-        if (++wildcardWork_ > kMaxWildcardDetectionWork) break;
-        if ((last || isFolder) && WildcardMatch(upper, name) && FoundBelow(folder + name + L"\\", names, next + 1)) {
-            found = true;
-            break;
+bool TWinapp2Detector::Budget() { return ++wildcardWork_ <= kMaxWildcardDetectionWork; }
+
+const std::vector<std::wstring>& TWinapp2Detector::FoldersOf(const std::wstring& root,
+                                                             const std::vector<std::wstring>& names, size_t count) {
+    std::wstring id = UpperCase(root);
+    for (size_t i = 0; i < count; ++i) id += L'\\' + UpperCase(names[i]);
+    if (const auto known = folderSets_.find(id); known != folderSets_.end()) return known->second;
+    std::vector<std::wstring> folders;
+    if (count == 0) {
+        folders.push_back(root);
+    } else {
+        const std::wstring upper = UpperCase(names[count - 1]);
+        const bool wildcard = HasWildcard(upper);
+        for (const auto& parent : FoldersOf(root, names, count - 1)) {
+            const Listing& listing = FolderListing(parent);
+            if (!wildcard) {
+                const auto found = listing.find(upper);
+                if (found != listing.end() && found->second) folders.push_back(parent + upper + L"\\");
+                continue;
+            }
+            for (const auto& [name, isFolder] : listing) {
+                if (!Budget()) break;
+                if (isFolder && WildcardMatch(upper, name)) folders.push_back(parent + name + L"\\");
+            }
         }
     }
-    found_.emplace(std::move(id), found);
-    return found;
+    return folderSets_.emplace(std::move(id), std::move(folders)).first->second;
+}
+
+bool TWinapp2Detector::FoundBelow(const std::wstring& root, const std::vector<std::wstring>& names) {
+    if (names.empty()) return true;
+    // The names of every folder the path's folders stand for, gathered
+    // once for all the entries that look there.
+    const auto& parents = FoldersOf(root, names, names.size() - 1);
+    std::wstring id = UpperCase(root);
+    for (size_t i = 0; i + 1 < names.size(); ++i) id += L'\\' + UpperCase(names[i]);
+    auto [children, fresh] = childNames_.try_emplace(id);
+    if (fresh) {
+        for (const auto& parent : parents)
+            for (const auto& [name, isFolder] : FolderListing(parent))
+                if (Budget()) children->second.insert(name);
+    }
+    const std::wstring upper = UpperCase(names.back());
+    if (!HasWildcard(upper)) return children->second.count(upper) > 0;
+    for (const auto& name : children->second) {
+        if (!Budget()) return false;
+        if (WildcardMatch(upper, name)) return true;
+    }
+    return false;
 }
 
 bool TWinapp2Detector::PathExists(const std::wstring& text) {
     for (const auto& path : ExpandWinapp2Variables(text, variables_)) {
         const auto parts = RootAndNames(path);
-        if (parts && FoundBelow(parts->first, parts->second, 0)) return true;
+        if (parts && FoundBelow(parts->first, parts->second)) return true;
     }
     return false;
 }

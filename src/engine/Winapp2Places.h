@@ -4,6 +4,7 @@
 // its paths found on the disk, and which entries' programs are here.
 
 #include <map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,15 @@ private:
     using Listing = std::map<std::wstring, bool>;
     bool KeyExists(const std::wstring& text);
     bool PathExists(const std::wstring& text);
-    bool FoundBelow(const std::wstring& folder, const std::vector<std::wstring>& names, size_t next);
+    // The path of names below root exists (the last name a file or a
+    // folder, the others folders).
+    bool FoundBelow(const std::wstring& root, const std::vector<std::wstring>& names);
+    // The folders the first count names below root stand for, each with a
+    // trailing backslash.
+    const std::vector<std::wstring>& FoldersOf(const std::wstring& root, const std::vector<std::wstring>& names,
+                                               size_t count);
+    // One more name matched against a wildcard; false once the bound is met.
+    bool Budget();
     const Listing& FolderListing(const std::wstring& folder);
     const Listing& SubkeyListing(HKEY root, REGSAM view, const std::wstring& keyPath);
 
@@ -53,7 +62,8 @@ private:
     Winapp2Version windows_;
     std::map<std::wstring, Listing> folders_;  // by upper-case folder
     std::map<std::wstring, Listing> keys_;     // by root, view and upper-case path
-    std::map<std::wstring, bool> found_;       // by upper-case folder and the names below it
+    std::map<std::wstring, std::vector<std::wstring>> folderSets_;   // by upper-case root and names
+    std::map<std::wstring, std::unordered_set<std::wstring>> childNames_;  // names in all of those folders
     size_t wildcardWork_ = 0;                  // names matched against wildcards so far
 };
 
