@@ -158,7 +158,7 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
 }
 
 bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
-    if (UserIsAdmin() && DeleteAtReboot(path)) return true;
+    if (UserIsAdmin() && (IsTestRun() || DeleteAtReboot(path))) return true;
     AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
     return false;
 }

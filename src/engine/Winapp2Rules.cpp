@@ -148,13 +148,7 @@ void TClearTaskThread::RunApplicationItem(const std::wstring& itemName) {
 }
 
 void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
-    // An automatic run has nobody to ask: what its warning is about stays.
-    if (!entry.warning.empty() && !IsTestRun() &&
-        (IsAutomaticRun() ||
-         !Host().AskYesNo(entry.name + L": " + entry.warning + L"\r\n\r\n" + LoadText(IDS_ASK_DESPITE_WARNING)))) {
-        AddLog(LogPrefix + LoadText(IDS_SKIPPING_AFTER_WARNING) + L" " + entry.name);
-        return;
-    }
+    if (!entry.warning.empty() && !ConfirmDespiteWarning(entry.name, entry.warning)) return;
     const std::vector<Winapp2Variable> variables = ReadWinapp2Variables();
     const TWinapp2Excludes excludes(entry.excludes, variables);
     SpareEntry spare;
