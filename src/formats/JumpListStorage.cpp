@@ -29,7 +29,8 @@ namespace klarvex {
 
 namespace {
 
-// Explorer's Quick Access list of years of use stays far below this.
+// A list of a thousand entries of a few hundred bytes each stays far below
+// this.
 constexpr size_t kMaxJumpListBytes = 16 * 1024 * 1024;
 constexpr wchar_t kDestListStream[] = L"DestList";
 

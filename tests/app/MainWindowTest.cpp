@@ -92,10 +92,7 @@ TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
     EXPECT_EQ(log[log.size() - 1], kLogSeparator);
     EXPECT_EQ(log[log.size() - 2].rfind(L"Total items will be removed = ", 0), 0u);
     EXPECT_TRUE(app.SaveScreenshot(L"main-after-test"));
-    HTREEITEM last = app.FindNode(L"Windows Explorer - Activity History");
-    ASSERT_TRUE(last) << "the last category ends the tree";
-    SendMessageW(app.Control(IDC_TREE), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
-    EXPECT_TRUE(app.SaveScreenshot(L"main-tree-end"));
+    EXPECT_TRUE(app.FindNode(L"Windows Explorer - Activity History")) << "the last category ends the tree";
 
     // The ticks cannot change while nothing runs... but they can now.
     app.PressSpaceOn(windows);
