@@ -31,11 +31,6 @@ std::vector<FileMask> MasksOf(const std::vector<std::wstring>& masks) {
     return fileMasks;
 }
 
-bool AnyFits(const std::vector<FileMask>& masks, const std::wstring& name) {
-    const std::wstring upper = UpperCase(name);
-    return std::any_of(masks.begin(), masks.end(), [&](const FileMask& mask) { return mask.Matches(name, upper); });
-}
-
 // The ExcludeKey lines of an entry, ready to be asked.
 class TWinapp2Excludes {
 public:
@@ -60,12 +55,12 @@ public:
         const std::wstring upperFolder = UpperCase(folder);
         for (const auto& exclude : files_) {
             if (!exclude.below) {
-                if (!isFolder && WildcardMatch(exclude.pattern, upperFolder) && AnyFits(exclude.masks, name)) return true;
+                if (!isFolder && WildcardMatch(exclude.pattern, upperFolder) && FitsAnyMask(exclude.masks, name, UpperCase(name))) return true;
             } else if (exclude.masks.empty()) {
                 // The folder and all below it, the folder's own entry too.
                 const std::wstring path = upperFolder + UpperCase(name) + (isFolder ? L"\\" : L"");
                 if (WildcardMatch(exclude.pattern + L"*", path)) return true;
-            } else if (!isFolder && WildcardMatch(exclude.pattern + L"*", upperFolder) && AnyFits(exclude.masks, name)) {
+            } else if (!isFolder && WildcardMatch(exclude.pattern + L"*", upperFolder) && FitsAnyMask(exclude.masks, name, UpperCase(name))) {
                 return true;
             }
         }

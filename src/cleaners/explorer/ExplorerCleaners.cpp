@@ -45,17 +45,6 @@ int32_t DeleteSubkeyValues(TClearTaskThread& runner, const std::wstring& keyPath
     return count;
 }
 
-bool AnyFits(const std::vector<FileMask>& masks, const std::wstring& name) {
-    const std::wstring upper = UpperCase(name);
-    return std::any_of(masks.begin(), masks.end(), [&](const FileMask& mask) { return mask.Matches(name, upper); });
-}
-
-int64_t FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-}
-
 // Replaces the jump list at path, in one move, by a new file holding its
 // pinned entries only. Nothing changes when anything fails, or when the
 // file is no longer the one that was read (Explorer wrote it meanwhile).
@@ -150,7 +139,7 @@ void TClearTaskThread::CleanThumbnailCache() {
     // them: a cache in use waits for the next start of Windows, or stays.
     std::vector<std::wstring> inUse;
     const SpareEntry spare = [&](const std::wstring& folder, const std::wstring& name, bool isFolder) {
-        if (isFolder || !AnyFits(masks, name) || !IsFileLocked(folder + name)) return false;
+        if (isFolder || !FitsAnyMask(masks, name, UpperCase(name)) || !IsFileLocked(folder + name)) return false;
         inUse.push_back(folder + name);
         return true;
     };
