@@ -53,14 +53,18 @@ public:
     // folder comes with its trailing backslash.
     bool SparesEntry(const std::wstring& folder, const std::wstring& name, bool isFolder) const {
         const std::wstring upperFolder = UpperCase(folder);
+        const std::wstring upperName = UpperCase(name);
         for (const auto& exclude : files_) {
             if (!exclude.below) {
-                if (!isFolder && WildcardMatch(exclude.pattern, upperFolder) && FitsAnyMask(exclude.masks, name, UpperCase(name))) return true;
+                if (!isFolder && WildcardMatch(exclude.pattern, upperFolder) &&
+                    FitsAnyMask(exclude.masks, name, upperName))
+                    return true;
             } else if (exclude.masks.empty()) {
                 // The folder and all below it, the folder's own entry too.
-                const std::wstring path = upperFolder + UpperCase(name) + (isFolder ? L"\\" : L"");
+                const std::wstring path = upperFolder + upperName + (isFolder ? L"\\" : L"");
                 if (WildcardMatch(exclude.pattern + L"*", path)) return true;
-            } else if (!isFolder && WildcardMatch(exclude.pattern + L"*", upperFolder) && FitsAnyMask(exclude.masks, name, UpperCase(name))) {
+            } else if (!isFolder && WildcardMatch(exclude.pattern + L"*", upperFolder) &&
+                       FitsAnyMask(exclude.masks, name, upperName)) {
                 return true;
             }
         }

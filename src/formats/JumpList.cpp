@@ -56,9 +56,9 @@ private:
     std::string_view Entry(size_t n) const { return std::string_view(directory_).substr(n * kEntrySize, kEntrySize); }
 
     bool ReadHeader() {
-        if (file_.size() < 512 || !std::equal(std::begin(kSignature), std::end(kSignature), file_.begin(),
-                                              [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); }))
-            return false;
+        if (file_.size() < 512) return false;
+        for (size_t i = 0; i < std::size(kSignature); ++i)
+            if (static_cast<unsigned char>(file_[i]) != kSignature[i]) return false;
         const uint16_t shift = Read16(file_, 30);
         if (Read16(file_, 28) != 0xFFFE || (shift != 9 && shift != 12) || Read16(file_, 32) != 6 ||
             Field(56) != kMiniStreamCutoff)
@@ -218,7 +218,8 @@ std::optional<DestList> ParseDestList(std::string_view stream) {
         if (entry.number == 0 || pin < kUnpinned) return std::nullopt;
         entry.pinned = pin != kUnpinned;
         pinned += entry.pinned;
-        for (size_t c = at + fixed; c < at + size - trailer; c += 2) entry.path.push_back(static_cast<wchar_t>(Read16(stream, c)));
+        for (size_t c = at + fixed; c < at + size - trailer; c += 2)
+            entry.path.push_back(static_cast<wchar_t>(Read16(stream, c)));
         entry.offset = at;
         entry.size = size;
         list.entries.push_back(std::move(entry));

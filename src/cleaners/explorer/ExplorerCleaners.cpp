@@ -41,7 +41,8 @@ int32_t DeleteSubkeyValues(TClearTaskThread& runner, const std::wstring& keyPath
     RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return 0;
     int32_t count = 0;
-    for (const auto& subkey : SubkeyNames(key.Get())) count += runner.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
+    for (const auto& subkey : SubkeyNames(key.Get()))
+        count += runner.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
     return count;
 }
 
@@ -116,7 +117,8 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
             if (entries[i].pinned) continue;
             linkBytes += static_cast<int64_t>(list->links[i].size);
             if (!Settings.FastScan) {
-                AddLog(LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path + L")");
+                AddLog(LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path +
+                       L")");
                 ScrollLog(50);
             }
         }
@@ -178,7 +180,8 @@ void TClearTaskThread::CleanProgramsRun() {
 void TClearTaskThread::CleanFolderViews() {
     if (!ConfirmDespiteWarning(L"Folder Views", LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
     for (const wchar_t* shell : {kLocalSettingsShellKey, kShellKey})
-        for (const wchar_t* key : {L"BagMRU", L"Bags"}) ItemCount += DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
+        for (const wchar_t* key : {L"BagMRU", L"Bags"})
+            ItemCount += DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
 }
 
 void TClearTaskThread::CleanErrorReports() {

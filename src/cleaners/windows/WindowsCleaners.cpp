@@ -88,7 +88,8 @@ void TClearTaskThread::CleanRecycleBin() {
         if (!IsTestRun()) {
             SHEmptyRecycleBinW(nullptr, root.c_str(), SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
             const BinContent after = recycled ? BinContent{} : ShellRecycleBin(root);
-            removed = {std::max<int64_t>(before.items - after.items, 0), std::max<int64_t>(before.bytes - after.bytes, 0)};
+            removed = {std::max<int64_t>(before.items - after.items, 0),
+                       std::max<int64_t>(before.bytes - after.bytes, 0)};
         }
         ItemCount += static_cast<int32_t>(std::min<int64_t>(removed.items, INT32_MAX - ItemCount));
         ItemBytes += removed.bytes;

@@ -134,9 +134,9 @@ TEST_F(ExplorerCleaners, DamagedJumpListsAreLeftAsTheyAreAndNamed) {
         WriteTextFile(path, real->file);
         {
             const ComPtr<IStorage> storage = OpenStorage(path, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+            const DWORD mode = STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE;
             ComPtr<IStream> stream;
-            ASSERT_TRUE(storage && SUCCEEDED(storage.Get()->CreateStream(
-                                       L"DestList", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.Put())));
+            ASSERT_TRUE(storage && SUCCEEDED(storage.Get()->CreateStream(L"DestList", mode, 0, 0, stream.Put())));
             stream.Get()->Write(destList.data(), static_cast<ULONG>(destList.size()), nullptr);
             if (destList == real->destList) storage.Get()->DestroyElement(L"9");
         }
