@@ -41,6 +41,10 @@
 // Windows and Advanced cleaners
 #define IDS_PLEASE_WAIT 300
 #define IDS_CANNOT_OPEN_CLIPBOARD 301
+// Windows Explorer cleaners
+#define IDS_FOLDER_VIEWS_WARNING 302
+#define IDS_DELETING_JUMP_LIST_ENTRY 303
+#define IDS_JUMP_LIST_UNCHANGED 304
 
 // The main window, its dialogs and the saved log.
 #define IDS_VERSION 600

@@ -22,7 +22,7 @@ fi
 
 cmake -S "$root/native" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_COMPILER=clang++ -DKLARVEX_REALDATA="$realdata" >/dev/null
-ninja -C "$build" -j1 native_tests fuzz_index_dat fuzz_winapp2
+ninja -C "$build" -j1 native_tests fuzz_index_dat fuzz_winapp2 fuzz_jump_list
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 "$build/native_tests" --gtest_brief=1
@@ -48,3 +48,12 @@ printf '[Demo *]\nDetect=HKCU\\Software\\Demo\nDetectOS=6.1|\nFileKey1=%%AppData
     | iconv -f UTF-8 -t UTF-16LE > "$wcorpus/seed"
 (cd "$build" && ./fuzz_winapp2 -max_total_time="${WINAPP2_FUZZ_SECONDS:-15}" -timeout=10 -rss_limit_mb=2048 \
     -max_len=65536 -print_final_stats=1 "$wcorpus" 2>&1 | tail -n 4)
+
+# The jump list reader: compound files and their DestList, seeded with the
+# real lists.
+echo "native-tests.sh: fuzzing the jump list reader for ${JUMP_LIST_FUZZ_SECONDS:-15}s"
+jcorpus=$build/fuzz-corpus-jump-list
+mkdir -p "$jcorpus"
+for f in "$realdata"/jumplist-*; do [ -f "$f" ] && cp -n "$f" "$jcorpus/" 2>/dev/null || true; done
+(cd "$build" && ./fuzz_jump_list -max_total_time="${JUMP_LIST_FUZZ_SECONDS:-15}" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=1048576 -print_final_stats=1 "$jcorpus" 2>&1 | tail -n 4)

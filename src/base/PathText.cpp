@@ -72,6 +72,10 @@ bool FileMask::Matches(std::wstring_view name, std::wstring_view upperName) cons
     return StartsWith(upperName, prefix_) && EndsWith(upperName, suffix_);
 }
 
+bool FitsAnyMask(const std::vector<FileMask>& masks, std::wstring_view name, std::wstring_view upperName) {
+    return std::any_of(masks.begin(), masks.end(), [&](const FileMask& mask) { return mask.Matches(name, upperName); });
+}
+
 std::wstring WithBackslash(std::wstring path) {
     if (!path.empty() && path.back() != L'\\') path += L'\\';
     return path;

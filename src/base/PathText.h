@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace klarvex {
 
@@ -49,6 +50,9 @@ private:
     bool oneStar_ = false;  // a single "*" and no "?": prefix and suffix
     ExactName exact_ = ExactName::WithCase;
 };
+
+// The name (given with its upper-case form) fits one of the masks.
+bool FitsAnyMask(const std::vector<FileMask>& masks, std::wstring_view name, std::wstring_view upperName);
 
 // The path with one trailing backslash (added when missing; "" stays "",
 // never the bare "\" that would name the current drive's root).

@@ -56,6 +56,9 @@ const std::vector<CategoryDefinition>& Definitions() {
          {L"MSN Messenger", L"Yahoo! Messenger", L"ICQ", L"AOL Instant Messenger", L"Skype"}},
         {kApplicationsCategory, 9, {}},
         {kCustomListsCategory, 10, {kNewListItem}},
+        {L"Windows Explorer", 14,
+         {L"Jump Lists", L"Thumbnail Cache", L"Search History", L"Typed Paths", L"Open/Save Dialog History",
+          L"Programs Run", L"Folder Views", L"Error Reports", L"Activity History"}},
     };
     return definitions;
 }

@@ -23,7 +23,7 @@ struct TCatalogueItem {
 
 struct TCatalogueCategory {
     std::wstring Text;
-    int Number = 0;  // 1 to 11; also the index of the category's expand flag
+    int Number = 0;  // 1 to kCategoryCount; also the index of the category's expand flag
     TickState State = TickState::NoCheckBox;
     bool Expanded = false;
     std::vector<TCatalogueItem> Items;

@@ -117,7 +117,7 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
 }
 
 bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
-    if (UserIsAdmin() && DeleteAtReboot(path)) return true;
+    if (UserIsAdmin() && (IsTestRun() || DeleteAtReboot(path))) return true;
     AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
     return false;
 }
@@ -307,10 +307,8 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWal
             if (walk.recurse) bytes += WalkMask(folder + entry.name, below, counter);
             return true;
         }
-        const std::wstring upperName = UpperCase(entry.name);
-        const bool matches = std::any_of(walk.masks.begin(), walk.masks.end(),
-                                         [&](const FileMask& mask) { return mask.Matches(entry.name, upperName); });
-        if (!matches || !DeleteFileItem(folder + entry.name, true)) return true;
+        if (!FitsAnyMask(walk.masks, entry.name, UpperCase(entry.name)) || !DeleteFileItem(folder + entry.name, true))
+            return true;
         ++counter;
         bytes += entry.size;
         PostThrottledProgress(counter);

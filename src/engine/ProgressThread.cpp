@@ -124,6 +124,15 @@ void TClearTaskThread::EndItem() {
 
 void TClearTaskThread::AddLog(const std::wstring& line) { host_.AddLog(line); }
 
+bool TClearTaskThread::ConfirmDespiteWarning(const std::wstring& what, const std::wstring& warning) {
+    if (IsTestRun()) return true;
+    if (!IsAutomaticRun() &&
+        host_.AskYesNo(what + L": " + warning + L"\r\n\r\n" + LoadText(IDS_ASK_DESPITE_WARNING)))
+        return true;
+    AddLog(LogPrefix + LoadText(IDS_SKIPPING_AFTER_WARNING) + L" " + what);
+    return false;
+}
+
 void TClearTaskThread::AddPleaseWaitLine() { AddLog(LoadText(IDS_CLEARING) + L", " + LoadText(IDS_PLEASE_WAIT)); }
 
 void TClearTaskThread::ScrollLog(int32_t step) {

@@ -83,6 +83,13 @@ public:
     void RunApplicationItem(const std::wstring& itemName);
     void RunWinapp2Entry(const Winapp2Entry& entry);
 
+    // Before a Clean takes what a warning is about (what: the name the
+    // question and the log give it): true to go on. The user is asked, and
+    // the command line answers as --yes says; an automatic run has nobody
+    // to ask and leaves it. A Test goes on without asking; a refusal is
+    // logged.
+    bool ConfirmDespiteWarning(const std::wstring& what, const std::wstring& warning);
+
     // --- removal primitives (FilePrimitives.cpp, RegistryPrimitives.cpp)
     // Every cleaner removes through these. A Test run counts and lists
     // exactly what a Clean run would remove, and removes nothing.
@@ -138,6 +145,7 @@ public:
     // marked for removal at the next start of Windows when the user is an
     // administrator (nobody else may), else named in the log as in use and
     // left. True when it was marked; only then does it count as removed.
+    // A Test marks nothing and tells what a Clean would do.
     bool RemoveAtNextStart(const std::wstring& path);
     // Registry. The results are counts of entries: a key counts the values
     // of its whole subtree, at least 1, taken before it is deleted.
@@ -160,6 +168,16 @@ public:
     void CleanTrayNotifications();
     void CleanUserAssist();
     void CleanPaintRecent();
+    // --- Windows Explorer
+    void CleanJumpLists();
+    void CleanThumbnailCache();
+    void CleanSearchHistory();
+    void CleanTypedPaths();
+    void CleanOpenSaveDialogHistory();
+    void CleanProgramsRun();
+    void CleanFolderViews();
+    void CleanErrorReports();
+    void CleanActivityHistory();
     // --- Internet Explorer
     void CleanIETempFiles();
     void CleanIECookies();
@@ -277,6 +295,11 @@ private:
     // What Opera up to version 12 kept: its caches, its visited pages.
     void ClearLegacyOperaCache();
     void ClearLegacyOperaHistory();
+    // The deleted files of a recycle bin in the layout of Windows 95 to Me
+    // and of XP on FAT drives (its own INFO2 and desktop.ini stay).
+    void ClearRecycledFolder(const std::wstring& folder, bool logFiles);
+    // The unpinned entries of the automatic jump lists in folder.
+    void ClearAutomaticJumpLists(const std::wstring& folder);
     // Internet Explorer's visited pages: the system's URL history object,
     // and the plain web pages of the WinINet cache (how many were removed,
     // or in a Test found).

@@ -81,13 +81,7 @@ void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
             Host().ShowNotice(entry.name + L": " + LoadText(IDS_SKIPPING_UNREADABLE_EXCLUDE) + L"\r\n" + unreadable.front(), L"");
         return;
     }
-    // An automatic run has nobody to ask: what its warning is about stays.
-    if (!entry.warning.empty() && !IsTestRun() &&
-        (IsAutomaticRun() ||
-         !Host().AskYesNo(entry.name + L": " + entry.warning + L"\r\n\r\n" + LoadText(IDS_ASK_DESPITE_WARNING)))) {
-        AddLog(LogPrefix + LoadText(IDS_SKIPPING_AFTER_WARNING) + L" " + entry.name);
-        return;
-    }
+    if (!entry.warning.empty() && !ConfirmDespiteWarning(entry.name, entry.warning)) return;
     SpareEntry spare;
     if (excludes.HasFiles()) {
         spare = [&excludes](const std::wstring& folder, const std::wstring& name, bool isFolder) {

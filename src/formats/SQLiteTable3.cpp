@@ -62,7 +62,8 @@ void TSQLiteDatabase::RaiseLibraryError(const std::wstring& base, const std::wst
     if (code == SQLITE_OK) throw ESQLiteException(base);
     const std::wstring text = Utf8ToWide(library_->errmsg(connection_.Get()));
     throw ESQLiteException(base + L".\rError [" + IntToStr(code) + L"]: " + ErrorCodeText(code) +
-                           L".\r\"" + sql + L"\": " + text);
+                               L".\r\"" + sql + L"\": " + text,
+                           code);
 }
 
 SQLiteStatement TSQLiteDatabase::Prepare(const std::wstring& sql) const {
@@ -103,7 +104,7 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& database, const std::wstring& sql) {
     for (;;) {
         const int result = library.step(stmt);
         if (result == SQLITE_DONE) break;
-        if (result == SQLITE_BUSY) throw ESQLiteException(L"Could not prepare SQL statement");
+        if (result == SQLITE_BUSY) throw ESQLiteException(L"Could not prepare SQL statement", SQLITE_BUSY);
         if (result != SQLITE_ROW) {
             library.reset(stmt);
             database.RaiseLibraryError(L"Could not retrieve data", sql);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,7 +17,17 @@ namespace klarvex {
 
 class ESQLiteException : public Exception {
 public:
-    using Exception::Exception;
+    // resultCode: the library's code for the failure, when it gave one.
+    explicit ESQLiteException(std::wstring message, int resultCode = SQLITE_OK)
+        : Exception(std::move(message)), resultCode_(resultCode) {}
+
+    // Another connection holds the database locked.
+    bool DatabaseLocked() const noexcept {
+        return (resultCode_ & 0xFF) == SQLITE_BUSY || (resultCode_ & 0xFF) == SQLITE_LOCKED;
+    }
+
+private:
+    int resultCode_;
 };
 
 // One value of a query result. Empty for a null value and for a blob of 0

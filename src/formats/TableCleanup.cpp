@@ -41,4 +41,18 @@ void RunWhereTablesExist(const std::wstring& path, std::span<const TableStatemen
     database.QueryTable(L"PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
+int64_t RowsInTables(const std::wstring& path, std::span<const TableStatement> tables) {
+    if (!IsFile(path)) return 0;
+    TSQLiteDatabase database(path);
+    int64_t rows = 0;
+    for (const auto& table : tables) {
+        if (!database.HasTable(table.table)) continue;
+        const TSQLiteTable count = database.QueryTable(L"SELECT COUNT(*) FROM [" + std::wstring(table.table) + L"]");
+        if (count.RowTotal() == 1) {
+            if (const auto* n = std::get_if<int64_t>(&count.Cell(0, 0))) rows += *n;
+        }
+    }
+    return rows;
+}
+
 }  // namespace klarvex

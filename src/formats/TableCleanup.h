@@ -2,6 +2,7 @@
 
 // Emptying tables of a browser's database file.
 
+#include <cstdint>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -36,5 +37,9 @@ void RunWhereTablesExist(const std::wstring& path, std::span<const TableStatemen
 inline void RunWhereTablesExist(const std::wstring& path, std::initializer_list<TableStatement> statements) {
     RunWhereTablesExist(path, std::span(statements.begin(), statements.size()));
 }
+
+// The rows of those tables the database at path has, together; 0 for a
+// file that does not exist (never created). Raises as RunWhereTablesExist.
+int64_t RowsInTables(const std::wstring& path, std::span<const TableStatement> tables);
 
 }  // namespace klarvex

@@ -42,6 +42,9 @@ void ForEachEntry(const std::wstring& folder, const std::function<bool(const Fol
 // as it is, whether it exists or not.
 std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool lastMayBeFile = false);
 
+// The full size of a file; 0 for a folder or a path that does not exist.
+int64_t FileSize(const std::wstring& path);
+
 // Records the file for deletion at the next start of Windows (which needs
 // an administrator on the NT family); false only when the system refuses.
 // A missing file is nothing to do.

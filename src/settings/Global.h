@@ -34,6 +34,10 @@ private:
     std::atomic<T> value_;
 };
 
+// The categories of the tree of clean items are numbered 1 to this; each
+// number keeps its category's expand flag in the settings file.
+inline constexpr int kCategoryCount = 14;
+
 struct THotkey {
     bool IsCtrl = false;
     bool IsShift = false;
@@ -55,7 +59,7 @@ struct TSettingsRecord {
     bool AutoClean = false;
     int32_t SelectedCount = 0;
     // Indexed 1 to kCategoryCount by category number; entry 0 is unused.
-    std::array<bool, 14> FirstNodeExpand{};
+    std::array<bool, kCategoryCount + 1> FirstNodeExpand{};
     SharedSetting<bool> ShowLogTempInternetFiles;
     SharedSetting<bool> ShowLogRecycleBin;
     SharedSetting<bool> FastScan;
@@ -67,8 +71,6 @@ struct TSettingsRecord {
 };
 
 extern TSettingsRecord Settings;
-
-inline constexpr int kCategoryCount = 13;
 
 }  // namespace klarvex
 

@@ -92,6 +92,7 @@ TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
     EXPECT_EQ(log[log.size() - 1], kLogSeparator);
     EXPECT_EQ(log[log.size() - 2].rfind(L"Total items will be removed = ", 0), 0u);
     EXPECT_TRUE(app.SaveScreenshot(L"main-after-test"));
+    EXPECT_TRUE(app.FindNode(L"Windows Explorer - Activity History")) << "the last category ends the tree";
 
     // The ticks cannot change while nothing runs... but they can now.
     app.PressSpaceOn(windows);
@@ -318,8 +319,9 @@ TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
         app.PressSpaceOn(recent);
         ASSERT_TRUE(WaitUntil([&] { return app.TickState(recent) == 2; }, 5s));
         SendMessageW(app.Control(IDC_FAST_MODE), BM_CLICK, 0, 0);
-        SendMessageW(app.Control(IDC_TREE), TVM_EXPAND, TVE_COLLAPSE,
-                     reinterpret_cast<LPARAM>(app.FindNode(L"Internet Explorer")));
+        for (const wchar_t* category : {L"Internet Explorer", L"Windows Explorer"})
+            SendMessageW(app.Control(IDC_TREE), TVM_EXPAND, TVE_COLLAPSE,
+                         reinterpret_cast<LPARAM>(app.FindNode(category)));
         SetWindowPos(app.Main(), nullptr, 100, 80, 700, 520, SWP_NOZORDER | SWP_NOACTIVATE);
         EXPECT_EQ(app.Close(), 0);
     }
@@ -329,6 +331,7 @@ TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
     EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0");
     EXPECT_EQ(settings.Read(L"FirstNodeExpand", L"1"), L"0");
     EXPECT_EQ(settings.Read(L"FirstNodeExpand", L"2"), L"1");
+    EXPECT_EQ(settings.Read(L"FirstNodeExpand", L"14"), L"0");
     EXPECT_EQ(settings.Read(L"Window", L"State"), L"1");
     EXPECT_EQ(settings.Read(L"Window", L"Left"), L"100");
     EXPECT_EQ(settings.Read(L"Window", L"Top"), L"80");
@@ -340,6 +343,7 @@ TEST_F(MainWindowTest, SettingsAreWrittenOnCloseAndRestoredAtTheNextStart) {
     EXPECT_EQ(again.TickState(again.FindNode(L"Windows - Recent Documents")), 2);
     EXPECT_EQ(again.TickState(again.FindNode(L"Windows - Start Run")), 1);
     EXPECT_FALSE(again.IsExpanded(again.FindNode(L"Internet Explorer")));
+    EXPECT_FALSE(again.IsExpanded(again.FindNode(L"Windows Explorer")));
     EXPECT_TRUE(again.IsExpanded(again.FindNode(L"Windows")));
     EXPECT_EQ(SendMessageW(again.Control(IDC_FAST_MODE), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     RECT rect{};

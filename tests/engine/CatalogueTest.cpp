@@ -22,21 +22,21 @@ size_t IndexOf(const TCatalogue& catalogue, const std::wstring& text) {
 TEST(Catalogue, HasItsCategoriesInTreeOrderWithTheirNumbers) {
     TCatalogue catalogue;
     const auto& c = catalogue.Categories();
-    ASSERT_EQ(c.size(), 13u);
+    ASSERT_EQ(c.size(), 14u);
     const std::vector<std::pair<std::wstring, int>> expected = {
         {L"Internet Explorer", 1}, {L"Windows", 2},      {L"Netscape", 3},           {L"Opera", 4},
         {L"Mozilla Firefox", 5},   {L"Google Chrome", 11}, {L"Microsoft Edge", 12},  {L"Brave", 13},
         {L"Advanced", 6},          {L"Microsoft Office", 7}, {L"Instant Messengers", 8}, {L"Applications", 9},
-        {L"Custom Lists", 10}};
+        {L"Custom Lists", 10},     {L"Windows Explorer", 14}};
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(c[i].Text, expected[i].first);
         EXPECT_EQ(c[i].Number, expected[i].second);
         EXPECT_EQ(c[i].State, TickState::NoCheckBox);
     }
     const auto names = catalogue.AllItemNames();
-    EXPECT_EQ(names.size(), 7u + 9 + 5 + 6 + 8 + 7 + 7 + 7 + 8 + 6 + 5 + 0 + 1);
+    EXPECT_EQ(names.size(), 7u + 9 + 5 + 6 + 8 + 7 + 7 + 7 + 8 + 6 + 5 + 0 + 1 + 9);
     EXPECT_EQ(names.front(), L"Internet Explorer - Recently Typed URLs");
-    EXPECT_EQ(names.back(), L"Custom Lists - <New List>");
+    EXPECT_EQ(names.back(), L"Windows Explorer - Activity History");
     EXPECT_EQ(names[7 + 9 + 5 + 6 + 8 + 3], L"Google Chrome - Stored passwords in Forms");
 }
 

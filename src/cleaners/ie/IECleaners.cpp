@@ -58,14 +58,6 @@ std::wstring InternetFolder(int csidl) {
     return !folder.empty() && IsPlainFolder(folder) ? folder : std::wstring();
 }
 
-int64_t FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;
-    return static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-}
-
 std::wstring ShortPath(const std::wstring& path) {
     wchar_t buffer[MAX_PATH];
     const DWORD length = path.empty() ? 0 : GetShortPathNameW(path.c_str(), buffer, MAX_PATH);

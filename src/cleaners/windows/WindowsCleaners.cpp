@@ -7,12 +7,16 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "base/Handles.h"
 #include "base/PathText.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "cleaners/ShellKeys.h"
 #include "engine/ProgressThread.h"
 #include "platform/Folders.h"
 #include "platform/SystemLookups.h"
@@ -22,12 +26,32 @@ namespace klarvex {
 
 namespace {
 
-const wchar_t kExplorerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-
-std::wstring ExplorerKey(const wchar_t* subkey) { return std::wstring(kExplorerKey) + L"\\" + subkey; }
-
 // The two files that make a folder the recycle bin of a drive; they stay.
 bool IsRecycleBinFile(const std::wstring& name) { return SameText(name, L"desktop.ini") || SameText(name, L"info2"); }
+
+// The recycle bin of Windows 95 to Me, and of XP on FAT drives: X:\Recycled
+// with its INFO2 index.
+bool HasRecycledFolder(const std::wstring& root) {
+    const std::wstring folder = root + L"Recycled";
+    // A linked Recycled folder leads somewhere else: nothing there is ours.
+    return IsPlainFolder(folder) && GetFileAttributesW((folder + L"\\INFO2").c_str()) != INVALID_FILE_ATTRIBUTES &&
+           GetFileAttributesW((folder + L"\\desktop.ini").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// What the shell's recycle bin of a drive holds (today's X:\$Recycle.Bin\<user>,
+// or RECYCLER on NTFS drives of XP); nothing when the shell cannot tell.
+// Under Wine every root answers for the one bin there is, the caller's XDG
+// trash, and emptying any root empties it all.
+struct BinContent {
+    int64_t items = 0;
+    int64_t bytes = 0;
+};
+BinContent ShellRecycleBin(const std::wstring& root) {
+    SHQUERYRBINFO info = {};
+    info.cbSize = sizeof(info);
+    if (FAILED(SHQueryRecycleBinW(root.c_str(), &info))) return {};
+    return {info.i64NumItems, info.i64Size};
+}
 
 }  // namespace
 
@@ -51,42 +75,41 @@ void TClearTaskThread::CleanRecycleBin() {
     const bool logFiles = Settings.ShowLogRecycleBin;
     if (!IsTestRun() && !logFiles) AddPleaseWaitLine();
 
-    int64_t bytes = 0;
     for (wchar_t letter = L'c'; letter <= L'z'; ++letter) {
         const std::wstring root = std::wstring(1, letter) + L":\\";
         if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED) continue;
-        const std::wstring folder = root + L"Recycled";
-        // A linked Recycled folder leads somewhere else: nothing there is ours.
-        if (!IsPlainFolder(folder)) continue;
-        if (GetFileAttributesW((folder + L"\\INFO2").c_str()) == INVALID_FILE_ATTRIBUTES ||
-            GetFileAttributesW((folder + L"\\desktop.ini").c_str()) == INVALID_FILE_ATTRIBUTES)
-            continue;
-
-        ForEachEntry(folder + L"\\", [&](const FolderEntry& entry) {
-            if (Terminated()) return false;
-            const std::wstring path = folder + L"\\" + entry.name;
-            if (entry.isFolder) {
-                bytes += ClearFolder(path, true, logFiles, L"", ItemCount);
-            } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(path, logFiles)) {
-                ++ItemCount;
-                bytes += entry.size;
-                PostThrottledProgress(TotalCount + ItemCount);
-            }
-            return true;
-        });
-        ItemBytes = bytes;
+        // A drive with the old layout is counted file by file; the shell's
+        // emptying after that only tidies its own records of them.
+        const bool recycled = HasRecycledFolder(root);
+        const BinContent before = recycled ? BinContent{} : ShellRecycleBin(root);
+        if (recycled) ClearRecycledFolder(root + L"Recycled", logFiles);
+        // The shell lists no file of its bins: only the count is known.
+        BinContent removed = before;
+        if (!IsTestRun()) {
+            SHEmptyRecycleBinW(nullptr, root.c_str(), SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+            const BinContent after = recycled ? BinContent{} : ShellRecycleBin(root);
+            removed = {std::max<int64_t>(before.items - after.items, 0),
+                       std::max<int64_t>(before.bytes - after.bytes, 0)};
+        }
+        ItemCount += static_cast<int32_t>(std::min<int64_t>(removed.items, INT32_MAX - ItemCount));
+        ItemBytes += removed.bytes;
         ItemSizeText = FormatKB(ItemBytes);
     }
+}
 
-    if (IsTestRun()) return;
-    // Looked up at run time: a shell without it simply skips this step. What
-    // the shell empties here is not counted.
-    Module shell(LoadLibraryW(L"shell32.dll"));
-    if (!shell) return;
-    using EmptyRecycleBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
-    const auto emptyRecycleBin =
-        reinterpret_cast<EmptyRecycleBinFn>(reinterpret_cast<void*>(GetProcAddress(shell.Get(), "SHEmptyRecycleBinA")));
-    if (emptyRecycleBin) emptyRecycleBin(nullptr, "", SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+void TClearTaskThread::ClearRecycledFolder(const std::wstring& folder, bool logFiles) {
+    ForEachEntry(folder + L"\\", [&](const FolderEntry& entry) {
+        if (Terminated()) return false;
+        const std::wstring path = folder + L"\\" + entry.name;
+        if (entry.isFolder) {
+            ItemBytes += ClearFolder(path, true, logFiles, L"", ItemCount);
+        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(path, logFiles)) {
+            ++ItemCount;
+            ItemBytes += entry.size;
+            PostThrottledProgress(TotalCount + ItemCount);
+        }
+        return true;
+    });
 }
 
 void TClearTaskThread::CleanTempFiles() {
@@ -140,6 +163,10 @@ void TClearTaskThread::CleanTrayNotifications() {
 void TClearTaskThread::CleanUserAssist() {
     ItemCount = DeleteUserRegKey(ExplorerKey(L"UserAssist\\{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count"));
     ItemCount += DeleteUserRegKey(ExplorerKey(L"UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}\\Count"));
+    // Windows 7 and later: programs run, and shortcuts started. Explorer
+    // keeps these Count keys and writes into them while it runs.
+    ItemCount += DeleteUserRegValues(ExplorerKey(L"UserAssist\\{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}\\Count"), L"");
+    ItemCount += DeleteUserRegValues(ExplorerKey(L"UserAssist\\{F4E57C4B-2036-45F0-A9AB-443BCFE33D9F}\\Count"), L"");
 }
 
 void TClearTaskThread::CleanPaintRecent() {

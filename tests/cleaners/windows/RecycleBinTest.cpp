@@ -1,5 +1,6 @@
-// "Windows - Empty Recycle Bin": the per-file pass over C:\Recycled and the
-// shell's emptying at the end of a Clean run.
+// "Windows - Empty Recycle Bin": the per-file pass over C:\Recycled where a
+// drive has that old layout, else the shell's recycle bin of the drive,
+// counted and emptied through the shell.
 //
 // Under Wine the shell's recycle bin is the XDG trash of the calling
 // process. The Clean runs here empty it, so they run only when the sandbox
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 
+#include "base/Format.h"
 #include "settings/Global.h"
 #include "support/CleanerFixture.h"
 
@@ -34,11 +36,17 @@ bool TrashAFile(const std::wstring& path) {
     return SHFileOperationW(&op) == 0 && !Exists(path);
 }
 
-long long ItemsInShellBin() {
+SHQUERYRBINFO ShellBin() {
     SHQUERYRBINFO info{};
     info.cbSize = sizeof(info);
-    if (FAILED(SHQueryRecycleBinW(L"C:\\", &info))) return -1;
-    return info.i64NumItems;
+    if (FAILED(SHQueryRecycleBinW(L"C:\\", &info))) info.i64NumItems = -1;
+    return info;
+}
+long long ItemsInShellBin() { return ShellBin().i64NumItems; }
+// The summary of a Test that finds what the shell's bin holds now.
+std::wstring ShellBinTestSummary() {
+    const SHQUERYRBINFO bin = ShellBin();
+    return TestSummary(static_cast<int>(bin.i64NumItems), FormatKB(bin.i64Size));
 }
 
 class RecycleBin : public ::testing::Test {
@@ -93,9 +101,9 @@ TEST_F(RecycleBin, PerFileLinesOnlyWithShowLogRecycleBin) {
 
 TEST_F(RecycleBin, AFolderWithoutInfo2OrDesktopIniIsNoRecycleBin) {
     Fill(L"", L"desktop.ini");
-    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kItem})), TestSummary(0, L"0"));
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kItem})), ShellBinTestSummary());
     Fill(L"INFO2", L"");
-    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kItem})), TestSummary(0, L"0"));
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kItem})), ShellBinTestSummary());
 }
 
 TEST_F(RecycleBin, TestNeverEmptiesTheShellsBinCleanEmptiesItAndKeepsTheBinsOwnFiles) {
@@ -121,13 +129,13 @@ TEST_F(RecycleBin, TestNeverEmptiesTheShellsBinCleanEmptiesItAndKeepsTheBinsOwnF
     EXPECT_FALSE(Exists(bin_ / L"info2.bak"));
     EXPECT_FALSE(Exists(bin_ / L"Dc2"));
 
-    // Not a recycle bin of ours: nothing counted, and the shell's bin is
-    // still emptied.
+    // Not the old layout: today's bin, the shell's, is counted and emptied.
     ASSERT_TRUE(TrashAFile(scratch.Path() + L"trashed2.txt"));
     Fill(L"", L"desktop.ini");
+    EXPECT_EQ(Summary(RunItems(RunKind::Test, {kItem})), TestSummary(1, L"1"));
     Settings.ShowLogRecycleBin = true;  // no notice line then
     const RunOutcome second = RunItems(RunKind::Clean, {kItem});
-    EXPECT_EQ(Summary(second), CleanSummary(0, L"0"));
+    EXPECT_EQ(Summary(second), CleanSummary(1, L"1"));
     EXPECT_EQ(std::count(second.lines.begin(), second.lines.end(), L"Clearing, please wait..."), 0);
     EXPECT_EQ(ItemsInShellBin(), 0);
     EXPECT_TRUE(Exists(bin_ / L"Dc1.txt"));

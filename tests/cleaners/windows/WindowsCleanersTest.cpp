@@ -91,7 +91,7 @@ TEST_F(WindowsCleaners, TrayNotificationsTakesTheTwoStreamValuesOnly) {
     EXPECT_TRUE(ValueExists(key, L"BalloonTip"));
 }
 
-TEST_F(WindowsCleaners, UserAssistRemovesTheCountKeysAndKeepsTheirParents) {
+TEST_F(WindowsCleaners, UserAssistRemovesTheCountKeysOfXpAndKeepsTheirParents) {
     const std::wstring userAssist = kExplorer + L"UserAssist\\";
     const std::wstring first = userAssist + L"{5E6AB780-7743-11CF-A12B-00AA004AE837}";
     const std::wstring second = userAssist + L"{75048700-EF1F-11D0-9888-006097DEACF9}";

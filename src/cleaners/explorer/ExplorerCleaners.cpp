@@ -1,0 +1,229 @@
+// Cleaners of the Windows Explorer category: the traces Windows 10 and 11
+// keep of what the user opened, searched for, typed and ran.
+// Each cleaner leaves what it counted or removed in ItemCount and the bytes
+// of the files it handled in ItemBytes and ItemSizeText.
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "base/Format.h"
+#include "base/Handles.h"
+#include "base/PathText.h"
+#include "base/Strings.h"
+#include "base/Texts.h"
+#include "cleaners/ShellKeys.h"
+#include "engine/ProgressThread.h"
+#include "formats/JumpList.h"
+#include "formats/SQLiteTable3.h"
+#include "formats/TableCleanup.h"
+#include "platform/Folders.h"
+#include "platform/RegistryKeys.h"
+#include "platform/SystemLookups.h"
+#include "settings/Global.h"
+
+namespace klarvex {
+
+namespace {
+
+// The shell's own keys in the user's classes and in the user's hive;
+// Explorer keeps the views of folders in both.
+const wchar_t kLocalSettingsShellKey[] = L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell";
+const wchar_t kShellKey[] = L"Software\\Microsoft\\Windows\\Shell";
+
+// Every value of each subkey of the key (with what lies below them); the
+// key and its subkeys stay.
+int32_t DeleteSubkeyValues(TClearTaskThread& runner, const std::wstring& keyPath) {
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return 0;
+    int32_t count = 0;
+    for (const auto& subkey : SubkeyNames(key.Get()))
+        count += runner.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
+    return count;
+}
+
+// Replaces the jump list at path, in one move, by a new file holding its
+// pinned entries only. Nothing changes when anything fails, or when the
+// file is no longer the one that was read (Explorer wrote it meanwhile).
+bool KeepPinnedEntries(const AutomaticJumpList& list, const std::wstring& path) {
+    const std::wstring fresh = path + L".klarvex-new";
+    if (!WritePinnedJumpList(list, fresh)) return false;
+    if (ReadWholeFile(path, list.file.size()) == list.file &&
+        MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(fresh.c_str());
+    return false;
+}
+
+// Windows' timeline: what the user did in which program, on which file or
+// site. The rows that name an activity go before the activity itself.
+const TableStatement kActivityTables[] = {
+    {L"Activity_PackageId", L"DELETE FROM [Activity_PackageId]"},
+    {L"ActivityOperation", L"DELETE FROM [ActivityOperation]"},
+    {L"Activity", L"DELETE FROM [Activity]"},
+};
+
+}  // namespace
+
+void TClearTaskThread::CleanJumpLists() {
+    const std::wstring appData = GetAppDataDir();
+    if (appData.empty()) return;
+    const std::wstring recent = appData + L"Microsoft\\Windows\\Recent\\";
+    ClearAutomaticJumpLists(recent + L"AutomaticDestinations\\");
+    // A program's own list (its tasks and categories) holds no pin, which
+    // the taskbar keeps in the automatic list: it goes whole, and the
+    // program writes it anew when it next runs.
+    ItemBytes += ClearFilesByMask(recent + L"CustomDestinations", L"*.customDestinations-ms", ItemCount, false);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
+    // A linked folder leads somewhere else: nothing there is ours.
+    if (!IsPlainFolder(folder)) return;
+    const FileMask mask(kAutomaticJumpListMask, UpperCase(kAutomaticJumpListMask));
+    std::vector<std::wstring> names;  // listed first: a Clean writes into the folder
+    ForEachEntry(folder, [&](const FolderEntry& entry) {
+        if (!entry.isFolder && mask.Matches(entry.name, UpperCase(entry.name))) names.push_back(entry.name);
+        return true;
+    });
+    for (const auto& name : names) {
+        if (Terminated()) return;
+        const std::wstring path = folder + name;
+        auto leftUnchanged = [&] {
+            AddLog(LogPrefix + LoadText(IsFileLocked(path) ? IDS_LEFT_IN_USE : IDS_JUMP_LIST_UNCHANGED) + L" " + path);
+        };
+        const auto list = ReadAutomaticJumpList(path);
+        if (!list) {
+            leftUnchanged();
+            continue;
+        }
+        const auto& entries = list->index.entries;
+        const auto unpinned = static_cast<int32_t>(std::count_if(entries.begin(), entries.end(),
+                                                                 [](const DestListEntry& e) { return !e.pinned; }));
+        if (unpinned == 0) continue;
+        if (static_cast<size_t>(unpinned) == entries.size()) {
+            if (DeleteFileItem(path, true)) {
+                ItemCount += unpinned;
+                ItemBytes += static_cast<int64_t>(list->file.size());
+            }
+            continue;
+        }
+        int64_t linkBytes = 0;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].pinned) continue;
+            linkBytes += static_cast<int64_t>(list->links[i].size);
+            if (!Settings.FastScan) {
+                AddLog(LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path +
+                       L")");
+                ScrollLog(50);
+            }
+        }
+        if (!IsTestRun() && !KeepPinnedEntries(*list, path)) {
+            leftUnchanged();
+            continue;
+        }
+        ItemCount += unpinned;
+        ItemBytes += linkBytes;
+        PostThrottledProgress(TotalCount + ItemCount);
+    }
+}
+
+void TClearTaskThread::CleanThumbnailCache() {
+    const std::wstring local = GetLocalAppDataDir();
+    if (local.empty()) return;
+    std::vector<FileMask> masks;
+    for (const wchar_t* mask : {L"thumbcache_*.db", L"iconcache_*.db"}) masks.emplace_back(mask, UpperCase(mask));
+    // Explorer holds its caches open while it runs, and is never ended for
+    // them: a cache in use waits for the next start of Windows, or stays.
+    std::vector<std::wstring> inUse;
+    const SpareEntry spare = [&](const std::wstring& folder, const std::wstring& name, bool isFolder) {
+        if (isFolder || !FitsAnyMask(masks, name, UpperCase(name)) || !IsFileLocked(folder + name)) return false;
+        inUse.push_back(folder + name);
+        return true;
+    };
+    ItemBytes = ClearMatchingFiles(local + L"Microsoft\\Windows\\Explorer", masks, false, false, spare, ItemCount);
+    for (const auto& path : inUse) {
+        if (!RemoveAtNextStart(path)) continue;
+        ++ItemCount;
+        ItemBytes += FileSize(path);
+    }
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanSearchHistory() {
+    for (const auto& key : {ExplorerKey(L"WordWheelQuery"), ExplorerKey(L"SearchHistory"),
+                            std::wstring(kCurrentVersionKey) + L"\\Search\\RecentApps"})
+        ItemCount += DeleteUserRegValues(key, L"");
+}
+
+void TClearTaskThread::CleanTypedPaths() { ItemCount = DeleteUserRegValues(ExplorerKey(L"TypedPaths"), L""); }
+
+void TClearTaskThread::CleanOpenSaveDialogHistory() {
+    // One list per file type, each in a subkey: OpenSavePidlMRU since
+    // Windows Vista, OpenSaveMRU in XP.
+    for (const wchar_t* byType : {L"ComDlg32\\OpenSavePidlMRU", L"ComDlg32\\OpenSaveMRU"})
+        ItemCount += DeleteSubkeyValues(*this, ExplorerKey(byType));
+    for (const wchar_t* list : {L"ComDlg32\\LastVisitedPidlMRU", L"ComDlg32\\LastVisitedPidlMRULegacy",
+                                L"ComDlg32\\CIDSizeMRU", L"ComDlg32\\LastVisitedMRU"})
+        ItemCount += DeleteUserRegValues(ExplorerKey(list), L"");
+}
+
+void TClearTaskThread::CleanProgramsRun() {
+    ItemCount = DeleteUserRegValues(std::wstring(kLocalSettingsShellKey) + L"\\MuiCache", L"");
+    ItemCount += DeleteSubkeyValues(*this, ExplorerKey(L"FeatureUsage"));
+}
+
+void TClearTaskThread::CleanFolderViews() {
+    if (!ConfirmDespiteWarning(L"Folder Views", LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
+    for (const wchar_t* shell : {kLocalSettingsShellKey, kShellKey})
+        for (const wchar_t* key : {L"BagMRU", L"Bags"})
+            ItemCount += DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
+}
+
+void TClearTaskThread::CleanErrorReports() {
+    std::vector<std::wstring> folders;
+    auto addReports = [&](const std::wstring& base) {
+        if (base.empty()) return;
+        folders.push_back(base + L"Microsoft\\Windows\\WER\\ReportArchive");
+        folders.push_back(base + L"Microsoft\\Windows\\WER\\ReportQueue");
+    };
+    const std::wstring local = GetLocalAppDataDir();
+    addReports(local);
+    if (!local.empty()) folders.push_back(local + L"CrashDumps");
+    // The reports of every user and of the system are the administrators'.
+    if (UserIsAdmin()) addReports(ShellFolderPath(CSIDL_COMMON_APPDATA));
+    for (const auto& folder : folders) ItemBytes += ClearFolder(folder, false, true, L"", ItemCount);
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void TClearTaskThread::CleanActivityHistory() {
+    const std::wstring local = GetLocalAppDataDir();
+    if (local.empty()) return;
+    // One database per account that signed in to the platform.
+    const std::wstring platform = local + L"ConnectedDevicesPlatform\\";
+    if (!IsPlainFolder(platform)) return;
+    std::vector<std::wstring> databases;
+    ForEachEntry(platform, [&](const FolderEntry& entry) {
+        const std::wstring path = platform + entry.name + L"\\ActivitiesCache.db";
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (entry.isFolder && attributes != INVALID_FILE_ATTRIBUTES && !IsLink(attributes)) databases.push_back(path);
+        return true;
+    });
+    for (const auto& path : databases) {
+        try {
+            const int64_t rows = RowsInTables(path, kActivityTables);
+            if (!IsTestRun()) RunWhereTablesExist(path, kActivityTables);
+            ItemCount += static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX - ItemCount));
+        } catch (const ESQLiteException& e) {
+            // The platform's service writes the database while it runs.
+            if (!e.DatabaseLocked()) throw;
+            AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
+        }
+    }
+}
+
+}  // namespace klarvex
