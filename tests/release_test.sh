@@ -107,7 +107,9 @@ else
 fi
 for _ in $(seq 100); do kill -0 "$gui" 2>/dev/null || break; sleep 0.2; done
 if kill -0 "$gui" 2>/dev/null; then fail "the installed Klarvex.exe did not close"; kill "$gui"; fi
-grep -q '^\[Window\]' "$appdata/settings.ini" 2>/dev/null || fail "the window stored no settings in $appdata"
+# The program writes its files as UTF-16.
+iconv -f UTF-16 -t UTF-8 "$appdata/settings.ini" 2>/dev/null | grep -q '^\[Window\]' ||
+    fail "the window stored no settings in $appdata"
 [ ! -e "$installed/settings.ini" ] || fail "the installed window wrote settings.ini beside itself"
 
 # --- the silent uninstall

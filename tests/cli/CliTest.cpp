@@ -11,6 +11,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/Catalogue.h"
 #include "formats/IniFile.h"
 #include "support/Fixtures.h"
 #include "support/Process.h"
@@ -217,7 +218,7 @@ TEST_F(CliJson, ListTellsEachItemsRulesTickAndWarning) {
     EXPECT_EQ(document["command"], "list");
     std::map<std::wstring, nlohmann::json> items;
     for (const auto& item : document["items"]) items[Utf8ToWide(item["name"].get<std::string>())] = item;
-    EXPECT_EQ(items.size(), 76u + 1);
+    EXPECT_EQ(items.size(), TCatalogue().AllItemNames().size() + 1);
     EXPECT_EQ(items[L"Windows - Clipboard"],
               nlohmann::json({{"name", "Windows - Clipboard"}, {"category", "Windows"}, {"rules", "built-in"}, {"ticked", true}}));
     EXPECT_EQ(items[L"Windows - Windows Log Files"]["rules"], "Klarvex.dat");
