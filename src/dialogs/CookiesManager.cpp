@@ -124,12 +124,13 @@ void TfrmCookiesManager::SetTexts() {
 // cookies are those not kept by their exact name.
 void TfrmCookiesManager::FillLists() {
     cookiesFolder_ = CookiesFolderWithoutLow();
-    const auto keepList = KeptNames(LoadKeepList());
+    const std::vector<std::wstring> keepList = LoadKeepList();
     for (const auto& name : keepList) AddName(Keep(), name);
     if (cookiesFolder_.empty()) return;
     cookiesFolder_ = ApplyLowSwitch(cookiesFolder_);
+    const auto kept = KeptNames(keepList);
     ForEachEntry(cookiesFolder_, [&](const FolderEntry& entry) {
-        if (!entry.isFolder && IsCookieName(entry.name) && !IsKept(keepList, entry.name)) AddName(Found(), entry.name);
+        if (!entry.isFolder && IsCookieName(entry.name) && !IsKept(kept, entry.name)) AddName(Found(), entry.name);
         return true;
     });
 }
