@@ -1,13 +1,19 @@
 // Folder walk and delete speed: a tree of small files cleared through
 // `klarvex-cli` (Custom Lists item, one DelFile rule) against the least work
 // that does the same job: a plain FindFirstFileW walk, a plain DeleteFileW
-// loop. Both sides are timed in the same run, on the same tree.
+// loop. Both sides are timed in the same run, on the same tree, round after
+// round; each ratio printed is the median of the rounds' ratios.
 //
-//   primitives_bench.exe [FILES] [FOLDERS]   (klarvex-cli.exe must sit beside it)
+//   primitives_bench.exe [FILES] [FOLDERS] [CLEAN_FILES] [ROUNDS]
+//   primitives_bench.exe --make-tree FILES FOLDERS   the tree alone, left in place
+//   primitives_bench.exe --fast-test                 one fast Test of it: seconds
+//   primitives_bench.exe --remove-tree
+// (klarvex-cli.exe must sit beside it.)
 
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +23,15 @@
 namespace {
 
 const std::wstring kTree = L"C:\\klarvex-bench-tree";
+const std::wstring kItem = L"\"Custom Lists - <New List>\"";
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 void MakeTree(int files, int folders) {
@@ -60,6 +72,11 @@ long long PlainWalk(const std::wstring& folder, bool remove) {
     return count;
 }
 
+void RemoveTree() {
+    PlainWalk(kTree, true);
+    RemoveDirectoryW(kTree.c_str());
+}
+
 struct Child {
     double seconds = 0;
     SIZE_T peak = 0;
@@ -98,41 +115,90 @@ Child RunCli(const std::wstring& args) {
     return child;
 }
 
+// One side of a comparison, over the rounds.
+struct Side {
+    std::vector<double> seconds;
+    std::vector<double> ratios;
+    SIZE_T peak = 0;
+    DWORD exitCode = 0;
+
+    void Add(const Child& child, double baseline) {
+        seconds.push_back(child.seconds);
+        ratios.push_back(child.seconds / baseline);
+        peak = std::max(peak, child.peak);
+        if (child.exitCode) exitCode = child.exitCode;
+    }
+    void Print(const char* name) const {
+        std::printf("%-19s %8.3f s  ratio %.2f  peak working set %zu KB  exit %lu\n", name, Median(seconds),
+                    Median(ratios), peak / 1024, exitCode);
+    }
+};
+
+void CompareWalks(int files, int folders, int rounds) {
+    RemoveTree();
+    std::printf("tree: %d files in %d folders under C:\\klarvex-bench-tree, %d rounds\n", files, folders, rounds);
+    MakeTree(files, folders);
+    PlainWalk(kTree, false);  // the caches warmed once
+    std::vector<double> walks;
+    Side fast, detail;
+    long long walked = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        walked = PlainWalk(kTree, false);
+        walks.push_back(Seconds(start));
+        fast.Add(RunCli(L"--test --fast " + kItem), walks.back());
+        detail.Add(RunCli(L"--test --detail " + kItem), walks.back());
+    }
+    std::printf("plain walk          %8.3f s (%lld files)\n", Median(walks), walked);
+    fast.Print("Test run, fast");
+    detail.Print("Test run, detailed");
+    RemoveTree();
+}
+
+void CompareDeletes(int files, int folders, int rounds) {
+    std::printf("tree: %d files in %d folders, %d rounds\n", files, folders, rounds);
+    std::vector<double> deletes;
+    Side clean;
+    long long deleted = 0, left = 0;
+    for (int round = 0; round < rounds; ++round) {
+        MakeTree(files, folders);
+        const auto start = std::chrono::steady_clock::now();
+        deleted = PlainWalk(kTree, true);
+        deletes.push_back(Seconds(start));
+        MakeTree(files, folders);
+        clean.Add(RunCli(L"--clean --fast " + kItem), deletes.back());
+        left += PlainWalk(kTree, false);
+        RemoveTree();
+    }
+    std::printf("plain delete loop   %8.3f s (%lld files)\n", Median(deletes), deleted);
+    clean.Print("Clean run, fast");
+    std::printf("files left after the Cleans: %lld\n", left);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"--make-tree" && argc > 3) {
+        RemoveTree();
+        MakeTree(_wtoi(argv[2]), _wtoi(argv[3]));
+        PlainWalk(kTree, false);
+        return 0;
+    }
+    if (mode == L"--fast-test") {
+        const Child child = RunCli(L"--test --fast " + kItem);
+        std::printf("%.3f\n", child.seconds);
+        return static_cast<int>(child.exitCode);
+    }
+    if (mode == L"--remove-tree") {
+        RemoveTree();
+        return 0;
+    }
     const int files = argc > 1 ? _wtoi(argv[1]) : 100000;
     const int folders = argc > 2 ? _wtoi(argv[2]) : 500;
-    const std::wstring item = L"\"Custom Lists - <New List>\"";
-
-    PlainWalk(kTree, true);
-    RemoveDirectoryW(kTree.c_str());
-    std::printf("tree: %d files in %d folders under C:\\klarvex-bench-tree\n", files, folders);
-    MakeTree(files, folders);
-
-    // Warm the caches once, then time both sides.
-    PlainWalk(kTree, false);
-    auto start = std::chrono::steady_clock::now();
-    const long long walked = PlainWalk(kTree, false);
-    const double walk = Seconds(start);
-    const Child fast = RunCli(L"--test --fast " + item);
-    const Child detail = RunCli(L"--test --detail " + item);
-    std::printf("plain walk          %8.3f s (%lld files)\n", walk, walked);
-    std::printf("Test run, fast      %8.3f s  ratio %.2f  peak working set %zu KB  exit %lu\n", fast.seconds,
-                fast.seconds / walk, fast.peak / 1024, fast.exitCode);
-    std::printf("Test run, detailed  %8.3f s  ratio %.2f  peak working set %zu KB  exit %lu\n", detail.seconds,
-                detail.seconds / walk, detail.peak / 1024, detail.exitCode);
-
-    start = std::chrono::steady_clock::now();
-    const long long deleted = PlainWalk(kTree, true);
-    const double plainDelete = Seconds(start);
-    MakeTree(files, folders);
-    const Child clean = RunCli(L"--clean --fast " + item);
-    const long long left = PlainWalk(kTree, false);
-    std::printf("plain delete loop   %8.3f s (%lld files)\n", plainDelete, deleted);
-    std::printf("Clean run, fast     %8.3f s  ratio %.2f  peak working set %zu KB  exit %lu  files left %lld\n",
-                clean.seconds, clean.seconds / plainDelete, clean.peak / 1024, clean.exitCode, left);
-    PlainWalk(kTree, true);
-    RemoveDirectoryW(kTree.c_str());
+    const int cleanFiles = argc > 3 ? _wtoi(argv[3]) : 20000;
+    const int rounds = argc > 4 ? std::max(1, _wtoi(argv[4])) : 3;
+    CompareWalks(files, folders, rounds);
+    CompareDeletes(cleanFiles, std::max(1, folders * cleanFiles / std::max(1, files)), rounds);
     return 0;
 }

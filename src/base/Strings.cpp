@@ -54,7 +54,11 @@ std::string EncodeUtf16File(std::wstring_view text) {
 
 std::wstring UpperCase(std::wstring_view text) {
     std::wstring result(text);
-    if (!result.empty()) CharUpperBuffW(result.data(), static_cast<DWORD>(result.size()));
+    // The file system's casing, the same in every locale (what
+    // CharUpperBuff does, without needing user32 for it).
+    if (!result.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, result.data(), static_cast<int>(result.size()), result.data(),
+                     static_cast<int>(result.size()));
     return result;
 }
 
