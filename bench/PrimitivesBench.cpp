@@ -129,8 +129,10 @@ struct Side {
         if (child.exitCode) exitCode = child.exitCode;
     }
     void Print(const char* name) const {
-        std::printf("%-19s %8.3f s  ratio %.2f  peak working set %zu KB  exit %lu\n", name, Median(seconds),
-                    Median(ratios), peak / 1024, exitCode);
+        // Wine knows a process's memory only while it runs: 0 means unknown.
+        const std::string memory = peak ? std::to_string(peak / 1024) + " KB" : "unknown";
+        std::printf("%-19s %8.3f s  ratio %.2f  peak working set %s  exit %lu\n", name, Median(seconds),
+                    Median(ratios), memory.c_str(), exitCode);
     }
 };
 
