@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Folder primitives benchmark: builds the bench program beside
-# klarvex-cli.exe and runs both in the sandbox prefix, with a Clist.dat that
+# Folder primitives benchmark: builds the bench program beside the release
+# build of klarvex-cli.exe and runs both in the sandbox prefix, with a Clist.dat that
 # clears the bench tree (any Clist.dat already there is put back after).
 # When BleachBit is installed, its preview of the same tree is timed against
 # our fast Test too (the bench installs nothing: without it, it says so).
@@ -8,13 +8,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/wine-env.sh"
-bin=$KLARVEX_BUILD/bin
-[ -f "$bin/klarvex-cli.exe" ] || { echo "primitives-bench.sh: build klarvex-cli first (scripts/build.sh)" >&2; exit 2; }
+# What is measured is the program as it ships: the release build.
+bash "$root/scripts/release-build.sh" klarvex-cli >/dev/null
+bin=$KLARVEX_BUILD/bench
+mkdir -p "$bin"
+cp "$KLARVEX_BUILD/release/bin/klarvex-cli.exe" "$root/res/Klarvex.dat" "$bin/"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -o "$bin/primitives_bench.exe" \
     "$root/bench/PrimitivesBench.cpp" -lpsapi
 [ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$root/scripts/sandbox.sh"
 mkdir -p "$KLARVEX_APPDIR"
-cp "$bin/klarvex-cli.exe" "$bin/Klarvex.dat" "$KLARVEX_APPDIR/"
 clist=$KLARVEX_APPDIR/Clist.dat
 saved=
 if [ -f "$clist" ]; then saved=$(mktemp); cp "$clist" "$saved"; fi

@@ -24,21 +24,7 @@ for tool in makensis zip sha256sum; do
     command -v "$tool" >/dev/null || { echo "package.sh: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 
-# The SQLite source the debug build already fetched and checked serves the
-# release build too.
-sqlite=third_party/sqlite/sqlite-amalgamation-3520000
-if [ -f "$build/$sqlite/sqlite3.c" ] && [ ! -f "$release/$sqlite/sqlite3.c" ]; then
-    mkdir -p "$release/$sqlite"
-    cp "$build/$sqlite"/sqlite3*.h "$build/$sqlite/sqlite3.c" "$release/$sqlite/"
-fi
-# Optimised for speed without -O3's growth, every unused function and
-# datum dropped, symbols stripped.
-if [ ! -f "$release/build.ninja" ]; then
-    cmake -S "$root" -B "$release" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG -ffunction-sections -fdata-sections" \
-        "-DCMAKE_EXE_LINKER_FLAGS=-s -Wl,--gc-sections" -DCMAKE_SHARED_LINKER_FLAGS=-s >/dev/null
-fi
-cmake --build "$release" ${KLARVEX_JOBS:+-j "$KLARVEX_JOBS"} --target Klarvex klarvex-cli sqlite3
+bash "$root/scripts/release-build.sh" Klarvex klarvex-cli sqlite3
 built=$(date +%s)
 
 name=Klarvex-$version
