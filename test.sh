@@ -16,4 +16,4 @@ KLARVEX_DIST=$KLARVEX_BUILD/dist bash scripts/package.sh
 
 # The suites that share the sandbox prefix take turns; those with a sandbox
 # of their own, and the native one, run beside them (tests/CMakeLists.txt).
-bash scripts/wine-session.sh ctest --test-dir "$KLARVEX_BUILD" --output-on-failure -j "${KLARVEX_TEST_JOBS:-5}"
+bash scripts/wine-session.sh ctest --test-dir "$KLARVEX_BUILD" --output-on-failure -j 5
