@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the Windows tests
-# under Wine in the sandbox prefix (with a virtual display for the windows),
+# under Wine in sandbox prefixes (with virtual displays for the windows),
 # and the native sanitizer and fuzz runs of the format code.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -11,8 +11,9 @@ bash scripts/setup.sh
 bash scripts/build.sh
 
 # The release build is part of the build: the packaging test then only
-# packs and tries what it made.
-KLARVEX_DIST=$KLARVEX_BUILD/dist bash scripts/package.sh
+# packs and tries what it made. A failure here is release_packages' to
+# report, beside the other suites' results.
+KLARVEX_DIST=$KLARVEX_BUILD/dist bash scripts/package.sh || true
 
 # The suites that share the sandbox prefix take turns; those with a sandbox
 # of their own, and the native one, run beside them (tests/CMakeLists.txt).
