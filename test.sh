@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the Windows tests
-# under Wine in the sandbox prefix (with a virtual display for the windows),
+# under Wine in sandbox prefixes (with virtual displays for the windows),
 # and the native sanitizer and fuzz runs of the format code.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -9,32 +9,12 @@ export KLARVEX_BUILD=${KLARVEX_BUILD:-$root/build}
 
 bash scripts/setup.sh
 bash scripts/build.sh
-bash scripts/sandbox.sh
 
-source scripts/wine-env.sh
-# A wineserver started without a display refuses windows to every later
-# process: start the session fresh, with the virtual display in place.
-"$WINESERVER" -k 2>/dev/null || true
-xvfb_pid=
-if [ -z "${DISPLAY:-}" ]; then
-    # Xvfb picks a free display itself and names it once it is ready.
-    display_file=$(mktemp)
-    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    display=$(head -n 1 "$display_file"); rm -f "$display_file"
-    [ -n "$display" ] || { echo "test.sh: the virtual display did not start" >&2; exit 1; }
-    export DISPLAY=":$display"
-fi
-cleanup() {
-    "$WINESERVER" -k 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-# The wineserver and the session's desktop inherit the standard handles of
-# whoever starts them and keep them for the whole session: start both here
-# with handles that lead nowhere, so no test's output pipe stays open.
-"$WINESERVER" -p </dev/null >/dev/null 2>&1
-bash scripts/wine-run.sh "$KLARVEX_BUILD/bin/wine-session-warmup.exe" </dev/null >/dev/null 2>&1 || true
+# The release build is part of the build: the packaging test then only
+# packs and tries what it made. A failure here is release_packages' to
+# report, beside the other suites' results.
+KLARVEX_DIST=$KLARVEX_BUILD/dist bash scripts/package.sh || true
 
-ctest --test-dir "$KLARVEX_BUILD" --output-on-failure
+# The suites that share the sandbox prefix take turns; those with a sandbox
+# of their own, and the native one, run beside them (tests/CMakeLists.txt).
+bash scripts/wine-session.sh ctest --test-dir "$KLARVEX_BUILD" --output-on-failure -j 5

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # The sandbox prefix is hermetic: nothing under its user folders resolves
-# outside the prefix, and C: is its only drive.
+# outside the prefix, and C: is its only drive. Made when missing.
+#   sandbox_test.sh [SANDBOX...]   those sandboxes, not the build's own
 set -u
+if [ $# -gt 1 ]; then
+    failed=0
+    for sandbox; do bash "${BASH_SOURCE[0]}" "$sandbox" || failed=1; done
+    exit $failed
+fi
+[ $# -eq 0 ] || export KLARVEX_SANDBOX=$1
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
 bash "$KLARVEX_ROOT/scripts/sandbox.sh" || exit 1
 prefix=$(realpath "$WINEPREFIX")
