@@ -43,7 +43,9 @@ std::optional<std::wstring> FinalPath(const std::wstring& path) {
     return WithoutTrailingBackslash(WithoutDevicePrefix({buffer.data(), length}));
 }
 
-// The folders no rule may wipe, as the system names them.
+// The folders no rule may wipe, as the system names them. They are asked
+// for by their known-folder IDs: the path comes straight back, without the
+// item-list round trip every run would otherwise pay for.
 std::vector<std::wstring> ProtectedFolders() {
     std::vector<std::wstring> folders;
     auto add = [&](const std::wstring& folder) {
@@ -58,9 +60,9 @@ std::vector<std::wstring> ProtectedFolders() {
         add(programFiles);
         add(WithBackslash(programFiles) + L"Common Files");
     }
-    add(ShellFolderPath(CSIDL_COMMON_APPDATA));
+    add(KnownFolderPath(FOLDERID_ProgramData));
     // Every profile of the machine, the user's own and the public one.
-    const std::wstring profile = ShellFolderPath(CSIDL_PROFILE);
+    const std::wstring profile = KnownFolderPath(FOLDERID_Profile);
     const std::wstring users = ParentFolder(profile);
     add(profile);
     add(users);
@@ -71,14 +73,13 @@ std::vector<std::wstring> ProtectedFolders() {
         });
     }
     add(KnownFolderPath(FOLDERID_Public));
-    const std::wstring roaming = ShellFolderPath(CSIDL_APPDATA);
+    const std::wstring roaming = KnownFolderPath(FOLDERID_RoamingAppData);
     add(roaming);
     add(ParentFolder(roaming));  // AppData
-    add(ShellFolderPath(CSIDL_LOCAL_APPDATA));
+    add(KnownFolderPath(FOLDERID_LocalAppData));
     add(GetLocalLowAppDataDir());
-    for (const int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_MYMUSIC, CSIDL_MYPICTURES, CSIDL_MYVIDEO})
-        add(ShellFolderPath(csidl));
-    add(KnownFolderPath(FOLDERID_Downloads));
+    for (const GUID* id : {&FOLDERID_Desktop, &FOLDERID_Music, &FOLDERID_Pictures, &FOLDERID_Videos, &FOLDERID_Downloads})
+        add(KnownFolderPath(*id));
     return folders;
 }
 
