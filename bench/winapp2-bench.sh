@@ -16,9 +16,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 entries=${1:-4000}
 rounds=${2:-9}
-bin=$KLARVEX_BUILD/bin
-core=$KLARVEX_BUILD/src/libklarvex_core.a
-[ -f "$core" ] || { echo "winapp2-bench.sh: build the program first (scripts/build.sh)" >&2; exit 2; }
+# The engine as it ships: the release build's library.
+bash "$root/scripts/release-build.sh" klarvex_core >/dev/null
+bin=$KLARVEX_BUILD/bench
+mkdir -p "$bin"
+core=$KLARVEX_BUILD/release/src/libklarvex_core.a
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -I"$root/src" -I"$root/res" \
     -o "$bin/winapp2_bench.exe" "$root/bench/Winapp2Bench.cpp" "$core" \
     -lshell32 -lole32 -loleaut32 -luuid -ladvapi32 -luser32 -lgdi32 -lcomctl32 -lcomdlg32 -lwininet
