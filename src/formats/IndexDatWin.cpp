@@ -82,12 +82,10 @@ private:
     };
 
     const Page* Load(uint64_t index) {
-        if (last_ && last_->used && last_->index == index) return last_;
         Page* victim = &pages_[0];
         for (Page& page : pages_) {
             if (page.used && page.index == index) {
                 page.lastUse = ++clock_;
-                last_ = &page;
                 return &page;
             }
             if (!page.used || (victim->used && page.lastUse < victim->lastUse)) victim = &page;
@@ -107,7 +105,6 @@ private:
         victim->used = true;
         victim->index = index;
         victim->lastUse = ++clock_;
-        last_ = victim;
         return victim;
     }
 
@@ -115,7 +112,6 @@ private:
     uint64_t length_;
     uint64_t clock_ = 0;
     Page pages_[kPages];
-    Page* last_ = nullptr;
 };
 
 FileHandle OpenShared(const std::wstring& path, DWORD access) {
