@@ -255,7 +255,7 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
     if (ReadHeader(file, header)) {
         // Counting pass: the sum of n over every table, non-positive n too.
         int64_t total = 0;
-        {
+        if (progress.Shown()) {
             ReaderChain chain(file, header);
             ReaderChain::Table table;
             while (chain.Next(table, false)) total += table.entries;

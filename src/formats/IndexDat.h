@@ -72,13 +72,17 @@ public:
     virtual int Position() const = 0;  // 0 to 100
     virtual void SetPosition(int percent) = 0;
     virtual void PumpOneMessage() {}
+    // False when no one sees the position: the walk then leaves out its
+    // counting pass, which serves the share shown and nothing else.
+    virtual bool Shown() const { return true; }
 };
 
-// A progress display that only remembers its position.
+// A progress display that no one sees and that only remembers its position.
 class IndexDatSilentProgress final : public IndexDatProgress {
 public:
     int Position() const override { return position_; }
     void SetPosition(int percent) override { position_ = percent; }
+    bool Shown() const override { return false; }
 
 private:
     int position_ = 0;
@@ -94,7 +98,8 @@ public:
 };
 
 // The reader's whole walk over one file: a counting pass for the progress
-// share, then the record pass that reports every address to `rows`. Raises
+// share (when the progress is Shown()), then the record pass that reports
+// every address to `rows`. Raises
 // the progress position only, and sets it to 100 at the end.
 // An address that shares a byte with one reported before in the same walk
 // is not reported (a second entry for the same record, records laid over
