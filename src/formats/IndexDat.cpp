@@ -10,6 +10,8 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 namespace klarvex {
 

@@ -99,8 +99,8 @@ public:
 
 // The reader's whole walk over one file: a counting pass for the progress
 // share (when the progress is Shown()), then the record pass that reports
-// every address to `rows`. Raises
-// the progress position only, and sets it to 100 at the end.
+// every address to `rows`. Raises the progress position only, and sets it
+// to 100 at the end.
 // An address that shares a byte with one reported before in the same walk
 // is not reported (a second entry for the same record, records laid over
 // each other's addresses): the rows are disjoint pieces of the file, so
