@@ -9,6 +9,13 @@ namespace klarvex {
 
 std::string WideToUtf8(std::wstring_view text) {
     if (text.empty()) return {};
+    // Plain ASCII, which most of the program's output is, reads the same in
+    // UTF-8 and is copied as it is; the system's conversion, which looks at
+    // every character twice, does the rest.
+    std::string ascii(text.size(), '\0');
+    size_t copied = 0;
+    for (; copied < text.size() && text[copied] < 0x80; ++copied) ascii[copied] = static_cast<char>(text[copied]);
+    if (copied == text.size()) return ascii;
     const int size = static_cast<int>(text.size());
     const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(needed), '\0');

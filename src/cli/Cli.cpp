@@ -7,6 +7,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Version.h"
@@ -327,8 +328,32 @@ int wmain(int argc, wchar_t** argv) {
 
 namespace {
 
-// --index-dat FILE: the rows the index.dat viewer would show, address TAB
-// date text, written in blocks of lines (a file may hold many thousands).
+// Writes each row as the walk finds it - address, TAB, date text - in
+// blocks of lines: a file may hold hundreds of thousands of rows, which are
+// neither kept until the end nor written one call each.
+class RowPrinter final : public IndexDatRowSink {
+public:
+    void OnRow(std::string_view address, uint64_t stamp) override {
+        AppendIndexDatAddress(address, block_);
+        block_ += L'\t';
+        dates_.Append(stamp, block_);
+        block_ += L"\r\n";
+        if (block_.size() >= kBlockSize) Flush();
+    }
+
+    void Flush() {
+        out_.Write(block_);
+        block_.clear();
+    }
+
+private:
+    static constexpr size_t kBlockSize = 32 * 1024;  // characters
+    std::wstring block_;
+    IndexDatDateTexts dates_;
+    StdOutBlocks out_;
+};
+
+// --index-dat FILE: the rows the index.dat viewer would show.
 int IndexDat(const Options& options) {
     const std::wstring& path = options.names.front();
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -336,22 +361,13 @@ int IndexDat(const Options& options) {
         WriteStdErr(L"klarvex-cli: no such file: " + path);
         return kExitUsage;
     }
-    std::vector<IndexDatAddress> addresses;
-    std::vector<std::wstring> dates;
+    RowPrinter printer;
     IndexDatSilentProgress progress;
-    if (!ReadIndexDat(path, 0, addresses, dates, progress)) {
+    if (!WalkIndexDatFile(path, progress, printer)) {
         WriteStdErr(L"klarvex-cli: cannot open " + path);
         return kExitUsage;
     }
-    std::wstring block;
-    for (size_t i = 0; i < addresses.size(); ++i) {
-        if (!block.empty()) block += L"\r\n";
-        block += addresses[i].text + L'\t' + dates[i];
-        if (block.size() >= 32768 || i + 1 == addresses.size()) {
-            WriteStdOut(block);
-            block.clear();
-        }
-    }
+    printer.Flush();
     return kExitOk;
 }
 

@@ -15,16 +15,20 @@ bool IsConsole(HANDLE handle) {
     return GetConsoleMode(handle, &mode) != FALSE;
 }
 
-void Write(DWORD which, const std::wstring& text) {
-    const HANDLE out = GetStdHandle(which);
+void WriteTo(HANDLE out, bool console, std::wstring_view text) {
     if (out == nullptr || out == INVALID_HANDLE_VALUE || text.empty()) return;
     DWORD written = 0;
-    if (IsConsole(out)) {
+    if (console) {
         WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
     const std::string bytes = WideToUtf8(text);
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void Write(DWORD which, std::wstring_view text) {
+    const HANDLE out = GetStdHandle(which);
+    WriteTo(out, IsConsole(out), text);
 }
 
 // The width of the console standard error shows, in characters.
@@ -38,6 +42,10 @@ size_t ConsoleWidth() {
 
 void WriteStdOut(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line + L"\r\n"); }
 void WriteStdErr(const std::wstring& line) { Write(STD_ERROR_HANDLE, line + L"\r\n"); }
+
+StdOutBlocks::StdOutBlocks() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), console_(IsConsole(out_)) {}
+
+void StdOutBlocks::Write(std::wstring_view text) const { WriteTo(out_, console_, text); }
 
 bool StdErrIsConsole() {
     const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);

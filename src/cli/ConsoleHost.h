@@ -1,7 +1,10 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "cli/RunOutput.h"
 #include "cli/RunReport.h"
@@ -13,6 +16,18 @@ namespace klarvex {
 // console, UTF-8 to a file or pipe. Lines end in CR LF.
 void WriteStdOut(const std::wstring& line);
 void WriteStdErr(const std::wstring& line);
+
+// Standard output for text written in blocks of many lines, line ends
+// included: whether it is a console is asked once, not for every block.
+class StdOutBlocks {
+public:
+    StdOutBlocks();
+    void Write(std::wstring_view text) const;
+
+private:
+    HANDLE out_;
+    bool console_;
+};
 
 // Whether standard error is a console a person watches (not a file or a
 // pipe).

@@ -3,10 +3,15 @@
 #include "formats/IndexDat.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <string_view>
+#include <utility>
 
 namespace klarvex {
 
@@ -63,24 +68,6 @@ bool HasSignature(IndexDatBytes& file, int64_t offset, const char (&signature)[5
     return ReadBytes(file, offset, b, sizeof b) && std::memcmp(b, signature, 4) == 0;
 }
 
-// The text at `offset` up to its byte 0, the end of the data or `limit`,
-// whichever comes first. False when it stopped at `limit` (the byte there
-// was not read).
-bool ReadText(IndexDatBytes& file, int64_t offset, int64_t limit, std::string& text) {
-    text.clear();
-    if (offset < 0) return true;
-    char chunk[256];
-    for (int64_t at = offset;;) {
-        if (at >= limit) return false;
-        const size_t want = static_cast<size_t>(std::min<int64_t>(sizeof chunk, limit - at));
-        const size_t got = file.ReadAt(static_cast<uint64_t>(at), chunk, want);
-        const char* end = std::find(chunk, chunk + got, '\0');
-        text.append(chunk, static_cast<size_t>(end - chunk));
-        if (end != chunk + got || got < want) return true;
-        at += static_cast<int64_t>(got);
-    }
-}
-
 // Hash entries of a table of `blocks` 128-byte blocks: B * 16 - 4, that is
 // negative for B = 0 and for negative B.
 int64_t EntryCount(int32_t blocks) {
@@ -98,9 +85,8 @@ bool ReadHeader(IndexDatBytes& file, Header& header) {
 }
 
 // Byte ranges [begin, end) of the file, merged where they meet: the tables
-// a walk visited, the addresses the reader listed, the bytes a wipe pass
-// wrote. Each keeps a small hostile file from costing time or output
-// quadratic in its size.
+// a walk visited, the bytes a wipe pass wrote. Each keeps a small hostile
+// file from costing time quadratic in its size.
 class ByteRanges {
 public:
     // Records [begin, end) if it meets no range, and says whether it did.
@@ -155,6 +141,73 @@ private:
     std::map<int64_t, int64_t> ranges_;  // begin -> end
 };
 
+// The bytes of the file that belong to an address listed so far, one bit
+// per byte. The reader asks about every address it meets, so a question
+// costs a few word operations rather than a search. The bits come in blocks
+// made when an address first reaches them: a large file with few addresses
+// costs little more than its list of blocks, and that list reaches no
+// further than the walk has read.
+class ListedBytes {
+public:
+    bool Has(int64_t at) const { return FirstIn(at, at + 1) == at; }
+
+    // The first listed byte in [from, to), or `to` when there is none.
+    int64_t FirstIn(int64_t from, int64_t to) const {
+        while (from < to) {
+            const size_t index = static_cast<size_t>(from / kBlockBytes);
+            const int64_t blockEnd = std::min(to, (from / kBlockBytes + 1) * kBlockBytes);
+            const Block* block = index < blocks_.size() ? blocks_[index].get() : nullptr;
+            if (!block) {
+                from = blockEnd;
+                continue;
+            }
+            for (; from < blockEnd; from += 64 - from % 64) {
+                const int64_t bit = from % kBlockBytes;
+                uint64_t word = (*block)[static_cast<size_t>(bit / 64)] >> (bit % 64);
+                if (blockEnd - from < 64) word &= (uint64_t{1} << (blockEnd - from)) - 1;
+                if (word) return from + std::countr_zero(word);
+            }
+        }
+        return to;
+    }
+
+    void Add(int64_t from, int64_t to) {
+        while (from < to) {
+            const size_t index = static_cast<size_t>(from / kBlockBytes);
+            if (index >= blocks_.size()) blocks_.resize(index + 1);
+            if (!blocks_[index]) blocks_[index] = std::make_unique<Block>();
+            const int64_t bit = from % kBlockBytes, count = std::min(64 - bit % 64, to - from);
+            const uint64_t ones = count == 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+            (*blocks_[index])[static_cast<size_t>(bit / 64)] |= ones << (bit % 64);
+            from += count;
+        }
+    }
+
+private:
+    static constexpr int64_t kBlockBytes = 64 * 1024;
+    using Block = std::array<uint64_t, kBlockBytes / 64>;
+
+    std::vector<std::unique_ptr<Block>> blocks_;  // by position / kBlockBytes
+};
+
+// The text at `offset` up to its byte 0, the end of the data or the first
+// byte of an address listed before, whichever comes first; no byte past it
+// is read. False when it stopped at a listed byte.
+bool ReadText(IndexDatBytes& file, int64_t offset, const ListedBytes& listed, std::string& text) {
+    text.clear();
+    char chunk[256];
+    for (int64_t at = offset;;) {
+        const int64_t stop = listed.FirstIn(at, at + static_cast<int64_t>(sizeof chunk));
+        if (stop == at) return false;
+        const size_t want = static_cast<size_t>(stop - at);
+        const size_t got = file.ReadAt(static_cast<uint64_t>(at), chunk, want);
+        const void* zero = std::memchr(chunk, 0, got);
+        text.append(chunk, zero ? static_cast<size_t>(static_cast<const char*>(zero) - chunk) : got);
+        if (zero || got < want) return true;
+        at += static_cast<int64_t>(got);
+    }
+}
+
 // Walks the reader's chain: t = first table; a table is visited while t is
 // not 0 and t <= S, and the walk ends at a table whose header cannot be read
 // whole or that lies on one already visited.
@@ -204,7 +257,7 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
     if (ReadHeader(file, header)) {
         // Counting pass: the sum of n over every table, non-positive n too.
         int64_t total = 0;
-        {
+        if (progress.Shown()) {
             ReaderChain chain(file, header);
             ReaderChain::Table table;
             while (chain.Next(table, false)) total += table.entries;
@@ -219,7 +272,7 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
         // one: an address that meets them is not listed (a second entry for
         // the same record, records laid over each other's addresses). So no
         // byte of the file is listed twice or scanned twice.
-        ByteRanges listed;
+        ListedBytes listed;
         while (chain.Next(table, true)) {
             for (int64_t i = 0; i < table.entries; ++i) {
                 const int64_t entry = table.offset + kTableHeader + i * kEntrySize;
@@ -252,9 +305,8 @@ void WalkIndexDat(IndexDatBytes& file, IndexDatProgress& progress, IndexDatRowSi
                 } else {
                     continue;
                 }
-                const int64_t freeUntil = listed.FreeUntil(textAt);
-                if (freeUntil == textAt) continue;
-                const bool whole = ReadText(file, textAt, freeUntil, text);
+                if (listed.Has(textAt)) continue;
+                const bool whole = ReadText(file, textAt, listed, text);
                 listed.Add(textAt, textAt + static_cast<int64_t>(text.size()));
                 if (whole && !text.empty()) rows.OnRow(text, stamp);
             }
@@ -414,6 +466,77 @@ bool DateTimeToCalendar(double value, CalendarTime& f) {
     f.second = static_cast<uint16_t>(ms / 1000 % 60);
     f.milliseconds = static_cast<uint16_t>(ms % 1000);
     return true;
+}
+
+namespace {
+
+void AppendNumber(unsigned value, bool twoDigits, std::wstring& out) {
+    if (twoDigits || value >= 10) out += static_cast<wchar_t>(L'0' + value / 10 % 10);
+    out += static_cast<wchar_t>(L'0' + value % 10);
+}
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+}  // namespace
+
+TimeFormatPicture::TimeFormatPicture(std::wstring_view picture, std::wstring am, std::wstring pm)
+    : am_(std::move(am)), pm_(std::move(pm)) {
+    auto text = [this]() -> std::wstring& {
+        if (parts_.empty() || parts_.back().field != Field::Text) parts_.push_back({});
+        return parts_.back().text;
+    };
+    for (size_t i = 0; i < picture.size() && known_;) {
+        const wchar_t c = picture[i];
+        if (c == L'\'') {
+            // How the system reads a quote left open, or two together, is
+            // not settled here.
+            const size_t close = picture.find(L'\'', i + 1);
+            if (close == std::wstring_view::npos || close == i + 1 ||
+                (close + 1 < picture.size() && picture[close + 1] == L'\'')) {
+                known_ = false;
+                break;
+            }
+            text() += picture.substr(i + 1, close - i - 1);
+            i = close + 1;
+            continue;
+        }
+        if (!IsAsciiLetter(c)) {
+            text() += c;
+            ++i;
+            continue;
+        }
+        size_t run = 1;
+        while (i + run < picture.size() && picture[i + run] == c) ++run;
+        Field field = Field::Text;
+        switch (c) {
+            case L'h': field = Field::Hour12; break;
+            case L'H': field = Field::Hour24; break;
+            case L'm': field = Field::Minute; break;
+            case L's': field = Field::Second; break;
+            case L't': field = Field::Marker; break;
+            default: break;
+        }
+        known_ = field != Field::Text && run <= 2;
+        parts_.push_back({field, run == 2, {}});
+        i += run;
+    }
+}
+
+void TimeFormatPicture::Append(unsigned hour, unsigned minute, unsigned second, std::wstring& out) const {
+    const std::wstring& marker = hour < 12 ? am_ : pm_;
+    for (const Part& part : parts_) {
+        switch (part.field) {
+            case Field::Text: out += part.text; break;
+            case Field::Hour12: AppendNumber(hour % 12 == 0 ? 12 : hour % 12, part.twoLetters, out); break;
+            case Field::Hour24: AppendNumber(hour, part.twoLetters, out); break;
+            case Field::Minute: AppendNumber(minute, part.twoLetters, out); break;
+            case Field::Second: AppendNumber(second, part.twoLetters, out); break;
+            case Field::Marker:
+                if (part.twoLetters) out += marker;
+                else if (!marker.empty()) out += marker.front();
+                break;
+        }
+    }
 }
 
 }  // namespace klarvex

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Handles.h"
@@ -89,11 +91,13 @@ private:
             if (!page.used || (victim->used && page.lastUse < victim->lastUse)) victim = &page;
         }
         victim->data.resize(kPageSize);
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(index * kPageSize);
-        where.OffsetHigh = static_cast<DWORD>((index * kPageSize) >> 32);
+        // Moved to and read from rather than read with an OVERLAPPED offset:
+        // under Wine that costs a call to its server for every read.
+        LARGE_INTEGER where{};
+        where.QuadPart = static_cast<LONGLONG>(index * kPageSize);
         DWORD got = 0;
-        if (!ReadFile(file_, victim->data.data(), static_cast<DWORD>(kPageSize), &got, &where)) {
+        if (!SetFilePointerEx(file_, where, nullptr, FILE_BEGIN) ||
+            !ReadFile(file_, victim->data.data(), static_cast<DWORD>(kPageSize), &got, nullptr)) {
             victim->used = false;
             return nullptr;
         }
@@ -121,9 +125,9 @@ uint64_t LengthOf(HANDLE file) {
                                                              : 0;
 }
 
-std::wstring FormatDateTime(double value) {
-    CalendarTime f;
-    if (!DateTimeToCalendar(value, f)) return L"";
+constexpr wchar_t kNotAvailable[] = L"Not Available";
+
+SYSTEMTIME ToSystemTime(const CalendarTime& f) {
     SYSTEMTIME st{};
     st.wYear = f.year;
     st.wMonth = f.month;
@@ -132,26 +136,45 @@ std::wstring FormatDateTime(double value) {
     st.wMinute = f.minute;
     st.wSecond = f.second;
     st.wMilliseconds = f.milliseconds;
-    wchar_t date[128] = L"", time[128] = L"";
-    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128)) return L"";
-    std::wstring text = date;
-    // At exactly midnight only the date is written.
-    if (f.hour != 0 || f.minute != 0 || f.second != 0 || f.milliseconds != 0) {
-        if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128)) {
-            text += L' ';
-            text += time;
-        }
+    return st;
+}
+
+// The user's short date of the fields' day; false when the system gives none.
+bool AppendShortDate(const CalendarTime& f, std::wstring& out) {
+    const SYSTEMTIME st = ToSystemTime(f);
+    wchar_t date[128] = L"";
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128)) return false;
+    out += date;
+    return true;
+}
+
+// The user's long time of the fields' time of day; false when the system
+// gives none.
+bool AppendLongTime(const CalendarTime& f, std::wstring& out) {
+    const SYSTEMTIME st = ToSystemTime(f);
+    wchar_t time[128] = L"";
+    if (!GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128)) return false;
+    out += time;
+    return true;
+}
+
+// At exactly midnight only the date is written.
+bool IsMidnight(const CalendarTime& f) {
+    return f.hour == 0 && f.minute == 0 && f.second == 0 && f.milliseconds == 0;
+}
+
+std::wstring FormatDateTime(double value) {
+    CalendarTime f;
+    std::wstring text;
+    if (!DateTimeToCalendar(value, f) || !AppendShortDate(f, text)) return L"";
+    if (!IsMidnight(f)) {
+        text += L' ';
+        if (!AppendLongTime(f, text)) text.pop_back();
     }
     return text;
 }
 
-}  // namespace
-
-double CacheTimeToDate(uint64_t stamp) {
-    FILETIME utc{static_cast<DWORD>(stamp), static_cast<DWORD>(stamp >> 32)};
-    FILETIME local{};
-    SYSTEMTIME st{};
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+CalendarTime FromSystemTime(const SYSTEMTIME& st) {
     CalendarTime f;
     f.year = st.wYear;
     f.month = st.wMonth;
@@ -161,28 +184,143 @@ double CacheTimeToDate(uint64_t stamp) {
     f.minute = st.wMinute;
     f.second = st.wSecond;
     f.milliseconds = st.wMilliseconds;
-    return CalendarToDateTime(f);
+    return f;
+}
+
+uint64_t ToUInt64(const FILETIME& time) { return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime; }
+
+// The zone's offset as FileTimeToLocalFileTime takes it off: the offset of
+// the present moment, whatever the season of the stamp converted, so one
+// value serves every stamp.
+uint64_t LocalTimeBias() {
+    const FILETIME utc{0, 0x01D00000};
+    FILETIME local{};
+    FileTimeToLocalFileTime(&utc, &local);
+    return ToUInt64(utc) - ToUInt64(local);
+}
+
+std::wstring LocaleText(LCTYPE type) {
+    wchar_t text[128] = L"";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 128);
+    return text;
+}
+
+// Whether the picture gives the system's own text at sample times: every
+// hour, with minutes and seconds of one digit and of two.
+bool GivesTheSystemsTimes(const TimeFormatPicture& picture) {
+    if (!picture.Known()) return false;
+    for (uint16_t hour = 0; hour < 24; ++hour) {
+        for (const auto& [minute, second] : {std::pair<uint16_t, uint16_t>{5, 9}, {59, 30}}) {
+            CalendarTime f;
+            f.year = 2000;
+            f.month = 1;
+            f.day = 1;
+            f.hour = hour;
+            f.minute = minute;
+            f.second = second;
+            std::wstring system, built;
+            if (!AppendLongTime(f, system)) return false;
+            picture.Append(hour, minute, second, built);
+            if (built != system) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+double CacheTimeToDate(uint64_t stamp) {
+    FILETIME utc{static_cast<DWORD>(stamp), static_cast<DWORD>(stamp >> 32)};
+    FILETIME local{};
+    SYSTEMTIME st{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+    return CalendarToDateTime(FromSystemTime(st));
 }
 
 std::wstring IndexDatDateText(uint64_t stamp) {
     const double value = CacheTimeToDate(stamp);
-    if (value == 0) return L"Not Available";
+    if (value == 0) return kNotAvailable;
     std::wstring text = FormatDateTime(value);
-    return text.empty() ? L"Not Available" : text;
+    return text.empty() ? kNotAvailable : text;
+}
+
+IndexDatDateTexts::IndexDatDateTexts()
+    : bias_(LocalTimeBias()),
+      time_(LocaleText(LOCALE_STIMEFORMAT), LocaleText(LOCALE_S1159), LocaleText(LOCALE_S2359)),
+      timeFromPicture_(GivesTheSystemsTimes(time_)) {}
+
+void IndexDatDateTexts::Append(uint64_t stamp, std::wstring& out) {
+    if (!timeFromPicture_) {
+        out += IndexDatDateText(stamp);
+        return;
+    }
+    // Unsigned, so it wraps where FileTimeToLocalFileTime's sum does.
+    const uint64_t localTime = stamp - bias_;
+    const FILETIME local{static_cast<DWORD>(localTime), static_cast<DWORD>(localTime >> 32)};
+    SYSTEMTIME st{};
+    CalendarTime f;
+    if (FileTimeToSystemTime(&local, &st)) f = FromSystemTime(st);
+    // IndexDatDateText takes the fields through the date-time value and
+    // back. For every value it lets through (years 1601 to 2500) that gives
+    // the same fields to the millisecond, so only its rule-outs are kept.
+    const Day* day = CalendarToDateTime(f) != 0 ? &DayOf(f) : nullptr;
+    if (!day || !day->formatted) {
+        out += kNotAvailable;
+        return;
+    }
+    out += day->text;
+    if (IsMidnight(f)) return;
+    out += L' ';
+    time_.Append(f.hour, f.minute, f.second, out);
+}
+
+const IndexDatDateTexts::Day& IndexDatDateTexts::DayOf(const CalendarTime& f) {
+    const uint32_t key = (uint32_t{f.year} * 16 + f.month) * 32 + f.day;
+    if (lastDay_ && key == lastKey_) return *lastDay_;
+    auto [day, added] = days_.try_emplace(key);
+    if (added) day->second.formatted = AppendShortDate(f, day->second.text);
+    lastKey_ = key;
+    lastDay_ = &day->second;
+    return day->second;
 }
 
 // IE stores addresses in the ANSI code page of the system that wrote them;
 // the system code page is our best guess at it.
-std::wstring IndexDatSystemText::Address(std::string_view bytes) const {
-    if (bytes.empty()) return {};
+void AppendIndexDatAddress(std::string_view bytes, std::wstring& out) {
     const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX / 2));
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), n);
+    if (size == 0) return;
+    const size_t at = out.size();
+    // No code page makes more UTF-16 units than it reads bytes, so one call
+    // does; the length is asked for only should one do so after all.
+    out.resize(at + static_cast<size_t>(size));
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data() + at, size);
+    if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        out.resize(at + static_cast<size_t>(std::max(needed, 0)));
+        n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data() + at, needed);
+    }
+    out.resize(at + static_cast<size_t>(std::max(n, 0)));
+}
+
+std::wstring IndexDatSystemText::Address(std::string_view bytes) const {
+    std::wstring text;
+    AppendIndexDatAddress(bytes, text);
     return text;
 }
 
-std::wstring IndexDatSystemText::Date(uint64_t stamp) const { return IndexDatDateText(stamp); }
+std::wstring IndexDatSystemText::Date(uint64_t stamp) const {
+    std::wstring text;
+    dates_.Append(stamp, text);
+    return text;
+}
+
+bool WalkIndexDatFile(const std::wstring& path, IndexDatProgress& progress, IndexDatRowSink& rows) {
+    FileHandle file = OpenShared(path, GENERIC_READ);
+    if (!file) return false;
+    FileBytes bytes(file.Get(), LengthOf(file.Get()));
+    WalkIndexDat(bytes, progress, rows);
+    return true;
+}
 
 bool ReadIndexDat(const std::wstring& path, uint8_t imageIndex,
                   std::vector<IndexDatAddress>& addresses, std::vector<std::wstring>& dates,

@@ -9,9 +9,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/Catalogue.h"
+#include "formats/IndexDat.h"
+#include "formats/IndexDatFixture.h"
 #include "formats/IniFile.h"
 #include "support/Fixtures.h"
 #include "support/Process.h"
@@ -150,6 +153,79 @@ TEST_F(Cli, IndexDatListsTheRowsOfARealFile) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(Contains(missing.err, L"no such file: C:\\realdata\\no-such-index.dat"));
     EXPECT_EQ(RunCli({L"--index-dat"}).exitCode, 2);
+}
+
+// klarvex-cli --index-dat FILE with standard output into a file: the bytes
+// as written, line ends and all.
+std::string IndexDatOutput(const testing::ScratchFolder& folder, const std::wstring& file) {
+    const std::wstring outPath = folder / L"rows.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    FileHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out.Get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    const UniqueHandle process =
+        testing::StartProgram(L"\"" + ExeDir() + L"klarvex-cli.exe\" --index-dat \"" + file + L"\"", &startup);
+    DWORD code = 1;
+    EXPECT_TRUE(process && WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(process.Get(), &code) && code == 0);
+    out.Reset();
+    return testing::ReadBytes(outPath);
+}
+
+// The rows as the reader finds them, each address read in the system code
+// page and each date asked of the system on its own, in UTF-8 lines.
+std::string RowsOneByOne(const std::vector<uint8_t>& bytes) {
+    std::wstring text;
+    for (const test::Row& row : test::Walk(bytes)) {
+        std::wstring address(row.address.size(), L'\0');
+        address.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, row.address.data(), static_cast<int>(row.address.size()),
+                                                               address.data(), static_cast<int>(address.size()))));
+        text += address + L"\t" + IndexDatDateText(row.stamp) + L"\r\n";
+    }
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                        utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+    return utf8;
+}
+
+// Rows enough for several blocks of output: addresses with bytes of the
+// upper half of the code page now and then; time stamps at midnight, with
+// milliseconds, before 1900, in 2500 and past any calendar.
+std::vector<uint8_t> VariedRows() {
+    const size_t rows = 4000, table = 0x1000, records = 0x10000;
+    test::IndexDatImage img(records + rows * 256, table);
+    img.Table(table, static_cast<int32_t>((32 + 8 * rows + 127) / 128), 0);
+    const uint64_t stamps[] = {test::StampOf(2006, 7, 7, 0, 0, 0), test::StampOf(2011, 6, 23, 18, 2, 10, 66),
+                               test::StampOf(1899, 12, 29, 6, 30, 0), test::StampOf(2500, 12, 31, 23, 59, 59, 999),
+                               0x8000000000000000ull};
+    for (size_t i = 0; i < rows; ++i) {
+        const size_t record = records + i * 256;
+        img.Entry(table, i, 0x100, static_cast<int32_t>(record));
+        std::string address = "http://x" + std::to_string(i) + ".example/" + (i % 5 == 1 ? "caf\xe9-\x80\x9f\xff" : "");
+        const uint64_t stamp = stamps[i % std::size(stamps)] + i * 37 * 10000000ull;
+        if (i % 11 == 3) img.Redr(record, stamp, address);
+        else img.Url(record, stamp, address);
+    }
+    return img.bytes;
+}
+
+TEST_F(Cli, IndexDatRowsAreTheReadersRowsWithTheSystemsTextsByteForByte) {
+    testing::ScratchFolder folder;
+    for (const char* name : {"plaso-Content.IE5-index.dat", "plaso-History.IE5-index.dat",
+                             "plaso-MSHist012013031020130311-index.dat", "plaso-nfury_index.dat", "plaso-old-index.dat"}) {
+        const std::string path = test::RealDataPath(name);
+        EXPECT_EQ(IndexDatOutput(folder, Utf8ToWide(path)), RowsOneByOne(test::ReadWholeFile(path))) << name;
+    }
+    const auto varied = VariedRows();
+    const std::wstring file = folder / L"varied.dat";
+    testing::WriteTextFile(file, std::string(varied.begin(), varied.end()));
+    const std::string rows = IndexDatOutput(folder, file);
+    EXPECT_GT(rows.size(), 128 * 1024u);
+    EXPECT_EQ(rows, RowsOneByOne(varied));
 }
 
 TEST_F(Cli, CleanNeverEmptiesTheSystemsFoldersEvenWhenToldYes) {

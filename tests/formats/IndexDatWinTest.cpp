@@ -16,6 +16,7 @@
 
 #include "IndexDatFixture.h"
 #include "base/Handles.h"
+#include "base/Strings.h"
 #include "support/Fixtures.h"
 
 namespace klarvex::test {
@@ -121,6 +122,53 @@ TEST(IndexDatFiles, DateTextFollowsTheUserFormats) {
     EXPECT_NE(IndexDatDateText(StampOf(2500, 6, 1, 12, 0, 0)), L"Not Available");
     EXPECT_EQ(IndexDatDateText(0x8000000000000000ull), L"Not Available");
     EXPECT_EQ(CacheTimeToDate(0xFFFFFFFFFFFFFFFFull), 0);
+}
+
+TEST(IndexDatFiles, DateTextsOfManyRowsAreTheSystemsTextsRowByRow) {
+    std::vector<uint64_t> stamps;
+    // Every 7th second of a day, and the edges of the calendar and of the
+    // time of day.
+    for (unsigned s = 0; s < 86400; s += 7) stamps.push_back(StampOfLocal(2020, 5, 17, 0, 0, 0) + s * 10000000ull);
+    for (const uint64_t stamp :
+         {StampOfLocal(2020, 5, 17, 0, 0, 0), StampOfLocal(2020, 5, 17, 0, 0, 0) + 10000, StampOfLocal(1899, 12, 30, 0, 0, 0),
+          StampOfLocal(1899, 12, 30, 0, 0, 0) + 10000, StampOfLocal(1899, 12, 29, 6, 0, 0), StampOf(1601, 1, 1, 0, 0, 0),
+          StampOf(1601, 1, 1, 12, 0, 0, 1), StampOf(2500, 12, 31, 23, 59, 59, 999), StampOf(2501, 1, 1, 0, 0, 0, 1),
+          uint64_t{0}, uint64_t{1}, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull, 0xFFFFFFFFFFFFFFFFull})
+        stamps.push_back(stamp);
+    for (const char* name : {"plaso-Content.IE5-index.dat", "plaso-nfury_index.dat", "plaso-old-index.dat"})
+        for (const Row& row : Walk(ReadWholeFile(RealDataPath(name)))) stamps.push_back(row.stamp);
+
+    IndexDatDateTexts texts;
+    for (const uint64_t stamp : stamps) {
+        std::wstring text = L"kept ";
+        texts.Append(stamp, text);
+        ASSERT_EQ(text, L"kept " + IndexDatDateText(stamp)) << stamp;
+    }
+}
+
+// Time formats of other locales, each laid out for every second of a day
+// as the system lays it out; the pictures the builder does not take on.
+TEST(TimeFormatPicture, LaysOutEverySecondAsTheSystemDoes) {
+    wchar_t am[128] = L"", pm[128] = L"";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_S1159, am, 128);
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_S2359, pm, 128);
+    for (const wchar_t* picture : {L"h:mm:ss tt", L"HH:mm:ss", L"H:mm:ss", L"tt hh:mm:ss", L"t h.m.s",
+                                   L"H' h 'mm' min 'ss' s'", L"HH'\u6642'mm'\u5206'ss'\u79D2'", L"hh-mm tt/"}) {
+        SCOPED_TRACE(WideToUtf8(picture));
+        const TimeFormatPicture built(picture, am, pm);
+        ASSERT_TRUE(built.Known());
+        for (unsigned s = 0; s < 86400; ++s) {
+            SYSTEMTIME st{2020, 5, 0, 17, static_cast<WORD>(s / 3600), static_cast<WORD>(s / 60 % 60),
+                          static_cast<WORD>(s % 60), 0};
+            wchar_t system[128] = L"";
+            ASSERT_NE(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, picture, system, 128), 0);
+            std::wstring text;
+            built.Append(st.wHour, st.wMinute, st.wSecond, text);
+            ASSERT_EQ(text, system) << s;
+        }
+    }
+    for (const wchar_t* picture : {L"hhh:mm", L"h:mm 'o''clock'", L"h:mm 'open", L"d h:mm", L"''h", L"h:mm:ss K"})
+        EXPECT_FALSE(TimeFormatPicture(picture, am, pm).Known()) << WideToUtf8(picture);
 }
 
 TEST(IndexDatFiles, OpeningSharingAndAddressBytes) {
