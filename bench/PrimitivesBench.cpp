@@ -129,6 +129,9 @@ struct Side {
         if (child.exitCode) exitCode = child.exitCode;
     }
     void Print(const char* name) const {
+        std::printf("%-19s rounds:", name);
+        for (const double ratio : ratios) std::printf(" %.2f", ratio);
+        std::printf("\n");
         // Wine knows a process's memory only while it runs: 0 means unknown.
         const std::string memory = peak ? std::to_string(peak / 1024) + " KB" : "unknown";
         std::printf("%-19s %8.3f s  ratio %.2f  peak working set %s  exit %lu\n", name, Median(seconds),
@@ -163,14 +166,24 @@ void CompareDeletes(int files, int folders, int rounds) {
     Side clean;
     long long deleted = 0, left = 0;
     for (int round = 0; round < rounds; ++round) {
-        MakeTree(files, folders);
-        const auto start = std::chrono::steady_clock::now();
-        deleted = PlainWalk(kTree, true);
-        deletes.push_back(Seconds(start));
-        MakeTree(files, folders);
-        clean.Add(RunCli(L"--clean --fast " + kItem), deletes.back());
-        left += PlainWalk(kTree, false);
-        RemoveTree();
+        // Each side goes first every other round: a tree made just after
+        // another was deleted is not quite the same for the disk.
+        double plain = 0;
+        Child ours;
+        for (int side = 0; side < 2; ++side) {
+            MakeTree(files, folders);
+            if ((side + round) % 2 == 0) {
+                const auto start = std::chrono::steady_clock::now();
+                deleted = PlainWalk(kTree, true);
+                plain = Seconds(start);
+            } else {
+                ours = RunCli(L"--clean --fast " + kItem);
+                left += PlainWalk(kTree, false);
+                RemoveTree();
+            }
+        }
+        deletes.push_back(plain);
+        clean.Add(ours, plain);
     }
     std::printf("plain delete loop   %8.3f s (%lld files)\n", Median(deletes), deleted);
     clean.Print("Clean run, fast");
