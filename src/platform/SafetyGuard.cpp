@@ -78,7 +78,8 @@ std::vector<std::wstring> ProtectedFolders() {
     add(ParentFolder(roaming));  // AppData
     add(KnownFolderPath(FOLDERID_LocalAppData));
     add(GetLocalLowAppDataDir());
-    for (const GUID* id : {&FOLDERID_Desktop, &FOLDERID_Music, &FOLDERID_Pictures, &FOLDERID_Videos, &FOLDERID_Downloads})
+    for (const GUID* id :
+         {&FOLDERID_Desktop, &FOLDERID_Music, &FOLDERID_Pictures, &FOLDERID_Videos, &FOLDERID_Downloads})
         add(KnownFolderPath(*id));
     return folders;
 }
