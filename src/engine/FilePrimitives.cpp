@@ -76,6 +76,14 @@ const TSafetyGuard& TClearTaskThread::Guard() {
 }
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
+    return RemoveFile(path, logIt, std::nullopt);
+}
+
+bool TClearTaskThread::DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt) {
+    return RemoveFile(folder + entry.name, logIt, entry.attributes);
+}
+
+bool TClearTaskThread::RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> listedAttributes) {
     if (logIt && !Settings.FastScan) {
         AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + path);
         ScrollLog(50);
@@ -85,7 +93,7 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
     // The shell expands wildcards and deletes folders whole (under Wine a
     // folder link takes its target with it): this deletes one file only.
     if (path.find_first_of(L"*?") != std::wstring::npos) return false;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = listedAttributes ? *listedAttributes : GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
 
     if (Settings.OverwriteFile && !IsFileLocked(path)) WipeFile(path, Settings.OverwriteNumber);
@@ -217,7 +225,7 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
         if (!walk.excludeName.empty() && SameText(entry.name, walk.excludeName)) return true;
         if (!walk.excludeTextUpper.empty() && UpperCase(entry.name).find(walk.excludeTextUpper) != std::wstring::npos)
             return true;
-        if (!DeleteFileItem(folder + entry.name, walk.logIt)) return true;
+        if (!DeleteFileItem(folder, entry, walk.logIt)) return true;
         ++counter;
         bytes += entry.size;
         PostThrottledProgress(walk.progressWithTotal ? counter + TotalCount : counter);
@@ -307,7 +315,7 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWal
             if (walk.recurse) bytes += WalkMask(folder + entry.name, below, counter);
             return true;
         }
-        if (!FitsAnyMask(walk.masks, entry.name, UpperCase(entry.name)) || !DeleteFileItem(folder + entry.name, true))
+        if (!FitsAnyMask(walk.masks, entry.name, UpperCase(entry.name)) || !DeleteFileItem(folder, entry, true))
             return true;
         ++counter;
         bytes += entry.size;

@@ -20,6 +20,7 @@ enum class RootKey;         // platform/RegistryPaths.h
 struct Winapp2Entry;        // formats/Winapp2.h
 
 class FileMask;
+struct FolderEntry;  // platform/Folders.h
 class TSafetyGuard;
 struct RulePlaceholders;
 
@@ -121,6 +122,9 @@ public:
     // which counts as walking that protected folder.
     enum class Reach { Named, ThroughProtected };
     bool DeleteFileItem(const std::wstring& path, bool logIt);
+    // The same for a file a listing of folder (with its trailing backslash)
+    // gave: its attributes need no second look.
+    bool DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt);
     void WipeFile(const std::wstring& path, int32_t passes);
     int64_t ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt, const std::wstring& excludeName,
                         int32_t& counter, Reach reach = Reach::Named);
@@ -325,6 +329,8 @@ private:
     // guard says so; true to go on.
     bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask, bool recurse, Reach reach);
     void RemoveEmptiedFolder(const std::wstring& folder, bool judge);
+    // attributes: the file's, when a listing gave them.
+    bool RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> attributes);
     const TSafetyGuard& Guard();
     // The canonical path of a key a registry primitive may work on, opened
     // into key; nothing for a missing key, the root itself, or (whole: the

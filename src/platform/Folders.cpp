@@ -31,7 +31,7 @@ void ForEachEntry(const std::wstring& folder, const std::function<bool(const Fol
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (isFolder && IsLink(data.dwFileAttributes)) continue;
         const int64_t size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-        if (!visit(FolderEntry{data.cFileName, isFolder, isFolder ? 0 : size})) return;
+        if (!visit(FolderEntry{data.cFileName, isFolder, isFolder ? 0 : size, data.dwFileAttributes})) return;
     } while (FindNextFileW(find.Get(), &data));
 }
 

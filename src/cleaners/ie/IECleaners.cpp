@@ -136,7 +136,7 @@ void TClearTaskThread::CleanIECookies() {
     ForEachEntry(folder, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
         if (entry.isFolder || !IsCookieName(entry.name) || IsKept(keep, entry.name)) return true;
-        if (DeleteFileItem(folder + entry.name, true)) {
+        if (DeleteFileItem(folder, entry, true)) {
             ++ItemCount;
             bytes += entry.size;
             PostThrottledProgress(TotalCount + ItemCount);

@@ -103,7 +103,7 @@ void TClearTaskThread::ClearRecycledFolder(const std::wstring& folder, bool logF
         const std::wstring path = folder + L"\\" + entry.name;
         if (entry.isFolder) {
             ItemBytes += ClearFolder(path, true, logFiles, L"", ItemCount);
-        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(path, logFiles)) {
+        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(folder + L"\\", entry, logFiles)) {
             ++ItemCount;
             ItemBytes += entry.size;
             PostThrottledProgress(TotalCount + ItemCount);
