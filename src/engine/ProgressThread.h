@@ -329,8 +329,8 @@ private:
     // guard says so; true to go on.
     bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask, bool recurse, Reach reach);
     void RemoveEmptiedFolder(const std::wstring& folder, bool judge);
-    // attributes: the file's, when a listing gave them.
-    bool RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> attributes);
+    // listedAttributes: the file's, when a listing gave them.
+    bool RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> listedAttributes);
     const TSafetyGuard& Guard();
     // The canonical path of a key a registry primitive may work on, opened
     // into key; nothing for a missing key, the root itself, or (whole: the

@@ -24,9 +24,9 @@ bool IsPlainFolder(const std::wstring& path);
 
 struct FolderEntry {
     std::wstring name;
-    bool isFolder;       // a subfolder; links to folders are never listed
-    int64_t size;        // full 64-bit file size
-    DWORD attributes;    // as the listing gave them
+    bool isFolder;     // a subfolder; links to folders are never listed
+    int64_t size;      // full 64-bit file size
+    DWORD attributes;  // as the listing gave them
 };
 
 // Lists the entries of folder (given with its trailing backslash) in the

@@ -98,12 +98,12 @@ void TClearTaskThread::CleanRecycleBin() {
 }
 
 void TClearTaskThread::ClearRecycledFolder(const std::wstring& folder, bool logFiles) {
-    ForEachEntry(folder + L"\\", [&](const FolderEntry& entry) {
+    const std::wstring inside = folder + L"\\";
+    ForEachEntry(inside, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
-        const std::wstring path = folder + L"\\" + entry.name;
         if (entry.isFolder) {
-            ItemBytes += ClearFolder(path, true, logFiles, L"", ItemCount);
-        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(folder + L"\\", entry, logFiles)) {
+            ItemBytes += ClearFolder(inside + entry.name, true, logFiles, L"", ItemCount);
+        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(inside, entry, logFiles)) {
             ++ItemCount;
             ItemBytes += entry.size;
             PostThrottledProgress(TotalCount + ItemCount);
