@@ -49,6 +49,9 @@ bool ShellDelete(const std::wstring& path, bool errorUi) {
     return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
+// Whether a file's deletion gets a log line of its own.
+bool DeletionLogged(bool logIt) { return logIt && !Settings.FastScan; }
+
 }  // namespace
 
 struct TClearTaskThread::MaskWalk {
@@ -80,12 +83,14 @@ bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
 }
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt) {
+    // A Test that names no file has no use for its path.
+    if (IsTestRun() && !DeletionLogged(logIt)) return true;
     return RemoveFile(folder + entry.name, logIt, entry.attributes);
 }
 
 bool TClearTaskThread::RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> listedAttributes) {
-    if (logIt && !Settings.FastScan) {
-        AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + path);
+    if (DeletionLogged(logIt)) {
+        AddLog(deletingLinePrefix_ + path);
         ScrollLog(50);
     }
     if (IsTestRun()) return true;

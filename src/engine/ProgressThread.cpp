@@ -38,6 +38,7 @@ TClearTaskThread::TClearTaskThread(RunKind kind, IRunHost& host, std::vector<std
     : ItemNames(std::move(itemNames)), kind_(kind), host_(host), table_(table) {
     RemovedWord = LoadText(IsTestRun() ? IDS_WILL_BE_REMOVED : IDS_TO_BE_REMOVED);
     LogPrefix = LoadText(IsTestRun() ? IDS_TEST : IDS_CLEAN) + L": ";
+    deletingLinePrefix_ = LogPrefix + LoadText(IDS_DELETING) + L" ";
 }
 
 UniqueHandle TClearTaskThread::Start(TClearTaskThread* runner) {
@@ -108,6 +109,7 @@ void TClearTaskThread::BeginItem() {
     ItemBytes = 0;
     ScratchPath.clear();
     LastProgressTime = Now();
+    ClockLookTick = GetTickCount64() + 2000;
     ScrollCounter = 0;
 }
 
@@ -148,11 +150,14 @@ void TClearTaskThread::ScrollLog(int32_t step) {
 }
 
 void TClearTaskThread::PostThrottledProgress(int32_t count) {
+    const uint64_t tick = GetTickCount64();
+    if (tick < ClockLookTick) return;
     const double now = Now();
     if ((now - LastProgressTime) * 24 * 3600 > 2) {
         host_.PostProgress(count);
         host_.ItemProgress(ItemCount);
         LastProgressTime = now;
+        ClockLookTick = tick + 2000;
     }
 }
 

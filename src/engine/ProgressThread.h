@@ -276,6 +276,10 @@ protected:
     int64_t ItemBytes = 0;
     std::wstring ScratchPath;
     double LastProgressTime = 0;  // days, as Now() gives them
+    // The tick count before which PostThrottledProgress need not read the
+    // clock: under Wine the clock is a call into the system, the tick count
+    // a read of memory, and the walks ask after every file.
+    uint64_t ClockLookTick = 0;
     int32_t TotalCount = 0;
     int64_t TotalBytes = 0;
     int32_t ScrollCounter = 0;
@@ -341,6 +345,7 @@ private:
     // canonical.
     bool SkippedAsShared(RootKey root, const std::wstring& keyPath);
     std::shared_ptr<const TSafetyGuard> guard_;
+    std::wstring deletingLinePrefix_;  // LogPrefix, "deleting" and a space: a detailed run logs every file
     bool automatic_ = false;
     bool shellErrorUi_ = false;
     bool keepProtectedFolders_ = false;

@@ -26,12 +26,17 @@ void ForEachEntry(const std::wstring& folder, const std::function<bool(const Fol
     FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return;
+    // One entry for the whole listing: its name keeps its buffer from one
+    // file to the next instead of taking a new one each time.
+    FolderEntry entry;
     do {
         if (IsDotEntry(data.cFileName)) continue;
-        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder && IsLink(data.dwFileAttributes)) continue;
-        const int64_t size = static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-        if (!visit(FolderEntry{data.cFileName, isFolder, isFolder ? 0 : size, data.dwFileAttributes})) return;
+        entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (entry.isFolder && IsLink(data.dwFileAttributes)) continue;
+        entry.name.assign(data.cFileName);
+        entry.size = entry.isFolder ? 0 : static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
+        entry.attributes = data.dwFileAttributes;
+        if (!visit(entry)) return;
     } while (FindNextFileW(find.Get(), &data));
 }
 

@@ -24,15 +24,16 @@ bool IsPlainFolder(const std::wstring& path);
 
 struct FolderEntry {
     std::wstring name;
-    bool isFolder;     // a subfolder; links to folders are never listed
-    int64_t size;      // full 64-bit file size
-    DWORD attributes;  // as the listing gave them
+    bool isFolder = false;  // a subfolder; links to folders are never listed
+    int64_t size = 0;       // full 64-bit file size
+    DWORD attributes = 0;   // as the listing gave them
 };
 
 // Lists the entries of folder (given with its trailing backslash) in the
 // system's order, without "." and ".." and without links to folders. A
 // link to a file looks like a plain file and is listed as one. visit
-// returns false to end the listing early.
+// returns false to end the listing early; the entry it is given lasts only
+// for that call.
 void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit);
 
 // The paths that path (absolute) stands for when its names hold "*" or

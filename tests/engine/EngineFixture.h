@@ -27,7 +27,10 @@ public:
     int32_t& Counter() { return ItemCount; }
     void RunItem(const std::wstring& name) { CleanItem(name); }
     // As if the last progress message were long ago.
-    void AgeProgressClock() { LastProgressTime = 0; }
+    void AgeProgressClock() {
+        LastProgressTime = 0;
+        ClockLookTick = 0;
+    }
     void SetTotalCount(int32_t total) { TotalCount = total; }
 
     std::optional<bool> admin;
