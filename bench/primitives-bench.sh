@@ -38,7 +38,7 @@ fi
 # of its own: nothing of the caller's settings is read or written.
 files=${1:-100000}
 folders=${2:-500}
-rounds=${4:-3}
+rounds=${4:-5}
 bleach_home=$(mktemp -d)
 mkdir -p "$bleach_home/.config/bleachbit/cleaners"
 cat > "$bleach_home/.config/bleachbit/cleaners/klarvexbench.xml" <<XML
