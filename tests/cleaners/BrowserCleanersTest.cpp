@@ -423,7 +423,9 @@ TEST_F(BrowserProfiles, TheCommandLineRefusesACleanWhileTheBrowserIsOpen) {
         EXPECT_EQ(clean.exitCode, c.message ? 1 : 0);
         EXPECT_EQ(clean.err, c.message ? std::wstring(L"klarvex-cli: ") + c.message + L"\r\n" : L"");
         EXPECT_EQ(Exists(c.file), c.message != nullptr);
-        if (c.message) EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
+        if (c.message) {
+            EXPECT_EQ(RunProgram(L"klarvex-cli.exe", {L"--test", c.item}).exitCode, 0);
+        }
     }
 }
 
