@@ -17,6 +17,9 @@ namespace {
 
 const std::wstring kSeparator(107, L'-');
 
+// The least time between two throttled progress messages of an item.
+constexpr uint64_t kProgressIntervalMs = 2000;
+
 DWORD WINAPI ThreadProc(void* parameter) {
     auto* runner = static_cast<TClearTaskThread*>(parameter);
     runner->Execute();
@@ -109,7 +112,7 @@ void TClearTaskThread::BeginItem() {
     ItemBytes = 0;
     ScratchPath.clear();
     LastProgressTime = Now();
-    ClockLookTick = GetTickCount64() + 2000;
+    ClockLookTick = GetTickCount64() + kProgressIntervalMs;
     ScrollCounter = 0;
 }
 
@@ -153,11 +156,11 @@ void TClearTaskThread::PostThrottledProgress(int32_t count) {
     const uint64_t tick = GetTickCount64();
     if (tick < ClockLookTick) return;
     const double now = Now();
-    if ((now - LastProgressTime) * 24 * 3600 > 2) {
+    if ((now - LastProgressTime) * 24 * 3600 * 1000 > kProgressIntervalMs) {
         host_.PostProgress(count);
         host_.ItemProgress(ItemCount);
         LastProgressTime = now;
-        ClockLookTick = tick + 2000;
+        ClockLookTick = tick + kProgressIntervalMs;
     }
 }
 
