@@ -78,9 +78,6 @@ bool TRunners::Start(HWND window, RunKind kind, const std::vector<std::wstring>&
     auto link = std::make_shared<TRunLink>(window, generation);
     auto* runner = new TClearTaskThread(kind, *link, names, CleanerFor);
     runner->SetAutomaticRun(automatic);
-    // The user at the window sees why a file stayed; an automatic or silent
-    // clean has nobody to answer a box, so it must never wait for one.
-    runner->SetShellErrorUi(!automatic);
     std::stop_source stop = runner->StopSource();
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) return false;

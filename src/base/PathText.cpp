@@ -1,6 +1,7 @@
 #include "base/PathText.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace klarvex {
@@ -161,6 +162,72 @@ std::optional<std::wstring> CanonicalRulePath(std::wstring_view text) {
     return path;
 }
 
+bool IsWindowsName(std::wstring_view name) {
+    if (name.empty() || name == L"." || name == L".." || name.back() == L'.' || name.back() == L' ') return false;
+    constexpr std::wstring_view kNotInNames = L"\\/:*?\"<>|\uFFFD";
+    for (const wchar_t c : name)
+        if (c < L' ' || kNotInNames.find(c) != std::wstring_view::npos) return false;
+    return true;
+}
+
+namespace {
+
+// The extension of a name after its last dot, in upper case; "" without one.
+std::wstring UpperExtension(std::wstring_view name) {
+    const size_t dot = name.rfind(L'.');
+    std::wstring extension(dot == std::wstring_view::npos ? std::wstring_view() : name.substr(dot + 1));
+    for (auto& c : extension)
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    return extension;
+}
+
+template <size_t N>
+bool IsAmong(const std::wstring& extension, const std::wstring_view (&extensions)[N]) {
+    return std::find(std::begin(extensions), std::end(extensions), extension) != std::end(extensions);
+}
+
+constexpr std::wstring_view kProgramExtensions[] = {
+    L"EXE", L"DLL", L"SYS", L"DRV", L"OCX", L"CPL", L"MUI", L"MSI", L"MSP", L"MSU", L"SCR", L"EFI", L"COM",
+    L"AX", L"ACM", L"TLB", L"WINMD", L"CAT", L"INF", L"MUM", L"MANIFEST", L"NLS", L"TTF", L"FON", L"OTF"};
+
+// What a user keeps: documents, pictures, audio, video, archives; and the
+// files programs and the system are made of.
+constexpr std::wstring_view kKeptExtensions[] = {
+    // documents
+    L"TXT", L"DOC", L"DOCX", L"DOCM", L"DOT", L"DOTX", L"ODT", L"ODS", L"ODP", L"ODG", L"RTF", L"PDF", L"XPS",
+    L"OXPS", L"XLS", L"XLSX", L"XLSM", L"XLSB", L"CSV", L"PPT", L"PPTX", L"PPS", L"PPSX", L"MD", L"TEX", L"WPD",
+    L"WPS", L"EPUB", L"MOBI", L"ONE", L"MSG", L"EML", L"PST", L"OST", L"VSD", L"VSDX", L"PUB", L"HTM", L"HTML",
+    L"MHT", L"XML", L"JSON", L"KEY", L"PAGES", L"NUMBERS", L"ACCDB", L"MDB", L"SQL",
+    // pictures
+    L"JPG", L"JPEG", L"JPE", L"PNG", L"GIF", L"BMP", L"TIF", L"TIFF", L"WEBP", L"HEIC", L"HEIF", L"RAW", L"CR2",
+    L"CR3", L"NEF", L"ARW", L"DNG", L"ORF", L"PSD", L"AI", L"SVG", L"EPS", L"ICO", L"WMF", L"EMF", L"JXL",
+    // audio
+    L"MP3", L"WAV", L"WMA", L"FLAC", L"AAC", L"M4A", L"OGG", L"OGA", L"OPUS", L"MID", L"MIDI", L"AIF", L"AIFF",
+    L"APE", L"AMR",
+    // video
+    L"MP4", L"M4V", L"MOV", L"AVI", L"WMV", L"MKV", L"WEBM", L"MPG", L"MPEG", L"3GP", L"FLV", L"VOB", L"M2TS",
+    L"MTS", L"OGV",
+    // archives
+    L"ZIP", L"RAR", L"7Z", L"TAR", L"GZ", L"TGZ", L"BZ2", L"XZ", L"ZST", L"CAB", L"ISO", L"IMG", L"VHD", L"VHDX",
+    L"WIM", L"LZ", L"ARJ",
+    // programs, scripts and their settings, and system files
+    L"BAT", L"CMD", L"PS1", L"VBS", L"JS", L"JAR", L"LNK", L"REG", L"INI", L"CFG", L"DAT", L"DB", L"POL"};
+
+}  // namespace
+
+bool IsNarrowMask(std::wstring_view mask) {
+    if (!HasWildcard(mask)) return !mask.empty();
+    const size_t dot = mask.rfind(L'.');
+    if (dot == std::wstring_view::npos) return false;
+    const std::wstring extension = UpperExtension(mask);
+    return !extension.empty() && !HasWildcard(extension) && !IsAmong(extension, kKeptExtensions) &&
+           !IsAmong(extension, kProgramExtensions);
+}
+
+bool IsProgramFileName(std::wstring_view upperName) {
+    return upperName.find(L'.') != std::wstring_view::npos && IsAmong(UpperExtension(upperName), kProgramExtensions);
+}
+
 bool HasDotName(std::wstring_view text) {
     for (const auto name : Names(text))
         if (name == L"." || name == L"..") return true;
@@ -169,10 +236,10 @@ bool HasDotName(std::wstring_view text) {
 
 bool IsEverythingMask(std::wstring_view mask) { return IsEverythingName(mask); }
 
-size_t TrailingEverythingNames(std::wstring_view path) {
+size_t TrailingWildcardNames(std::wstring_view path) {
     const auto names = Names(path);
     size_t count = 0;
-    for (auto name = names.rbegin(); name != names.rend() && IsEverythingName(*name); ++name) ++count;
+    for (auto name = names.rbegin(); name != names.rend() && HasWildcard(*name); ++name) ++count;
     return count;
 }
 

@@ -38,6 +38,7 @@ public:
 
     // The mask is empty or holds a wildcard (it may stand for any file).
     bool EmptyOrWildcard() const noexcept { return mask_.empty() || hasWildcard_; }
+    const std::wstring& Text() const noexcept { return mask_; }
     // The mask takes every file, whatever its spelling (IsEverythingMask).
     bool MatchesEveryName() const noexcept;
 
@@ -85,14 +86,34 @@ std::optional<std::wstring> CanonicalRulePath(std::wstring_view text);
 // lead out of the folder it seems to name.
 bool HasDotName(std::wstring_view text);
 
+// A name a file or folder on Windows can have: not empty, not "." or "..",
+// without "\", "/", ":", a wildcard, '"', "<", ">", "|", a control
+// character or U+FFFD (what a name that is no valid Unicode is listed as),
+// and not ending in "." or " ". A listing may hand out other names (a Unix
+// file system holds them): joined to their folder, such a name would name
+// something else ("..\Documents"), or (dropped dot) another file.
+bool IsWindowsName(std::wstring_view name);
+
 // The mask takes every file whatever its spelling: it is made only of "*",
 // "?" and "." with at least one wildcard ("*", "?*", "*.*", "*.", "??*.*").
 // A mask that holds anything else names files.
 bool IsEverythingMask(std::wstring_view mask);
 
-// How many names at the end of a path take every folder ("*", "?*", ...):
-// "C:\Users\me\Documents\*\*" ends in two. A rule that reaches folders
-// this way below a protected folder means that folder, not a program's.
-size_t TrailingEverythingNames(std::wstring_view path);
+// A mask that, in a folder the user keeps things in, takes only what nobody
+// keeps: an exact name, or a wildcard mask that fixes an extension other
+// than those of documents, pictures, audio, video, archives, programs and
+// system files ("*.log", "*.tmp", "~*.bak", "*.dmp" are narrow; "*a*",
+// "*.txt", "*.dll", "*.jpg", "*.lo?", "*.*" are not).
+bool IsNarrowMask(std::wstring_view mask);
+
+// upperName (in upper case) is that of a program or a part of the system:
+// an extension such as EXE, DLL, SYS, DRV, OCX, CPL, MUI, MSI, SCR or EFI.
+bool IsProgramFileName(std::wstring_view upperName);
+
+// How many names at the end of a path hold a wildcard:
+// "C:\Users\me\Documents\*\*o*" ends in two. A rule that reaches folders
+// this way directly below a protected folder ("%Documents%\*a*") means
+// whatever the user keeps there, not a program's folder.
+size_t TrailingWildcardNames(std::wstring_view path);
 
 }  // namespace klarvex

@@ -6,14 +6,17 @@
 // link leads somewhere else on the disk; under Wine a Unix symlink shows
 // as one, and every delete through it acts on its target. Skipping them is
 // the only choice that is safe on both: nothing outside the folder named by
-// the caller is ever counted, deleted or overwritten.
+// the caller is ever counted, deleted or overwritten. A walk lists each
+// folder through a handle it opened for it, enters a subfolder through
+// that handle after checking it is the folder listed, and removes each
+// file through a handle checked to be the file listed (FileRemoval.h): a
+// name swapped for a link or a folder while the walk runs is passed over.
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
-#include <chrono>
-#include <random>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/Format.h"
@@ -22,6 +25,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "engine/ProgressThread.h"
+#include "platform/FileRemoval.h"
 #include "platform/Folders.h"
 #include "platform/SafetyGuard.h"
 #include "platform/SystemLookups.h"
@@ -31,22 +35,18 @@ namespace klarvex {
 
 namespace {
 
-constexpr DWORD kWipeBlock = 4096;
-
 // The folder arguments the walks accept: absolute, and not the bare "\".
 // A relative text would be taken from the current drive or folder.
 bool IsWalkableFolder(const std::wstring& folder) {
     return folder != L"\\" && IsAbsolutePath(WithBackslash(folder)) && IsPlainFolder(folder);
 }
 
-bool ShellDelete(const std::wstring& path, bool errorUi) {
-    std::wstring from = path;
-    from.push_back(L'\0');  // the list ends in two NULs; c_str adds the second
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | (errorUi ? 0 : FOF_NOERRORUI);
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+// The folder and the name of a file's path; nothing for a path without a
+// folder.
+std::optional<std::pair<std::wstring, std::wstring>> FolderAndName(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return std::nullopt;
+    return std::make_pair(path.substr(0, slash + 1), path.substr(slash + 1));
 }
 
 // Whether a file's deletion gets a log line of its own.
@@ -61,6 +61,7 @@ struct TClearTaskThread::MaskWalk {
     SpareEntry spare;             // may be empty
     Reach reach = Reach::Named;   // how the rule came to the walk's own folder
     bool judgeFolders = true;     // folders on the way may be protected ones
+    bool sparePrograms = false;   // a folder of the system: no program file goes through a wildcard
 };
 
 struct TClearTaskThread::FolderWalk {
@@ -79,54 +80,49 @@ const TSafetyGuard& TClearTaskThread::Guard() {
 }
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
-    return RemoveFile(path, logIt, std::nullopt);
+    const auto parts = FolderAndName(path);
+    // A wildcard names no one file, and neither does a path without one.
+    if (!parts || HasWildcard(path)) return false;
+    return RemoveFile(parts->first, parts->second, logIt, nullptr);
 }
 
 bool TClearTaskThread::DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt) {
     // A Test that names no file has no use for its path.
     if (IsTestRun() && !DeletionLogged(logIt)) return true;
-    return RemoveFile(folder + entry.name, logIt, entry.attributes);
+    return RemoveFile(folder, entry.name, logIt, entry.folder);
 }
 
-bool TClearTaskThread::RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> listedAttributes) {
+bool TClearTaskThread::RemoveFile(const std::wstring& folder, const std::wstring& name, bool logIt,
+                                  const OpenedFolder* opened) {
+    if (!IsWindowsName(name)) {
+        PassOver(folder + name);
+        return false;
+    }
     if (DeletionLogged(logIt)) {
-        AddLog(deletingLinePrefix_ + path);
+        AddLog(deletingLinePrefix_ + folder + name);
         ScrollLog(50);
     }
     if (IsTestRun()) return true;
-
-    // The shell expands wildcards and deletes folders whole (under Wine a
-    // folder link takes its target with it): this deletes one file only.
-    if (path.find_first_of(L"*?") != std::wstring::npos) return false;
-    const DWORD attributes = listedAttributes ? *listedAttributes : GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-
-    if (Settings.OverwriteFile && !IsFileLocked(path)) WipeFile(path, Settings.OverwriteNumber);
-    if (ShellDelete(path, shellErrorUi_)) return true;
-
-    // Windows' shell deletes read-only files, Wine's refuses them: clear
-    // the flag and try once more, and put it back if that fails too.
-    if (!(attributes & FILE_ATTRIBUTE_READONLY)) return false;
-    // The flag belongs to the file, not to this name: a file with a second
-    // name (hard link) gets it back, through a handle that outlives the
-    // name, once this name is gone.
-    FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
-    const DWORD writable = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-    if (!SetFileAttributesW(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
-    if (!ShellDelete(path, shellErrorUi_)) {
-        SetFileAttributesW(path.c_str(), attributes);
-        return false;
+    std::optional<OpenedFolder> own;
+    if (!opened) {
+        own = OpenedFolder::Open(folder);
+        if (!own) return false;
+        opened = &*own;
     }
-    if (info.nNumberOfLinks > 1) {
-        FILE_BASIC_INFO basic = {};  // times of 0 stay as they are
-        basic.FileAttributes = attributes;
-        SetFileInformationByHandle(file.Get(), FileBasicInfo, &basic, sizeof(basic));
+    const int32_t passes = Settings.OverwriteFile ? static_cast<int32_t>(Settings.OverwriteNumber) : 0;
+    switch (RemoveFileEntry(*opened, name, passes)) {
+        case FileRemoval::Removed: return true;
+        case FileRemoval::NotAsListed: PassOver(folder + name); return false;
+        case FileRemoval::Missing:
+        case FileRemoval::Failed: break;
     }
-    return true;
+    return false;
+}
+
+void TClearTaskThread::PassOver(const std::wstring& path) {
+    if (Settings.FastScan) return;
+    AddLog(LogPrefix + LoadText(IDS_PASSED_OVER) + L" " + path);
+    ScrollLog(50);
 }
 
 bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
@@ -136,79 +132,80 @@ bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
 }
 
 void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLink(attributes)) return;
-
-    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::uniform_int_distribution<int> byteValue(0, 254);
-    std::vector<BYTE> block(kWipeBlock);
-    for (int32_t pass = 0; pass < passes; ++pass) {
-        std::fill(block.begin(), block.end(), static_cast<BYTE>(byteValue(random)));
-        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file) return;
-        // A file with a second name (hard link) keeps its content: the
-        // other name is not ours to overwrite. Nor is a link's target.
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(file.Get(), &info)) return;
-        if (info.nNumberOfLinks > 1 || IsLink(info.dwFileAttributes)) return;
-        const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-        for (uint64_t done = 0; done < size;) {
-            const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(kWipeBlock, size - done));
-            DWORD written = 0;
-            if (!WriteFile(file.Get(), block.data(), chunk, &written, nullptr) || written != chunk) return;
-            done += chunk;
-        }
-        FlushFileBuffers(file.Get());
-    }
+    const auto parts = FolderAndName(path);
+    if (!parts) return;
+    if (const auto folder = OpenedFolder::Open(parts->first)) OverwriteFileEntry(*folder, parts->second, passes);
 }
 
 namespace {
 
-// The mask of a set that takes the most, for the questions: one that takes
-// every name, else one with a wildcard, else the first.
-const FileMask& WidestMask(const std::vector<FileMask>& masks) {
-    for (const auto& mask : masks)
-        if (mask.MatchesEveryName()) return mask;
-    for (const auto& mask : masks)
-        if (mask.EmptyOrWildcard()) return mask;
-    return masks.front();
+// The walk may take every file there is: no mask, or one that takes every
+// name.
+bool TakesEverything(const std::vector<FileMask>* masks) {
+    return !masks || std::any_of(masks->begin(), masks->end(), [](const FileMask& mask) { return mask.MatchesEveryName(); });
+}
+
+bool AnyWildcard(const std::vector<FileMask>& masks) {
+    return std::any_of(masks.begin(), masks.end(), [](const FileMask& mask) { return mask.EmptyOrWildcard(); });
+}
+
+// Names only files of a kind the user does not keep (IsNarrowMask): a
+// set is judged as a whole, so "*a*;*e*;*i*" counts as what it is.
+bool AllNarrow(const std::vector<FileMask>& masks) {
+    return std::all_of(masks.begin(), masks.end(), [](const FileMask& mask) { return IsNarrowMask(mask.Text()); });
+}
+
+// A program or system file in a folder of the system is taken only when a
+// mask names it exactly, never through a wildcard.
+bool SparedProgramFile(const std::vector<FileMask>& masks, const std::wstring& name, const std::wstring& upperName) {
+    if (!IsProgramFileName(upperName)) return false;
+    return std::none_of(masks.begin(), masks.end(), [&](const FileMask& mask) {
+        return !mask.EmptyOrWildcard() && mask.Matches(name, upperName);
+    });
 }
 
 }  // namespace
 
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const FileMask* mask, bool recurse, Reach reach) {
+bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const std::vector<FileMask>* masks, bool recurse,
+                                     Reach reach) {
     // A Test in the window lists what a Clean would take once the user
     // says Yes; the command line, which never asks, lists what it would.
     if (IsTestRun() && !keepProtectedFolders_) return true;
     TSafetyGuard::Protection protection = Guard().ProtectionOf(folder);
     if (reach == Reach::ThroughProtected) protection.folder = true;
     // Whether the walk would take every file there is, or go down the tree.
-    const bool everything = !mask || mask->MatchesEveryName();
-    if (protection.Any() && (everything || recurse)) {
+    if (protection.Any() && (TakesEverything(masks) || recurse)) {
         if (keepProtectedFolders_) {
             Host().ShowNotice(LoadText(IDS_KEPT_PROTECTED_FOLDER) + folder, L"");
             return false;
         }
-        const bool files = protection.askForFiles && mask;
+        const bool files = protection.askForFiles && masks;
         return Host().AskYesNo(LoadText(files ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
     }
     if (IsTestRun()) return true;
     // Files named in a protected folder: asked about where the window has
-    // always asked.
-    if (protection.driveRoot && mask->EmptyOrWildcard())
+    // always asked, and wherever the masks may take what the user keeps.
+    if (protection.driveRoot && AnyWildcard(*masks))
         return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
-    if (protection.askForFiles) return Host().AskYesNo(LoadText(IDS_ASK_DELETE_FILES_ON) + folder + L"?");
+    if (protection.askForFiles || (protection.Any() && !AllNarrow(*masks)))
+        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_FILES_ON) + folder + L"?");
     return true;
 }
 
 // A folder left empty by a walk goes, unless no rule may remove it (a walk
 // whose folders need no judging has none on its way: below a folder that
 // holds no protected one, links never followed, there is none).
-void TClearTaskThread::RemoveEmptiedFolder(const std::wstring& folder, bool judge) {
+void TClearTaskThread::RemoveEmptiedFolder(const OpenedFolder& opened, const std::wstring& folder, bool judge) {
     if (IsTestRun() || (judge && Guard().ProtectionOf(folder).Any())) return;
     // Fails without effect while anything is left inside.
-    RemoveDirectoryW(folder.c_str());
+    RemoveEmptyFolder(opened);
+}
+
+std::optional<OpenedFolder> TClearTaskThread::EnterSubfolder(const OpenedFolder& parent, const std::wstring& folder,
+                                                             const std::wstring& name) {
+    auto opened = parent.OpenSubfolder(name);
+    if (!opened) PassOver(folder + name);
+    return opened;
 }
 
 int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool removeFolder, const FolderWalk& walk,
@@ -216,15 +213,24 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
     if ((walk.stopOnTerminate && Terminated()) || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
     if (walk.judgeFolders && !ConfirmFolder(folder, nullptr, true, walk.reach)) return 0;
+    const auto opened = OpenedFolder::Open(folder);
+    return opened ? WalkOpenedFolder(*opened, folder, removeFolder, walk, counter) : 0;
+}
 
+int64_t TClearTaskThread::WalkOpenedFolder(const OpenedFolder& opened, const std::wstring& folder, bool removeFolder,
+                                           const FolderWalk& walk, int32_t& counter) {
     FolderWalk below = walk;
     below.reach = Reach::Named;
     below.judgeFolders = walk.judgeFolders && Guard().HoldsProtected(folder);
     int64_t bytes = 0;
-    ForEachEntry(folder, [&](const FolderEntry& entry) {
+    const auto passOver = [&](const std::wstring& name) { PassOver(folder + name); };
+    ForEachEntry(opened, [&](const FolderEntry& entry) {
         if (walk.stopOnTerminate && Terminated()) return false;
         if (entry.isFolder) {
-            bytes += WalkFolder(folder + entry.name, true, below, counter);
+            const std::wstring subfolder = folder + entry.name + L"\\";
+            if (below.judgeFolders && !ConfirmFolder(subfolder, nullptr, true, below.reach)) return true;
+            if (const auto sub = EnterSubfolder(opened, folder, entry.name))
+                bytes += WalkOpenedFolder(*sub, subfolder, true, below, counter);
             return true;
         }
         if (!walk.excludeName.empty() && SameText(entry.name, walk.excludeName)) return true;
@@ -235,8 +241,8 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
         bytes += entry.size;
         PostThrottledProgress(walk.progressWithTotal ? counter + TotalCount : counter);
         return true;
-    });
-    if (removeFolder) RemoveEmptiedFolder(folder, walk.judgeFolders);
+    }, passOver);
+    if (removeFolder) RemoveEmptiedFolder(opened, folder, walk.judgeFolders);
     return bytes;
 }
 
@@ -307,27 +313,42 @@ int64_t TClearTaskThread::ClearFilesWithJournals(const std::wstring& folder, con
 int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
-    if (walk.judgeFolders && !ConfirmFolder(folder, &WidestMask(walk.masks), walk.recurse, walk.reach)) return 0;
+    if (walk.judgeFolders && !ConfirmFolder(folder, &walk.masks, walk.recurse, walk.reach)) return 0;
+    const auto opened = OpenedFolder::Open(folder);
+    if (!opened) return 0;
+    MaskWalk inSystem = walk;
+    inSystem.sparePrograms = AnyWildcard(walk.masks) && Guard().InSystemFolder(folder);
+    return WalkOpenedMask(*opened, folder, inSystem, counter);
+}
 
+int64_t TClearTaskThread::WalkOpenedMask(const OpenedFolder& opened, const std::wstring& folder, const MaskWalk& walk,
+                                         int32_t& counter) {
     MaskWalk below = walk;
     below.reach = Reach::Named;
     below.judgeFolders = walk.judgeFolders && walk.recurse && Guard().HoldsProtected(folder);
     int64_t bytes = 0;
-    ForEachEntry(folder, [&](const FolderEntry& entry) {
+    const auto passOver = [&](const std::wstring& name) { PassOver(folder + name); };
+    ForEachEntry(opened, [&](const FolderEntry& entry) {
         if (Terminated()) return false;
         if (walk.spare && walk.spare(folder, entry.name, entry.isFolder)) return true;
         if (entry.isFolder) {
-            if (walk.recurse) bytes += WalkMask(folder + entry.name, below, counter);
+            if (!walk.recurse) return true;
+            const std::wstring subfolder = folder + entry.name + L"\\";
+            if (below.judgeFolders && !ConfirmFolder(subfolder, &below.masks, below.recurse, below.reach)) return true;
+            if (const auto sub = EnterSubfolder(opened, folder, entry.name))
+                bytes += WalkOpenedMask(*sub, subfolder, below, counter);
             return true;
         }
-        if (!FitsAnyMask(walk.masks, entry.name, UpperCase(entry.name)) || !DeleteFileItem(folder, entry, true))
-            return true;
+        const std::wstring upperName = UpperCase(entry.name);
+        if (!FitsAnyMask(walk.masks, entry.name, upperName)) return true;
+        if (walk.sparePrograms && SparedProgramFile(walk.masks, entry.name, upperName)) return true;
+        if (!DeleteFileItem(folder, entry, true)) return true;
         ++counter;
         bytes += entry.size;
         PostThrottledProgress(counter);
         return true;
-    });
-    if (walk.removeFolders) RemoveEmptiedFolder(folder, walk.judgeFolders);
+    }, passOver);
+    if (walk.removeFolders) RemoveEmptiedFolder(opened, folder, walk.judgeFolders);
     return bytes;
 }
 

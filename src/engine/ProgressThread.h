@@ -21,6 +21,7 @@ struct Winapp2Entry;        // formats/Winapp2.h
 
 class FileMask;
 struct FolderEntry;  // platform/Folders.h
+class OpenedFolder;  // platform/Folders.h
 class TSafetyGuard;
 struct RulePlaceholders;
 
@@ -98,9 +99,6 @@ public:
     // An automatic run (start-up clean, silent clean) shows no notices.
     void SetAutomaticRun(bool automatic) noexcept { automatic_ = automatic; }
     bool IsAutomaticRun() const noexcept { return automatic_; }
-    // Whether the shell may show its own error boxes when a delete fails.
-    // Off unless the front end has a window (the command line never does).
-    void SetShellErrorUi(bool show) noexcept { shellErrorUi_ = show; }
     // The protected folders of the safety guard are never emptied or walked
     // down, whatever the answer would be: each is reported as a notice and
     // passed over, in a Test as in a Clean. For front ends whose user cannot
@@ -328,13 +326,29 @@ private:
     int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
     struct MaskWalk;
     int64_t WalkMask(const std::wstring& folder, const MaskWalk& walk, int32_t& counter);
-    // Asks before a walk of folder takes every file there (mask null, or
-    // one that takes every name) or goes down its tree, where the safety
-    // guard says so; true to go on.
-    bool ConfirmFolder(const std::wstring& folderWithBackslash, const FileMask* mask, bool recurse, Reach reach);
-    void RemoveEmptiedFolder(const std::wstring& folder, bool judge);
-    // listedAttributes: the file's, when a listing gave them.
-    bool RemoveFile(const std::wstring& path, bool logIt, std::optional<DWORD> listedAttributes);
+    int64_t WalkOpenedFolder(const OpenedFolder& opened, const std::wstring& folder, bool removeFolder,
+                             const FolderWalk& walk, int32_t& counter);
+    int64_t WalkOpenedMask(const OpenedFolder& opened, const std::wstring& folder, const MaskWalk& walk,
+                           int32_t& counter);
+    // The subfolder name of parent (whose path is folder), entered through
+    // parent; nothing, and a line in a detailed run, when it is no longer a
+    // folder of its own there.
+    std::optional<OpenedFolder> EnterSubfolder(const OpenedFolder& parent, const std::wstring& folder,
+                                               const std::wstring& name);
+    // Asks before a walk of folder takes every file there (masks null, or
+    // one that takes every name) or goes down its tree, or in a protected
+    // folder takes more than files of the kinds nobody keeps, where the
+    // safety guard says so; true to go on.
+    bool ConfirmFolder(const std::wstring& folderWithBackslash, const std::vector<FileMask>* masks, bool recurse,
+                       Reach reach);
+    void RemoveEmptiedFolder(const OpenedFolder& opened, const std::wstring& folder, bool judge);
+    // The file name of folder (with its trailing backslash), through opened
+    // when the caller listed it there.
+    bool RemoveFile(const std::wstring& folder, const std::wstring& name, bool logIt, const OpenedFolder* opened);
+    // What a walk or a delete passes over: a name Windows cannot have, or
+    // one that is no longer the plain file or folder listed (a link, a
+    // folder). Named in a detailed run.
+    void PassOver(const std::wstring& path);
     const TSafetyGuard& Guard();
     // The canonical path of a key a registry primitive may work on, opened
     // into key; nothing for a missing key, the root itself, or (whole: the
@@ -347,7 +361,6 @@ private:
     std::shared_ptr<const TSafetyGuard> guard_;
     std::wstring deletingLinePrefix_;  // LogPrefix, "deleting" and a space: a detailed run logs every file
     bool automatic_ = false;
-    bool shellErrorUi_ = false;
     bool keepProtectedFolders_ = false;
 };
 

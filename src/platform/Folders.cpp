@@ -1,5 +1,7 @@
 #include "platform/Folders.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 
 #include "base/Handles.h"
@@ -10,8 +12,22 @@ namespace klarvex {
 
 namespace {
 
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr size_t kMaxNtNameChars = 32767;  // a UNICODE_STRING's length is 16 bits of bytes
+constexpr LONG kStatusObjectNameInvalid = static_cast<LONG>(0xC0000033);
+
+bool IsDotEntry(std::wstring_view name) { return name == L"." || name == L".."; }
+
+// The attributes an open handle's file or folder has; 0 when they cannot be
+// told.
+DWORD AttributesOf(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof(tag)) ? tag.FileAttributes : 0;
+}
+
+bool IsPlainFolderHandle(HANDLE handle) {
+    const DWORD attributes = AttributesOf(handle);
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes);
 }
 
 }  // namespace
@@ -21,23 +37,115 @@ bool IsPlainFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes);
 }
 
-void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit) {
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                     FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return;
+std::optional<std::wstring> SystemPathOf(HANDLE handle) {
+    // A FILE_NAME_INFO: the name's length in bytes, then the name. Most
+    // paths fit the first buffer; a longer one says how long it is.
+    std::vector<DWORD> buffer(1 + MAX_PATH);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(DWORD));
+        const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+        if (GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(), size))
+            return std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t));
+        if (GetLastError() != ERROR_MORE_DATA) return std::nullopt;
+        buffer.resize(2 + info->FileNameLength / sizeof(DWORD));
+    }
+    return std::nullopt;
+}
+
+std::optional<OpenedFolder> OpenedFolder::Open(const std::wstring& path) {
+    // Under Wine a Unix link to a folder shows as a reparse point only to
+    // the path: a handle gets its target.
+    if (!IsPlainFolder(path)) return std::nullopt;
+    FileHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!handle || !IsPlainFolderHandle(handle.Get())) return std::nullopt;
+    return OpenedFolder(std::move(handle));
+}
+
+FileHandle OpenedFolder::OpenEntry(const std::wstring& name, ACCESS_MASK access, ULONG options, LONG& status,
+                                   DWORD share) const {
+    if (name.size() > kMaxNtNameChars) {
+        status = kStatusObjectNameInvalid;
+        return {};
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.c_str());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, handle_.Get(), nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE opened = nullptr;
+    status = NtCreateFile(&opened, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
+                          options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    return status == 0 ? FileHandle(opened) : FileHandle();
+}
+
+std::optional<OpenedFolder> OpenedFolder::OpenSubfolder(const std::wstring& name) const {
+    if (!IsWindowsName(name)) return std::nullopt;
+    LONG status = 0;
+    FileHandle handle = OpenEntry(name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                  FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT, status);
+    if (!handle || !IsPlainFolderHandle(handle.Get()) || !IsEntry(handle.Get(), name)) return std::nullopt;
+    return OpenedFolder(std::move(handle));
+}
+
+const std::wstring& OpenedFolder::SystemPath() const {
+    if (!systemPath_) {
+        // Nothing told gives a path no entry's path can continue.
+        systemPath_ = SystemPathOf(handle_.Get()).value_or(L"?");
+        // The root's path is "\": its entries' are "\name".
+        if (systemPath_->ends_with(L'\\')) systemPath_->pop_back();
+    }
+    return *systemPath_;
+}
+
+bool OpenedFolder::IsEntry(HANDLE handle, const std::wstring& name) const {
+    const std::wstring& folder = SystemPath();
+    const auto path = SystemPathOf(handle);
+    if (!path || path->size() != folder.size() + 1 + name.size()) return false;
+    return (*path)[folder.size()] == L'\\' && SameText(std::wstring_view(*path).substr(0, folder.size()), folder) &&
+           SameText(std::wstring_view(*path).substr(folder.size() + 1), name);
+}
+
+void ForEachEntry(const OpenedFolder& folder, const std::function<bool(const FolderEntry&)>& visit,
+                  const PassedOverName& passedOver) {
+    // Listed through the folder's handle, as FindFirstFileEx lists with a
+    // large fetch: a buffer of 64 KB at a time.
+    std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
+    const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ULONGLONG));
     // One entry for the whole listing: its name keeps its buffer from one
     // file to the next instead of taking a new one each time.
     FolderEntry entry;
-    do {
-        if (IsDotEntry(data.cFileName)) continue;
-        entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (entry.isFolder && IsLink(data.dwFileAttributes)) continue;
-        entry.name.assign(data.cFileName);
-        entry.size = entry.isFolder ? 0 : static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
-        entry.attributes = data.dwFileAttributes;
-        if (!visit(entry)) return;
-    } while (FindNextFileW(find.Get(), &data));
+    entry.folder = &folder;
+    FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder.Handle(), kind, buffer.data(), size)) {
+        kind = FileFullDirectoryInfo;
+        const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(buffer.data());
+        for (;;) {
+            const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            const DWORD attributes = info->FileAttributes;
+            entry.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (IsDotEntry(name) || (entry.isFolder && IsLink(attributes))) {
+                // neither a name of the folder's own nor one to follow
+            } else if (!IsWindowsName(name)) {
+                if (passedOver) passedOver(std::wstring(name));
+            } else {
+                entry.name.assign(name);
+                entry.size = entry.isFolder ? 0 : info->EndOfFile.QuadPart;
+                entry.attributes = attributes;
+                if (!visit(entry)) return;
+            }
+            if (info->NextEntryOffset == 0) break;
+            info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(reinterpret_cast<const BYTE*>(info) +
+                                                               info->NextEntryOffset);
+        }
+    }
+}
+
+void ForEachEntry(const std::wstring& folder, const std::function<bool(const FolderEntry&)>& visit,
+                  const PassedOverName& passedOver) {
+    if (const auto opened = OpenedFolder::Open(folder)) ForEachEntry(*opened, visit, passedOver);
 }
 
 std::vector<std::wstring> ExpandWildcardPath(const std::wstring& path, bool lastMayBeFile) {
@@ -79,11 +187,17 @@ bool DeleteAtReboot(const std::wstring& path) {
 }
 
 bool IsLinkedFile(const std::wstring& path) {
-    FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return false;
+    const auto folder = OpenedFolder::Open(path.substr(0, slash + 1));
+    if (!folder) return false;
+    const std::wstring name = path.substr(slash + 1);
+    LONG status = 0;
+    FileHandle file = folder->OpenEntry(name, FILE_READ_ATTRIBUTES, FILE_OPEN_REPARSE_POINT, status);
+    if (!file) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
-    return IsLink(info.dwFileAttributes) || info.nNumberOfLinks > 1;
+    if (!GetFileInformationByHandle(file.Get(), &info)) return false;
+    return IsLink(info.dwFileAttributes) || info.nNumberOfLinks > 1 || !folder->IsEntry(file.Get(), name);
 }
 
 bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {

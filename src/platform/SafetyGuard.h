@@ -15,16 +15,20 @@ namespace klarvex {
 class TSafetyGuard {
 public:
     // Looks the protected folders up: drive roots aside, the Windows,
-    // system and both Program Files folders, ProgramData, the users folder
-    // and every profile in it, the three AppData roots, and the user's
-    // Desktop, Documents (with its old My Pictures), Downloads, Music,
-    // Pictures and Videos. Each is resolved as ResolvedPath does.
+    // system and both Program Files folders, ProgramData, the users folder,
+    // and every profile of the machine (the registry's profile list and the
+    // users folder's, Public among them) with the folders each keeps the
+    // user's things in: Desktop, Documents (with its old My Pictures),
+    // Downloads, Music, Pictures, Videos, Favorites, Contacts, Links, Saved
+    // Games, Searches, 3D Objects, OneDrive and the AppData roots, and
+    // wherever the shell says the user's and the public ones are. Each is
+    // resolved as ResolvedPath does.
     TSafetyGuard();
 
     struct Protection {
         bool driveRoot = false;
         bool folder = false;       // one of the folders above
-        bool askForFiles = false;  // My Documents or its My Pictures: asked about even for named files
+        bool askForFiles = false;  // a Documents folder or its My Pictures: asked about even for named files
         bool Any() const noexcept { return driveRoot || folder; }
     };
     Protection ProtectionOf(const std::wstring& folder) const;
@@ -33,10 +37,15 @@ public:
     // a walk of folder (which never follows links) come to one.
     bool HoldsProtected(const std::wstring& folder) const;
 
-    // folder came from a rule path whose last names take every folder
-    // ("%Documents%\*\*"), and one of the folders those names stand for
-    // is protected: the rule means every folder in Documents, not a
-    // program's folder, and its walk counts as one of a protected folder.
+    // The folder is the Windows folder or a Program Files folder, or lies
+    // inside one: what programs and the system are made of is there.
+    bool InSystemFolder(const std::wstring& folder) const;
+
+    // folder came from a rule path whose last names hold wildcards
+    // ("%Documents%\*", "%UserProfile%\*s"), and the folder one of those
+    // names is matched in is protected: the rule means whatever the user
+    // keeps there, not a program's folder, and its walk counts as one of a
+    // protected folder.
     bool ReachedThroughProtected(std::wstring_view rulePath, const std::wstring& folder) const;
 
     // Where path really is: the system's full path of the text (".." and
@@ -49,6 +58,7 @@ public:
 private:
     std::vector<std::wstring> folders_;  // resolved, upper case, each with a trailing backslash
     std::vector<std::wstring> askForFiles_;
+    std::vector<std::wstring> systemFolders_;
 };
 
 }  // namespace klarvex

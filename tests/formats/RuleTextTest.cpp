@@ -260,9 +260,10 @@ TEST(RulePaths, ReadByWhatTheyMeanNotByTheirSpelling) {
         EXPECT_TRUE(IsEverythingMask(mask) && FileMask(mask, mask).MatchesEveryName()) << mask;
     for (const wchar_t* mask : {L"", L"*.log", L"AdwCleaner*.txt", L"a*", L"index.dat"})
         EXPECT_FALSE(IsEverythingMask(mask)) << mask;
-    EXPECT_EQ(TrailingEverythingNames(L"C:\\Users\\me\\Documents\\*\\?*"), 2u);
-    EXPECT_EQ(TrailingEverythingNames(L"C:\\Users\\*\\Documents"), 0u);
-    EXPECT_EQ(TrailingEverythingNames(L"C:\\Program Files\\Vendor*"), 0u);
+    EXPECT_EQ(TrailingWildcardNames(L"C:\\Users\\me\\Documents\\*\\?*"), 2u);
+    EXPECT_EQ(TrailingWildcardNames(L"C:\\Users\\me\\Documents\\*o*"), 1u);
+    EXPECT_EQ(TrailingWildcardNames(L"C:\\Users\\*\\Documents"), 0u);
+    EXPECT_EQ(TrailingWildcardNames(L"C:\\Program Files\\Vendor*"), 1u);
 }
 
 TEST(RuleLines, RootsOfDrivesAndSharesInEverySpelling) {
