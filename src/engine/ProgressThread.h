@@ -258,15 +258,18 @@ protected:
     virtual std::wstring RuleFilePath(const std::wstring& ruleFileName) const;
     virtual RulePlaceholders RulePlaceholderValues() const;
 
-    // Whether a rule may touch a key: keys many programs share are never
-    // deleted or emptied whole (whole: the key, or all its values), which
-    // a log line tells; the local machine's keys need an administrator on
-    // the NT family, asked once per item and told once.
+    // Whether a rule may touch a key, to delete valueName or (valueName
+    // empty) the key or all its values whole: only an application's own key
+    // or a history goes whole, which a log line tells otherwise; a setting
+    // of Windows goes by name once the user says so; the local machine's
+    // keys need an administrator on the NT family, asked once per item and
+    // told once.
     struct RuleRights {
         enum class Machine { Unknown, Allowed, Refused } machine = Machine::Unknown;
         bool told = false;
     };
-    bool RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, bool whole, RuleRights& rights);
+    bool RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
+                             RuleRights& rights);
 
     // Counters of the current item and of the run.
     int32_t ItemCount = 0;
@@ -355,6 +358,9 @@ private:
     // key or all its values would go) a key many programs share, which a
     // log line tells.
     std::optional<std::wstring> KeyToTake(RootKey root, const std::wstring& keyPath, bool whole, RegKey& key);
+    // RegistryRuleAllowed's judgement of what the key is for; path
+    // canonical, not the root.
+    bool KeyUseAllowed(RootKey root, const std::wstring& path, const std::wstring& valueName);
     // A key many programs share (IsSharedKeyHere), told in the log; keyPath
     // canonical.
     bool SkippedAsShared(RootKey root, const std::wstring& keyPath);

@@ -5,7 +5,8 @@
 // What would go whole (a key, or all the values of one) is judged first by
 // the key's canonical name and by where the registry really keeps it: a key
 // that many programs share is never taken, however a rule spells it. Walks
-// below a key never go through a registry link (OwnSubkeyNames).
+// below a key never go through a registry link (OwnSubkeyNames), and a key
+// that is a link itself is left.
 
 #include <windows.h>
 
@@ -50,6 +51,12 @@ std::optional<std::wstring> TClearTaskThread::KeyToTake(RootKey root, const std:
     if (root == RootKey::None || keyPath.empty()) return std::nullopt;
     if (RegOpenKeyExW(RootKeyHandle(root), keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS)
         return std::nullopt;
+    // What a key that is a link holds is another key's: the link is left
+    // as a folder link is.
+    if (IsRegistryLink(RootKeyHandle(root), keyPath)) {
+        AddLog(LogPrefix + LoadText(IDS_SKIPPING_REGISTRY_LINK) + L" " + RootKeyText(root) + L"\\" + keyPath);
+        return std::nullopt;
+    }
     if (whole && SkippedAsShared(root, keyPath)) return std::nullopt;
     return keyPath;
 }

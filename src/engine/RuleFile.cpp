@@ -37,14 +37,13 @@ std::wstring TClearTaskThread::RuleFilePath(const std::wstring& ruleFileName) co
 
 RulePlaceholders TClearTaskThread::RulePlaceholderValues() const { return ReadRulePlaceholders(); }
 
-bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, bool whole, RuleRights& rights) {
-    // Deleting or emptying a key many programs keep their settings in is
-    // never a trace of one application, however the rule spells the key.
+bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
+                                           RuleRights& rights) {
     const auto canonical = CanonicalKeyPath(keyPath);
     if (!canonical) return false;
     // The root itself is never taken by the primitives, and needs no line.
     const std::wstring path = TrimKeyPath(*canonical);
-    if (whole && root != RootKey::None && !path.empty() && SkippedAsShared(root, path)) return false;
+    if (root != RootKey::None && !path.empty() && !KeyUseAllowed(root, path, valueName)) return false;
     if (root != RootKey::LocalMachine) return true;
     // Rules under HKEY_LOCAL_MACHINE need an administrator on the NT family.
     // Asked once, when the first such rule comes; told once per item.
@@ -56,6 +55,25 @@ bool TClearTaskThread::RegistryRuleAllowed(RootKey root, const std::wstring& key
     if (!rights.told && !IsAutomaticRun()) Host().ShowNotice(LoadText(IDS_NEED_ADMINISTRATOR), L"");  // no caption
     rights.told = true;
     return false;
+}
+
+bool TClearTaskThread::KeyUseAllowed(RootKey root, const std::wstring& path, const std::wstring& valueName) {
+    const bool whole = valueName.empty();
+    // Deleting or emptying a key many programs keep their settings in is
+    // never a trace of one application, however the rule spells the key;
+    // nor is any key but an application's own or a history.
+    if (whole && SkippedAsShared(root, path)) return false;
+    const RuleKeyUse use = KeyUseHere(root, path);
+    if (whole && use != RuleKeyUse::Whole) {
+        AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(root) + L"\\" + path);
+        return false;
+    }
+    // A setting of Windows goes only when the user says so. A Test lists
+    // what a Clean would take once the user says Yes.
+    if (use == RuleKeyUse::NamedValuesAsked && !IsTestRun())
+        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_SYSTEM_VALUE) + RootKeyText(root) + L"\\" + path + L"\\" +
+                               valueName + L"?");
+    return true;
 }
 
 void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName) {
@@ -71,8 +89,8 @@ void TClearTaskThread::RunRuleSection(const std::wstring& ruleFileName, const st
         if (kinds.registry) {
             if (const auto rule = SplitRegistryRule(value)) {
                 const std::wstring root = UpperCase(rule->root);
-                const bool whole = !rule->hasComma || rule->valueName.empty();
-                if (RegistryRuleAllowed(RootKeyFromName(root), TrimKeyPath(rule->keyPath), whole, rights)) {
+                if (RegistryRuleAllowed(RootKeyFromName(root), TrimKeyPath(rule->keyPath),
+                                        rule->hasComma ? rule->valueName : std::wstring(), rights)) {
                     ItemCount += rule->hasComma ? DeleteRegValues(root, rule->keyPath, rule->valueName)
                                                 : DeleteRegKey(root, rule->keyPath);
                 }

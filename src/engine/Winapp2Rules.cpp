@@ -103,7 +103,7 @@ void TClearTaskThread::RunWinapp2Entry(const Winapp2Entry& entry) {
     RuleRights rights;
     for (const auto& line : entry.registry) {
         const auto key = SplitWinapp2Key(line.key);
-        if (!key || !RegistryRuleAllowed(key->root, key->path, !line.value, rights)) continue;
+        if (!key || !RegistryRuleAllowed(key->root, key->path, line.value.value_or(L""), rights)) continue;
         if (!line.value) ItemCount += DeleteKeySparing(*this, key->root, key->path, excludes);
         else if (!excludes.SparesValue(key->root, UpperCase(key->path), *line.value))
             ItemCount += DeleteRegValues(RootKeyText(key->root), key->path, *line.value);

@@ -110,6 +110,25 @@ bool IsSharedKeyHere(RootKey root, const std::wstring& keyPath) {
     return real && IsSharedRegistryKey(real->root, UpperCase(real->path));
 }
 
+RuleKeyUse KeyUseHere(RootKey root, const std::wstring& keyPath) {
+    const RuleKeyUse named = KeyUseForRules(root, UpperCase(keyPath));
+    RegKey key;
+    if (RegOpenKeyExW(RootKeyHandle(root), keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return named;
+    const auto real = RealKeyOf(key.Get());
+    // A key the registry cannot place is judged as a key of the system.
+    const RuleKeyUse kept = real ? KeyUseForRules(real->root, UpperCase(real->path)) : RuleKeyUse::NamedValuesAsked;
+    return std::max(named, kept);
+}
+
+bool IsRegistryLink(HKEY root, const std::wstring& keyPath) {
+    RegKey key;
+    if (RegOpenKeyExW(root, keyPath.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+        return false;
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key.Get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
 int32_t CountRegValues(HKEY root, const std::wstring& keyPath) {
     RegKey key;
     if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return 0;

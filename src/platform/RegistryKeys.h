@@ -51,4 +51,14 @@ std::optional<RealKey> RealKeyOf(HKEY key);
 // keyPath as CanonicalKeyPath gives it.
 bool IsSharedKeyHere(RootKey root, const std::wstring& keyPath);
 
+// What a rule may do with the key (KeyUseForRules), judged by its canonical
+// name and, when it exists, by where the registry keeps it: the stricter of
+// the two. keyPath as CanonicalKeyPath gives it.
+RuleKeyUse KeyUseHere(RootKey root, const std::wstring& keyPath);
+
+// The key root\keyPath is itself a registry link (its last name; links on
+// the way to it are followed): deleting it or its values through that
+// name would act on the key it leads to.
+bool IsRegistryLink(HKEY root, const std::wstring& keyPath);
+
 }  // namespace klarvex

@@ -36,4 +36,24 @@ std::optional<std::wstring> CanonicalKeyPath(std::wstring_view keyPath);
 // the text spells it. upperKeyPath must already be in upper case.
 bool IsSharedRegistryKey(RootKey root, std::wstring_view upperKeyPath);
 
+// What a rule may do with a key, by what the key holds; from the least
+// strict to the most.
+enum class RuleKeyUse {
+    // One application's own key (below Software\<vendor>, not Microsoft's
+    // own Windows keys, the classes, the default programs or the policies)
+    // or a history key this program knows by name: it may go whole.
+    Whole,
+    // Anything else: its values go one by one, by name; the key and its
+    // subkeys stay.
+    NamedValues,
+    // A key of the system's own settings (the machine's SYSTEM keys, the
+    // current configuration, the user's Control Panel and environment, the
+    // shell folders, Winlogon, the default programs): its values go only by
+    // name, and only when the user says so.
+    NamedValuesAsked,
+};
+// Judged on the canonical path, however the text spells it, with the same
+// views as IsSharedRegistryKey. upperKeyPath must already be in upper case.
+RuleKeyUse KeyUseForRules(RootKey root, std::wstring_view upperKeyPath);
+
 }  // namespace klarvex

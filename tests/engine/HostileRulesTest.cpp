@@ -5,11 +5,18 @@
 // for what the rule may really take.
 //
 // Run only by hostile_rules_test.sh, on a throwaway copy of the sandbox
-// prefix: a case that fails deletes what its rule names.
+// prefix: a case that fails deletes what its rule names. The script makes
+// what only the Unix side can: links that show no reparse point and names
+// Windows cannot have, under Local AppData's KxHostile and in the
+// temporary folder.
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <knownfolders.h>
 #include <shlobj.h>
+
+#include <algorithm>
 
 #include "base/Handles.h"
 #include "base/Strings.h"
@@ -17,15 +24,17 @@
 #include "platform/RegistryKeys.h"
 #include "platform/SystemLookups.h"
 #include "settings/Global.h"
+#include "support/Process.h"
 
 namespace klarvex {
 namespace {
 
 using testing::ChangedFiles;
-using testing::KeyExists;
+using testing::Exists;
 using testing::MakeFile;
 using testing::RecordingHost;
 using testing::RegistryBelow;
+using testing::SetString;
 using testing::ScratchFolder;
 using testing::TestRunner;
 using testing::ValueExists;
@@ -46,14 +55,20 @@ constexpr Mode kModes[] = {{"Test", RunKind::Test, false, false},
                            {"window, answered No", RunKind::Clean, false, false}};
 
 // One hostile rule in each source's syntax. In the texts, "<D>" stands for
-// My Documents, "<U>" for the profile, "<L>" for Local AppData and "<W>"
-// for the Windows folder, each without a trailing backslash. An empty text
-// leaves that source out.
+// My Documents, "<U>" for the profile, "<L>" for Local AppData, "<A>" for
+// Roaming AppData, "<P>" for the Public profile, "<O>" for another user's
+// profile and "<W>" for the Windows folder, each without a trailing
+// backslash. An empty text leaves that source out. takes names (";"
+// between) what a Clean may take: files, or folders with all they hold
+// (ending in "\"); takesWithYes what the command line may take besides
+// when --yes answers the window's questions.
 struct Row {
     const char* what;
     std::string klarvexDat;  // lines of the section
     std::string clistDat;    // lines of section "<New List>"
     std::string winapp2;     // lines of the entry
+    std::string takes = "";
+    std::string takesWithYes = "";
 };
 
 const Row kRows[] = {
@@ -62,6 +77,9 @@ const Row kRows[] = {
     {"My Documents whole", "DelFile1=<D>\r\n", "DelFile1=<D>\\\r\n", "FileKey1=%Documents%\\|*.*|RECURSE\r\n"},
     {"every folder in My Documents, through a wildcard", "DelFile1=<D>\\*\r\nDelFile2=<D>\\*,*\r\n",
      "DelFile1=<D>\\*\r\n", "FileKey1=%Documents%\\*|*|RECURSE\r\nFileKey2=%UserProfile%\\?*|*.*\r\n"},
+    {"folders directly below protected ones, through names with wildcards",
+     "DelFile1=<D>\\*a*\r\nDelFile2=<D>\\*o*,*\r\nDelFile3=<U>\\*s\r\n", "",
+     "FileKey1=%Documents%\\*a*|*|RECURSE\r\nFileKey2=%Documents%\\*o*|*.*\r\nFileKey3=%UserProfile%\\*s|*|RECURSE\r\n"},
     {"the profile's folders through \"..\" and \"/\"", "DelFile1=<L>\\Temp/../../../Desktop\r\n",
      "DelFile1=<L>/Temp/../../..\r\n", "FileKey1=%LocalAppData%\\Temp/../../../Desktop|*|RECURSE\r\n"},
     {"doubled and forward separators", "DelFile1=<U>\\\\\\\\Documents\r\n", "DelFile1=<U>//Documents//\r\n",
@@ -72,6 +90,23 @@ const Row kRows[] = {
      "FileKey2=\\\\?\\C:\\users|*|RECURSE\r\n"},
     {"the Windows folder and the drive root", "DelFile1=<W>,*.*\r\nDelFile2=C:\\,*\r\n", "DelFile1=<W>\r\n",
      "FileKey1=%WinDir%|*.*\r\nFileKey2=%SystemDrive%\\|*|RECURSE\r\n"},
+    {"masks that look narrow in protected folders, and program files of the system",
+     "DelFile1=<U>\\Desktop,*e*\r\nDelFile2=<U>,*.txt\r\nDelFile3=<A>,*a*\r\nDelFile4=<W>\\system32,*.dll\r\n",
+     "DelFile1=<U>\\Desktop,*e*\r\nDelFile2=<U>,*.txt\r\nDelFile3=<A>,*a*\r\nDelFile4=<W>\\system32,*.dll\r\n",
+     "FileKey1=%UserProfile%\\Desktop|*a*;*e*;*i*;*o*;*u*;*t*\r\nFileKey2=%UserProfile%|*.txt\r\n"
+     "FileKey3=%AppData%|*a*\r\nFileKey4=%WinDir%\\System32|*.dll\r\n",
+     "", "<U>\\Desktop\\desk.txt;<U>\\loose.txt;<A>\\kxroaming.bin"},
+    {"other users' profiles and the public one",
+     "DelFile1=<P>\\Documents\r\nDelFile2=<O>\\Documents\r\nDelFile3=C:\\users\\*\\Desktop\r\n",
+     "DelFile1=<P>\\Documents\r\nDelFile2=<O>\\Documents,*\r\n",
+     "FileKey1=%Public%\\Documents|*|RECURSE\r\nFileKey2=<O>\\Documents|*|RECURSE\r\n"
+     "FileKey3=%SystemDrive%\\Users\\*\\Desktop|*|RECURSE\r\n"},
+    {"file links to a document and to a system file", "DelFile1=<L>\\KxHostile\\links,*.tmp\r\n",
+     "DelFile1=<L>\\KxHostile\\links,*.tmp\r\n", "FileKey1=%LocalAppData%\\KxHostile\\links|*.tmp\r\n",
+     "<L>\\KxHostile\\links\\"},
+    {"names Windows cannot have, made on the Unix side", "DelFile1=<L>\\KxHostile\\odd\r\n",
+     "DelFile1=<L>\\KxHostile\\odd\r\n", "FileKey1=%LocalAppData%\\KxHostile\\odd|*|RECURSE\r\n",
+     "<L>\\KxHostile\\odd\\"},
     {"shared keys in other spellings",
      "DelRegValue1=HKEY_CURRENT_USER\\Software\\\\Microsoft\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\Wine\\\\,\r\n"
      "DelRegValue3=HKEY_LOCAL_MACHINE\\SYSTEM\\\\CurrentControlSet\\Services\r\n",
@@ -79,6 +114,24 @@ const Row kRows[] = {
      "DelRegValue2=HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\r\n",
      "RegKey1=HKCU\\Software\\\\Microsoft\r\nRegKey2=HKEY_LOCAL_MACHINE\\Software\\Classes\\\\CLSID\r\n"
      "RegKey3=HKLM\\SYSTEM\\ControlSet001\\Control\r\n"},
+    {"keys of the system's own settings, whole",
+     "DelRegValue1=HKEY_CURRENT_USER\\Control Panel\\Desktop\r\n"
+     "DelRegValue2=HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders,\r\n"
+     "DelRegValue3=HKEY_CURRENT_USER\\Software\\Clients\r\n"
+     "DelRegValue4=HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\r\n",
+     "DelRegValue1=HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\r\n"
+     "DelRegValue2=HKEY_LOCAL_MACHINE\\Software\\Clients,\r\n"
+     "DelRegValue3=HKEY_LOCAL_MACHINE\\Software\\RegisteredApplications\r\n"
+     "DelRegValue4=HKEY_CURRENT_CONFIG\\Software\\Fonts\r\n",
+     "RegKey1=HKCU\\Control Panel\\Desktop\r\n"
+     "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders\r\n"
+     "RegKey3=HKCU\\Software\\Clients\r\nRegKey4=HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\r\n"
+     "RegKey5=HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\r\nRegKey6=HKLM\\Software\\Clients\r\n"
+     "RegKey7=HKLM\\Software\\RegisteredApplications\r\nRegKey8=HKCC\\Software\\Fonts\r\n"},
+    {"a rule's own key that is a registry link",
+     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
+     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
+     "RegKey1=HKCU\\Software\\KxApp\\Link\r\nRegKey2=HKCU\\Software\\KxApp\\Link2\r\n"},
     {"an exclusion that cannot be read", "", "",
      "FileKey1=%Documents%\\KxVictim|*.txt\r\nExcludeKey1=FILE|%Documents%\\KxVictim\\keep.txt|x|y\r\n"},
 };
@@ -95,23 +148,121 @@ std::wstring WithoutBackslash(std::wstring folder) {
     return folder;
 }
 
+// Under HKEY_CURRENT_USER unless told: keys of the system's own settings,
+// each given a value of the test's (made where Wine has no such key).
+struct SystemKey {
+    HKEY root;
+    const wchar_t* path;
+};
+const SystemKey kSystemKeys[] = {
+    {HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"},
+    {HKEY_CURRENT_USER, L"Software\\Clients\\Mail\\KxMail"},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager\\Environment"},
+    {HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+    {HKEY_LOCAL_MACHINE, L"Software\\Clients\\Mail\\KxMail"},
+    {HKEY_LOCAL_MACHINE, L"Software\\RegisteredApplications"},
+    {HKEY_CURRENT_CONFIG, L"Software\\Fonts"},
+};
+constexpr wchar_t kCanary[] = L"KxCanary";
+
+// A registry link at linkPath (below HKEY_CURRENT_USER) to the key
+// target names as the registry does ("\REGISTRY\...").
+void MakeRegistryLink(const std::wstring& linkPath, const std::wstring& target) {
+    HKEY link = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr,
+                              REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
+                              &link, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(link);
+}
+
+void DeleteRegistryLink(const std::wstring& linkPath) {
+    HKEY linkItself = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), REG_OPTION_OPEN_LINK, DELETE, &linkItself) !=
+        ERROR_SUCCESS)
+        return;
+    using NtDeleteKey = LONG(NTAPI*)(HANDLE);
+    reinterpret_cast<NtDeleteKey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(linkItself);
+    RegCloseKey(linkItself);
+}
+
+// The name the registry gives a key of HKEY_CURRENT_USER ("\REGISTRY\USER\...").
+std::wstring RegistryName(const std::wstring& path) {
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return {};
+    const auto real = RealKeyOf(key.Get());
+    return real ? L"\\REGISTRY\\USER\\" + real->path : std::wstring();
+}
+
 class HostileRules : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings.FastScan = true;
-        // What the rules are after: files in the user's folders.
-        for (const auto& path : {documents + L"KxVictim\\keep.txt", documents + L"KxVictim\\go.txt",
-                                 documents + L"top.txt", documents + L"Sub\\Deeper\\deep.doc",
-                                 ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + L"desk.txt",
-                                 profile + L"loose.txt", ShellFolderPath(CSIDL_MYPICTURES) + L"p.jpg"})
+        // What the rules are after: files in the user's folders, in
+        // another user's and in the public ones.
+        for (const auto& path :
+             {documents + L"KxVictim\\keep.txt", documents + L"KxVictim\\go.txt", documents + L"top.txt",
+              documents + L"Sub\\Deeper\\deep.doc", documents + L"Work\\plan.txt", documents + L"My Games\\save.dat",
+              ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + L"desk.txt", profile + L"loose.txt",
+              profile + L"Favorites\\site.url", profile + L"Saved Games\\game.sav", profile + L"Contacts\\me.vcf",
+              ShellFolderPath(CSIDL_MYPICTURES) + L"p.jpg", ShellFolderPath(CSIDL_APPDATA) + L"kxroaming.bin",
+              publicProfile + L"Documents\\shared.txt", otherProfile + L"Documents\\theirs.txt",
+              otherProfile + L"Desktop\\theirs.txt"})
             MakeFile(path, 10);
+        for (const auto& key : kSystemKeys) SetString(key.path, kCanary, L"1", REG_SZ, key.root);
+        // An application's key holding two links: to another program's key
+        // and to a key of the system.
+        SetString(L"Software\\KxPrecious\\Inner", L"value", L"keep");
+        SetString(L"Software\\KxApp", L"trace", L"1");
+        MakeRegistryLink(L"Software\\KxApp\\Link", RegistryName(L"Software\\KxPrecious"));
+        MakeRegistryLink(L"Software\\KxApp\\Link2",
+                         L"\\REGISTRY\\MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+    }
+    void TearDown() override {
+        DeleteRegistryLink(L"Software\\KxApp\\Link");
+        DeleteRegistryLink(L"Software\\KxApp\\Link2");
+        for (const auto& key : kSystemKeys) {
+            RegKey open;
+            if (RegOpenKeyExW(key.root, key.path, 0, KEY_SET_VALUE, open.Put()) == ERROR_SUCCESS)
+                RegDeleteValueW(open.Get(), kCanary);
+        }
     }
 
     std::string Spelled(const std::string& text) const {
         std::string spelled = Replace(text, "<D>", WithoutBackslash(documents));
         spelled = Replace(spelled, "<U>", WithoutBackslash(profile));
         spelled = Replace(spelled, "<L>", WithoutBackslash(GetLocalAppDataDir()));
+        spelled = Replace(spelled, "<A>", WithoutBackslash(ShellFolderPath(CSIDL_APPDATA)));
+        spelled = Replace(spelled, "<P>", WithoutBackslash(publicProfile));
+        spelled = Replace(spelled, "<O>", WithoutBackslash(otherProfile));
         return Replace(spelled, "<W>", GetWindowsDir());
+    }
+
+    // The paths a takes text names, spelled out.
+    std::vector<std::wstring> Paths(const std::string& takes) const {
+        std::vector<std::wstring> paths;
+        for (size_t start = 0; start < takes.size();) {
+            const size_t end = std::min(takes.find(';', start), takes.size());
+            paths.push_back(UpperCase(Utf8ToWide(Spelled(takes.substr(start, end - start)))));
+            start = end + 1;
+        }
+        return paths;
+    }
+
+    // The changes of a listing the run may make.
+    static std::vector<std::wstring> Unexpected(std::vector<std::wstring> changed,
+                                                const std::vector<std::wstring>& allowed) {
+        std::erase_if(changed, [&](const std::wstring& path) {
+            const std::wstring upper = UpperCase(path);
+            return std::any_of(allowed.begin(), allowed.end(), [&](const std::wstring& taken) {
+                return taken.ends_with(L'\\') ? upper.starts_with(taken) : upper == taken;
+            });
+        });
+        return changed;
     }
 
     // One run of the rule from one source: what it asked and told.
@@ -140,10 +291,14 @@ protected:
 
     const std::wstring documents = GetMyDocumentsDir();
     const std::wstring profile = ShellFolderPath(CSIDL_PROFILE);
+    const std::wstring publicProfile = KnownFolderPath(FOLDERID_Public);
+    const std::wstring otherProfile = L"C:\\users\\kxother\\";
 };
 
 TEST_F(HostileRules, NothingOutsideTheirTargetIsTouchedFromAnySourceInAnyMode) {
     ASSERT_FALSE(documents.empty());
+    ASSERT_FALSE(publicProfile.empty());
+    ASSERT_TRUE(Exists(GetLocalAppDataDir() + L"KxHostile\\links\\real.tmp")) << "made by hostile_rules_test.sh";
     for (const Row& row : kRows) {
         for (const auto& [source, text] : {std::pair<std::string, std::string>{"Klarvex.dat", row.klarvexDat},
                                            {"Clist.dat", row.clistDat},
@@ -157,7 +312,12 @@ TEST_F(HostileRules, NothingOutsideTheirTargetIsTouchedFromAnySourceInAnyMode) {
                 Run(source, row, mode);
                 // The rule files of the run came and went in the
                 // temporary folder.
-                EXPECT_EQ(ChangedFiles(drive, testing::FilesBelow(L"C:\\"), {}), std::vector<std::wstring>{});
+                std::vector<std::wstring> allowed;
+                if (mode.kind == RunKind::Clean) allowed = Paths(row.takes);
+                if (mode.commandLine && mode.answer)
+                    for (auto& path : Paths(row.takesWithYes)) allowed.push_back(std::move(path));
+                EXPECT_EQ(Unexpected(ChangedFiles(drive, testing::FilesBelow(L"C:\\"), {}), allowed),
+                          std::vector<std::wstring>{});
                 EXPECT_EQ(ChangedFiles(user, RegistryBelow(HKEY_CURRENT_USER, L""), {}), std::vector<std::wstring>{});
                 EXPECT_EQ(ChangedFiles(machine, RegistryBelow(HKEY_LOCAL_MACHINE, L""), {}),
                           std::vector<std::wstring>{});
@@ -165,6 +325,8 @@ TEST_F(HostileRules, NothingOutsideTheirTargetIsTouchedFromAnySourceInAnyMode) {
             }
         }
     }
+    EXPECT_FALSE(Exists(GetLocalAppDataDir() + L"KxHostile\\links\\real.tmp")) << "the rule's own file went";
+    EXPECT_TRUE(Exists(documents + L"report.docx"));
 }
 
 // What the command line cannot ask about it names, and passes over.
@@ -178,42 +340,89 @@ TEST_F(HostileRules, TheCommandLineNamesEachProtectedFolderItPassesOver) {
 }
 
 // A registry link inside a key a rule takes leads elsewhere: the rule's
-// own key goes, what the link points at stays.
+// own key goes, what the link points at stays, and so does the link, as a
+// folder link in a folder that is emptied.
 TEST_F(HostileRules, ARegistryLinkInsideATakenKeyIsNeverFollowed) {
-    const std::wstring app = L"Software\\" + testing::UniqueName(L"KxApp");
-    const std::wstring precious = L"Software\\" + testing::UniqueName(L"KxPrecious");
-    testing::ScratchRegKeys keys({app, precious});
-    keys.SetString(L"", L"trace", L"1");
-    testing::SetString(precious + L"\\Inner", L"value", L"keep");
-    HKEY link = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (app + L"\\Link").c_str(), 0, nullptr,
-                              REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
-                              &link, nullptr),
-              ERROR_SUCCESS);
-    std::wstring target;
-    {
-        RegKey key;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, precious.c_str(), 0, KEY_READ, key.Put()), ERROR_SUCCESS);
-        const auto real = RealKeyOf(key.Get());
-        ASSERT_TRUE(real);
-        target = L"\\REGISTRY\\USER\\" + real->path;
-    }
-    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
-                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-    RegCloseKey(link);
-
-    Row row{"a key holding a link", "", "", "RegKey1=HKCU\\" + WideToUtf8(app) + "\r\n"};
+    Row row{"a key holding links", "", "", "RegKey1=HKCU\\Software\\KxApp\r\n"};
     Run("Winapp2.ini", row, {"Clean", RunKind::Clean, false, true});
-    EXPECT_FALSE(ValueExists(app, L"trace"));
-    EXPECT_TRUE(ValueExists(precious + L"\\Inner", L"value"));
-    // The link itself is left, like a folder link in a folder that is emptied.
-    HKEY linkItself = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, (app + L"\\Link").c_str(), REG_OPTION_OPEN_LINK, DELETE, &linkItself) ==
-        ERROR_SUCCESS) {
-        using NtDeleteKey = LONG(NTAPI*)(HANDLE);
-        reinterpret_cast<NtDeleteKey>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(linkItself);
-        RegCloseKey(linkItself);
+    EXPECT_FALSE(ValueExists(L"Software\\KxApp", L"trace"));
+    EXPECT_TRUE(ValueExists(L"Software\\KxPrecious\\Inner", L"value"));
+    EXPECT_TRUE(ValueExists(L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", kCanary, HKEY_LOCAL_MACHINE));
+}
+
+// A setting of Windows goes by its name, and only once the user says so:
+// the window asks, the command line takes it with --yes alone.
+TEST_F(HostileRules, ASettingOfWindowsGoesByNameOnlyWhenTheUserSaysSo) {
+    const Row row{"one setting of the desktop", "", "", "RegKey1=HKCU\\Control Panel\\Desktop|KxCanary\r\n"};
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        SetString(L"Control Panel\\Desktop", kCanary, L"1");
+        const auto outcome = Run("Winapp2.ini", row, mode);
+        const bool asked = mode.kind == RunKind::Clean && !mode.commandLine;
+        EXPECT_EQ(outcome.questions.size(), mode.kind == RunKind::Clean ? 1u : 0u) << asked;
+        EXPECT_EQ(ValueExists(L"Control Panel\\Desktop", kCanary), !(mode.kind == RunKind::Clean && mode.answer));
+    }
+}
+
+// The built-in cleaner of the temporary folder meets a link to a document
+// and a name that climbs to My Documents, both made on the Unix side.
+TEST_F(HostileRules, TheTemporaryFilesCleanerTakesNothingOutsideItsFolder) {
+    wchar_t buffer[MAX_PATH + 1];
+    const std::wstring temp(buffer, GetTempPathW(MAX_PATH + 1, buffer));
+    ASSERT_TRUE(Exists(temp + L"kx-link.tmp")) << "made by hostile_rules_test.sh";
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        const auto drive = testing::FilesBelow(L"C:\\");
+        RecordingHost host;
+        host.answer = mode.answer;
+        TestRunner runner(mode.kind, host);
+        runner.SetKeepProtectedFolders(mode.commandLine);
+        runner.RunItem(L"Windows - Temporary Files");
+        EXPECT_EQ(ChangedFiles(drive, testing::FilesBelow(L"C:\\"), {temp}), std::vector<std::wstring>{});
+    }
+    EXPECT_TRUE(Exists(documents + L"report.docx"));
+    EXPECT_TRUE(Exists(documents + L"top.txt"));
+}
+
+// Another program replaces the files being cleaned, and the folders being
+// walked, with links to My Documents while the Clean runs: whatever it
+// wins, My Documents keeps everything.
+TEST_F(HostileRules, FilesAndFoldersSwappedForLinksWhileACleanRunsLeaveTheirTargetsAlone) {
+    const std::wstring unixDrive = testing::EnvironmentText(L"KLARVEX_UNIX_DRIVE_C");
+    const std::wstring script = testing::EnvironmentText(L"KLARVEX_SWAP_RACE");
+    ASSERT_FALSE(unixDrive.empty() || script.empty()) << "run by hostile_rules_test.sh";
+    auto unixPath = [&](const std::wstring& path) {
+        std::wstring unix = unixDrive + L"/" + path.substr(3);
+        std::replace(unix.begin(), unix.end(), L'\\', L'/');
+        return unix;
+    };
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // A folder of its own each round: the links of the last stay.
+        const std::wstring race = GetLocalAppDataDir() + L"KxRace" + IntToStr(round) + L"\\";
+        const Row row{"the racing folder", "", "",
+                      "FileKey1=%LocalAppData%\\KxRace" + std::to_string(round) + "|*.tmp|RECURSE\r\n"};
+        for (int i = 0; i < 300; ++i) MakeFile(race + L"f" + IntToStr(i) + L".tmp", 10);
+        for (int folder = 0; folder < 6; ++folder)
+            for (int i = 0; i < 50; ++i) MakeFile(race + L"sub" + IntToStr(folder) + L"\\f" + IntToStr(i) + L".tmp", 10);
+        const auto kept = testing::FilesBelow(documents);
+        // A program of the Unix side, which Wine starts detached from the
+        // test's output; it says when it is done.
+        const std::wstring stop = GetLocalAppDataDir() + L"KxRaceStop";
+        STARTUPINFOW detached{};
+        detached.cb = sizeof(detached);
+        detached.dwFlags = STARTF_USESTDHANDLES;
+        detached.hStdInput = detached.hStdOutput = detached.hStdError = INVALID_HANDLE_VALUE;
+        testing::StartProgram(L"\"\\\\?\\unix\\bin\\bash\" \"" + script + L"\" \"" + unixPath(race) + L"\" \"" +
+                                  unixPath(documents) + L"\" \"" + unixPath(stop) + L"\"",
+                              &detached);
+        Run("Winapp2.ini", row, {"Clean", RunKind::Clean, false, true});
+        MakeFile(stop, 1);
+        for (int wait = 0; wait < 200 && !Exists(stop + L".done"); ++wait) Sleep(100);
+        EXPECT_TRUE(Exists(stop + L".done")) << "the swapping program did not run";
+        EXPECT_TRUE(testing::FilesBelow(documents) == kept) << "My Documents lost or gained a file";
+        DeleteFileW(stop.c_str());
+        DeleteFileW((stop + L".done").c_str());
     }
 }
 

@@ -75,6 +75,10 @@ TEST(ShippedRules, EveryRuleIsWellFormedAndStaysOffDriveRootsAndDocuments) {
                 EXPECT_GE(std::count(rule->keyPath.begin(), rule->keyPath.end(), L'\\'), 1);
                 EXPECT_EQ(rule->keyPath, TrimKeyPath(rule->keyPath));
                 EXPECT_FALSE(IsSharedRegistryKey(RootKeyFromName(rule->root), UpperCase(rule->keyPath)));
+                // Whole keys of applications or histories; one setting of Windows would be asked about.
+                const RuleKeyUse use = KeyUseForRules(RootKeyFromName(rule->root), UpperCase(rule->keyPath));
+                if (rule->hasComma && !rule->valueName.empty()) EXPECT_NE(use, RuleKeyUse::NamedValuesAsked);
+                else EXPECT_EQ(use, RuleKeyUse::Whole);
                 continue;
             }
             const FileRule rule = SplitFileRule(value);

@@ -11,6 +11,12 @@
 
 namespace klarvex::testing {
 
+std::wstring EnvironmentText(const wchar_t* name) {
+    std::vector<wchar_t> buffer(GetEnvironmentVariableW(name, nullptr, 0) + 1);
+    const DWORD length = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
+}
+
 void RemoveTree(const std::wstring& path) {
     if (path.empty()) return;
     const std::wstring folder = path.back() == L'\\' ? path : path + L"\\";

@@ -23,6 +23,9 @@ inline const std::wstring kLogSeparator(107, L'-');
 // A name no other test of this run uses: stem-<process>-<counter>.
 std::wstring UniqueName(const std::wstring& stem);
 
+// The text of an environment variable; "" when it is not set.
+std::wstring EnvironmentText(const wchar_t* name);
+
 // --- files and folders
 // Removes a folder and everything in it; links inside are left alone.
 void RemoveTree(const std::wstring& path);
