@@ -137,9 +137,14 @@ void AddRegistryBelow(HKEY key, const std::wstring& path, std::map<std::wstring,
 
 std::map<std::wstring, int64_t> RegistryBelow(HKEY root, const std::wstring& path) {
     std::map<std::wstring, int64_t> entries;
-    RegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS)
-        AddRegistryBelow(key.Get(), path, entries);
+    // A root opened by an empty path is the root's own handle, which the
+    // registry cannot name: its subkeys are taken one by one.
+    const std::vector<std::wstring> keys = path.empty() ? SubkeyNames(root) : std::vector<std::wstring>{path};
+    for (const auto& keyPath : keys) {
+        RegKey key;
+        if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS)
+            AddRegistryBelow(key.Get(), path.empty() ? L"\\" + keyPath : keyPath, entries);
+    }
     return entries;
 }
 
