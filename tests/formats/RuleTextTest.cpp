@@ -222,6 +222,72 @@ TEST(RuleLines, KeysSharedByManyProgramsInEverySpelling) {
             << RootKeyText(row.root) << L"\\" << std::wstring(row.upperPath);
 }
 
+// What a rule may do with a key: whole only an application's own or a
+// history; the system's settings only by name, asked.
+TEST(RuleLines, KeysARuleMayTakeWholeOnlyForOneApplicationOrAHistory) {
+    constexpr auto kWhole = RuleKeyUse::Whole, kNamed = RuleKeyUse::NamedValues, kAsked = RuleKeyUse::NamedValuesAsked;
+    struct Row {
+        RootKey root;
+        std::wstring_view upperPath;
+        RuleKeyUse use;
+    };
+    const Row rows[] = {
+        {RootKey::CurrentUser, L"SOFTWARE\\ACME\\EDITOR\\RECENT", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\WINRAR SFX", kWhole},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE\\ACME\\APP", kWhole},
+        {RootKey::Users, L"S-1-5-21-1\\SOFTWARE\\ACME\\APP", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\MEDIAPLAYER\\PLAYER\\RECENTFILELIST", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\RUNMRU", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\COMDLG32\\OPENSAVEPIDLMRU\\*", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\CLASSES\\LOCAL SETTINGS\\SOFTWARE\\MICROSOFT\\WINDOWS\\SHELL\\BAGMRU", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TYPEDURLS", kWhole},
+        // Windows' own keys, the classes, the default programs, the policies.
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\ADVANCED", kNamed},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUNX", kNamed},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\CRYPTOGRAPHY\\RNG", kNamed},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT", kNamed},
+        {RootKey::ClassesRoot, L"ACME.DOCUMENT\\SHELL", kNamed},
+        {RootKey::CurrentUser, L"SOFTWARE\\POLICIES\\ACME", kNamed},
+        {RootKey::CurrentUser, L"APPEVENTS\\SCHEMES", kNamed},
+        {RootKey::CurrentUser, L"SOFTWARE", kNamed},
+        // The system's settings, however spelled.
+        {RootKey::CurrentUser, L"CONTROL PANEL\\DESKTOP", kAsked},
+        {RootKey::CurrentUser, L"CONTROL PANEL\\\\DESKTOP\\", kAsked},
+        {RootKey::Users, L".DEFAULT\\CONTROL PANEL\\DESKTOP", kAsked},
+        {RootKey::CurrentUser, L"ENVIRONMENT", kAsked},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\USER SHELL FOLDERS", kAsked},
+        {RootKey::LocalMachine, L"SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\WINLOGON", kAsked},
+        {RootKey::LocalMachine, L"SOFTWARE\\WOW6432NODE\\CLIENTS\\MAIL\\ACME", kAsked},
+        {RootKey::CurrentUser, L"SOFTWARE\\REGISTEREDAPPLICATIONS", kAsked},
+        {RootKey::LocalMachine, L"SYSTEM\\CURRENTCONTROLSET\\CONTROL\\SESSION MANAGER\\ENVIRONMENT", kAsked},
+        {RootKey::LocalMachine, L"SYSTEM\\CONTROLSET001\\SERVICES\\ACME", kAsked},
+        {RootKey::CurrentConfig, L"SOFTWARE\\FONTS", kAsked},
+        {RootKey::CurrentUser, L"SOFTWARE\\ACME\\X\0Y"sv, kAsked},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(KeyUseForRules(row.root, row.upperPath), row.use)
+            << RootKeyText(row.root) << L"\\" << std::wstring(row.upperPath);
+}
+
+// Names a listing may hand out that Windows cannot have, and the masks
+// that take only what nobody keeps.
+TEST(RuleLines, NamesWindowsCannotHaveAndMasksThatTakeOnlyWhatNobodyKeeps) {
+    for (const wchar_t* name : {L"a.txt", L"..a", L".hidden", L"x y", L"\u00e9t\u00e9.doc", L"a\u007fb"})
+        EXPECT_TRUE(IsWindowsName(name)) << name;
+    for (const wchar_t* name : {L"", L".", L"..", L"..\\Documents", L"a/b", L"c:x", L"dot.", L"space ", L"a*",
+                                L"q?", L"x\uFFFD", L"tab\t", L"<>", L"a|b", L"\"q\""})
+        EXPECT_FALSE(IsWindowsName(name)) << name;
+    for (const wchar_t* mask : {L"*.log", L"*.tmp", L"~*.bak", L"*.DMP", L"thumbs.db", L"File*.chk", L"a?c.old"})
+        EXPECT_TRUE(IsNarrowMask(mask)) << mask;
+    for (const wchar_t* mask : {L"*", L"*.*", L"*a*", L"*.txt", L"*.dll", L"*.JPG", L"*.lo?", L"*.log*", L"*log",
+                                L"*.tar.gz", L"report*.docx", L""})
+        EXPECT_FALSE(IsNarrowMask(mask)) << mask;
+    for (const wchar_t* name : {L"KERNEL32.DLL", L"SETUP.EXE", L"NTFS.SYS", L"EN-US.MUI", L"BOOTX64.EFI"})
+        EXPECT_TRUE(IsProgramFileName(name)) << name;
+    for (const wchar_t* name : {L"SETUP.LOG", L"DLL", L"README", L"EXE.TXT"})
+        EXPECT_FALSE(IsProgramFileName(name)) << name;
+}
+
 TEST(RulePaths, ReadByWhatTheyMeanNotByTheirSpelling) {
     struct Row {
         std::wstring_view text;
