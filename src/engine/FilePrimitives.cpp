@@ -28,7 +28,6 @@
 #include "platform/FileRemoval.h"
 #include "platform/Folders.h"
 #include "platform/SafetyGuard.h"
-#include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
 namespace klarvex {

@@ -133,7 +133,6 @@ void ForEachEntry(const OpenedFolder& folder, const std::function<bool(const Fol
             } else {
                 entry.name.assign(name);
                 entry.size = entry.isFolder ? 0 : info->EndOfFile.QuadPart;
-                entry.attributes = attributes;
                 if (!visit(entry)) return;
             }
             if (info->NextEntryOffset == 0) break;

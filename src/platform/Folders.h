@@ -79,7 +79,6 @@ struct FolderEntry {
     std::wstring name;
     bool isFolder = false;  // a subfolder; links to folders are never listed
     int64_t size = 0;       // full 64-bit file size
-    DWORD attributes = 0;   // as the listing gave them
     const OpenedFolder* folder = nullptr;  // the folder listed, open while the entry lasts
 };
 
