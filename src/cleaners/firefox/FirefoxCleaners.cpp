@@ -1,7 +1,9 @@
 // Cleaners of the Mozilla Firefox and Netscape categories.
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText. Rows deleted from
-// a database are not counted.
+// a database are not counted; the databases are emptied in the removal run
+// only (a Test, and the counting pass before a Clean, open none of them,
+// and only name one that is a link).
 
 #include "base/Format.h"
 #include "base/PathText.h"
@@ -78,7 +80,7 @@ void TClearTaskThread::CleanFirefoxCookies() {
                 ItemBytes += ClearFolder(sites + entry.name, true, true, L"", ItemCount);
             return true;
         });
-        if (!IsTestRun()) RunWhereTablesExist(profile + L"storage.sqlite", kDeleteSiteQuota);
+        EmptyDatabaseTables(profile + L"storage.sqlite", {kDeleteSiteQuota});
     });
     ItemSizeText = FormatKB(ItemBytes);
 }
@@ -89,16 +91,13 @@ void TClearTaskThread::CleanFirefoxHistory() {
     const std::wstring folder = WithBackslash(profiles);
     ItemBytes = ClearFilesByMask(folder, L"history.dat", ItemCount, true);
     ItemSizeText = FormatKB(ItemBytes);
-    // The databases are emptied in the removal run only: the counting pass
-    // before it, like a Test run, never opens one.
-    if (IsTestRun()) return;
     ForEachProfile(folder, [&](const std::wstring& profile) {
         if (profile.find(L".default") == std::wstring::npos) return;
         const std::wstring places = profile + L"places.sqlite";
-        RunWhereTablesExist(places, kDeleteHistory);
+        EmptyDatabaseTables(places, {kDeleteHistory});
         const AttachedDatabase history{L"places", places};
-        RunWhereTablesExist(profile + L"favicons.sqlite", kDeleteIcons, &history);
-        RunWhereTablesExist(profile + L"permissions.sqlite", kDeleteSiteInteractions);
+        EmptyDatabaseTables(profile + L"favicons.sqlite", {kDeleteIcons, &history});
+        EmptyDatabaseTables(profile + L"permissions.sqlite", {kDeleteSiteInteractions});
     });
 }
 
