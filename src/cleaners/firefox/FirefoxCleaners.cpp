@@ -9,6 +9,7 @@
 #include "base/PathText.h"
 #include "cleaners/BrowserFolders.h"
 #include "engine/ProgressThread.h"
+#include "cleaners/firefox/FirefoxTables.h"
 #include "formats/TableCleanup.h"
 #include "platform/Folders.h"
 #include "settings/Global.h"
@@ -17,25 +18,6 @@ namespace klarvex {
 
 namespace {
 
-constexpr TableStatement kDeleteHistory[] = {
-    // Places a bookmark refers to stay; every other place and every visit go.
-    {L"moz_places", L"DELETE FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks where fk is not null)"},
-    {L"moz_historyvisits", L"DELETE FROM moz_historyvisits"},
-    // What today's Firefox keeps about the places that went: metadata,
-    // notes, what was typed to reach them, and the sites the address bar
-    // completes.
-    {L"moz_places_metadata", L"DELETE FROM moz_places_metadata WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_places_metadata_search_queries",
-     L"DELETE FROM moz_places_metadata_search_queries WHERE id NOT IN "
-     L"(SELECT search_query_id FROM moz_places_metadata WHERE search_query_id IS NOT NULL)"},
-    {L"moz_annos", L"DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_inputhistory", L"DELETE FROM moz_inputhistory WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_places_extra", L"DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_historyvisits_extra",
-     L"DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM moz_historyvisits)"},
-    {L"moz_origins",
-     L"DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)"},
-};
 // The icons of pages no longer in the history (places.sqlite attached).
 constexpr TableStatement kDeleteIcons[] = {
     {L"moz_pages_w_icons", L"DELETE FROM moz_pages_w_icons WHERE page_url NOT IN (SELECT url FROM places.moz_places)"},
@@ -94,7 +76,7 @@ void TClearTaskThread::CleanFirefoxHistory() {
     ForEachProfile(folder, [&](const std::wstring& profile) {
         if (profile.find(L".default") == std::wstring::npos) return;
         const std::wstring places = profile + L"places.sqlite";
-        EmptyDatabaseTables(places, {kDeleteHistory});
+        EmptyDatabaseTables(places, {kFirefoxHistoryTables});
         const AttachedDatabase history{L"places", places};
         EmptyDatabaseTables(profile + L"favicons.sqlite", {kDeleteIcons, &history});
         EmptyDatabaseTables(profile + L"permissions.sqlite", {kDeleteSiteInteractions});
