@@ -1,13 +1,14 @@
 // The check of a compound file that guards structured storage, on the real
 // jump lists and on damaged copies of them, and the DestList reader on
-// entries written by hand. Runs natively (under the
-// sanitizers) and under Wine; the fuzzer takes the DestList reader, the
+// entries written by hand. Runs natively (under the sanitizers) and under
+// Wine; the fuzzer takes the DestList reader, the
 // cleaner's tests the lists as a whole.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "formats/JumpList.h"
@@ -26,11 +27,6 @@ std::string Sample(const char* name) {
 
 void Put32(std::string& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-uint32_t Read32Of(const std::string& bytes, size_t at) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
 }
 
 TEST(CompoundFileCheck, TheRealListsAreSoundTheirDamagedCopiesNot) {
@@ -63,56 +59,49 @@ TEST(CompoundFileCheck, TheRealListsAreSoundTheirDamagedCopiesNot) {
     }
 }
 
-// A DestList of version 3: each entry's number, pin (-1: none), path and
-// property store.
+// A DestList of version 3 whose entries carry property stores.
 struct Entry {
     uint32_t number;
-    int32_t pin;
-    std::string path;
-    std::string store;
+    bool pinned;
+    std::string path, store;
 };
 std::string DestListOf(const std::vector<Entry>& entries) {
     std::string stream(32, '\0');
     Put32(stream, 0, 3);
     Put32(stream, 4, static_cast<uint32_t>(entries.size()));
+    uint32_t pinned = 0;
     for (const Entry& e : entries) {
-        Put32(stream, 8, Read32Of(stream, 8) + (e.pin >= 0));
+        pinned += e.pinned;
         std::string entry(130, '\0');
         Put32(entry, 88, e.number);
-        Put32(entry, 92, 0xFFFFFFFF);  // unknown; not part of the number
-        Put32(entry, 108, static_cast<uint32_t>(e.pin));
+        Put32(entry, 92, 0xFFFFFFFF);  // unknown, not part of the number
+        Put32(entry, 108, e.pinned ? 0 : 0xFFFFFFFF);
         entry[128] = static_cast<char>(e.path.size());
         for (char c : e.path) entry += std::string{c, '\0'};
-        entry += std::string(4, '\0');
+        entry.resize(entry.size() + 4);
         Put32(entry, entry.size() - 4, static_cast<uint32_t>(e.store.size()));
         stream += entry + e.store;
     }
+    Put32(stream, 8, pinned);
     return stream;
 }
 
 TEST(DestList, EntriesWithPropertyStoresAreReadAndKeptWhole) {
     const std::vector<Entry> entries = {
-        {1, -1, "C:\\a.txt", ""}, {2, 0, "C:\\pinned", std::string(300, 'p')}, {3, -1, "C:\\b", "1SPS"}};
+        {1, false, "C:\\a", ""}, {2, true, "C:\\pinned", std::string(300, 'p')}, {0x1f, false, "C:\\b", "1SPS"}};
     const std::string stream = DestListOf(entries);
     const auto list = ParseDestList(stream);
-    ASSERT_TRUE(list);
-    ASSERT_EQ(list->entries.size(), 3u);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(list->entries[i].number, entries[i].number);
-        EXPECT_EQ(list->entries[i].pinned, entries[i].pin >= 0);
-        EXPECT_EQ(list->entries[i].path, std::wstring(entries[i].path.begin(), entries[i].path.end()));
-    }
-    const auto kept = ParseDestList(PinnedOnlyDestList(stream, *list));
-    ASSERT_TRUE(kept && kept->entries.size() == 1u);
-    EXPECT_EQ(PinnedOnlyDestList(stream, *list).substr(32), stream.substr(list->entries[1].offset,
-                                                                           list->entries[1].size));
-    // A store said to be longer than the stream, and an emptied list.
-    std::string overlong = stream;
-    Put32(overlong, list->entries[2].offset + 130 + 2 * entries[2].path.size(), 1000);
+    ASSERT_TRUE(list && list->entries.size() == 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(std::tuple(list->entries[i].number, list->entries[i].pinned, list->entries[i].path),
+                  std::tuple(uint64_t{entries[i].number}, entries[i].pinned,
+                             std::wstring(entries[i].path.begin(), entries[i].path.end())));
+    // The pinned entry is kept byte for byte, its store with it.
+    EXPECT_EQ(PinnedOnlyDestList(stream, *list).substr(32), DestListOf({entries[1]}).substr(32));
+    std::string overlong = stream;  // the last store said to reach past the stream
+    Put32(overlong, stream.size() - 8, 1000);
     EXPECT_FALSE(ParseDestList(overlong));
-    const auto empty = ParseDestList("");
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->entries.empty());
+    EXPECT_TRUE(ParseDestList("") && ParseDestList("")->entries.empty()) << "an emptied list";
 }
 
 }  // namespace

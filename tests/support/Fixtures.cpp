@@ -222,8 +222,9 @@ RegistryLink::RegistryLink(std::wstring path, const std::wstring& target) : path
     if (RegOpenKeyExW(HKEY_CURRENT_USER, target.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
     const auto real = RealKeyOf(key.Get());
     RegKey link;
-    if (!real || RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
-                                 KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.Put(), nullptr) != ERROR_SUCCESS)
+    if (!real || RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr,
+                                 REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                 nullptr, link.Put(), nullptr) != ERROR_SUCCESS)
         return;
     const std::wstring name = L"\\REGISTRY\\USER\\" + real->path;
     made_ = RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.data()),
