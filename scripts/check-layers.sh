@@ -2,8 +2,9 @@
 # Checks that the includes between the folders of src/ only point down the
 # layers (README, "Layout"): a folder includes itself and the folders below
 # it, never one above. Within cleaners/ a family includes its own folder
-# and what cleaners/ shares, never another family. Prints each include
-# that breaks the shape and fails; prints nothing when all is well.
+# and what cleaners/ shares, never another family. Cleaners list subkeys
+# only without registry links. Prints each line that breaks the shape and
+# fails; prints nothing when all is well.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root/src"
@@ -46,5 +47,11 @@ while IFS= read -r line; do
         fi
     fi
 done < <(grep -rnE '^\s*#\s*include\s+"' --include='*.h' --include='*.cpp' --include='*.rc' . | sed 's|^\./||')
+
+# Cleaners list a key's subkeys with OwnSubkeyNames only: the listing that
+# includes registry links would lead them into other keys.
+while IFS= read -r line; do
+    complain "src/$line lists subkeys with their links (use OwnSubkeyNames)"
+done < <(grep -rnE '(^|[^A-Za-z])SubkeyNames\(' --include='*.cpp' --include='*.h' cleaners || true)
 
 exit $status

@@ -24,6 +24,7 @@ struct FolderEntry;  // platform/Folders.h
 class OpenedFolder;  // platform/Folders.h
 class TSafetyGuard;
 struct RulePlaceholders;
+struct TableSet;  // formats/TableCleanup.h
 
 // One run over the ticked clean items, on a thread of its own. The runner
 // walks the item names in order, hands each to its cleaner, keeps the
@@ -155,6 +156,14 @@ public:
     int32_t DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPath);
     int32_t DeleteUserRegValues(const std::wstring& keyPath, const std::wstring& valueName);
     int32_t DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPath, const std::wstring& valueName);
+    // Databases of other programs (DatabasePrimitives.cpp). A Clean empties
+    // the tables as EmptyTables (formats/TableCleanup.h) does, rebuild
+    // included; a Test counts the rows of the counted table, when there is
+    // one, and opens nothing otherwise. A database left alone (a link, or
+    // held by another program) is named in the log and counts 0; one whose
+    // rows went but that could not be rebuilt is named as well. The result
+    // is the counted rows taken (in a Test: there).
+    int32_t EmptyDatabaseTables(const std::wstring& path, const TableSet& tables);
 
     // --- Windows and Advanced
     void CleanRecentDocuments();

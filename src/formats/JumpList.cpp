@@ -196,6 +196,7 @@ constexpr int32_t kUnpinned = -1;
 bool CompoundFileIsSound(std::string_view file) { return CompoundFileCheck(file).Run(); }
 
 std::optional<DestList> ParseDestList(std::string_view stream) {
+    if (stream.empty()) return DestList{};
     if (stream.size() < kDestListHeaderSize) return std::nullopt;
     DestList list;
     list.version = Read32(stream, 0);
@@ -203,22 +204,32 @@ std::optional<DestList> ParseDestList(std::string_view stream) {
     const uint32_t count = Read32(stream, 4);
     const uint32_t pinnedCount = Read32(stream, 8);
     // The bytes of an entry before its path (the last two hold the path's
-    // length), and after it.
+    // length); from version 3 on, the path is followed by the size of a
+    // property store and the store.
     const size_t fixed = list.version == 1 ? 114 : 130;
-    const size_t trailer = list.version == 1 ? 0 : 4;
+    const bool propertyStore = list.version != 1;
+    constexpr size_t kStoreSizeBytes = 4;
 
     uint32_t pinned = 0;
     for (size_t at = kDestListHeaderSize; at < stream.size();) {
-        if (list.entries.size() == count || stream.size() - at < fixed) return std::nullopt;
-        const size_t size = fixed + 2 * size_t{Read16(stream, at + fixed - 2)} + trailer;
-        if (stream.size() - at < size) return std::nullopt;
+        const size_t left = stream.size() - at;
+        if (list.entries.size() == count || left < fixed) return std::nullopt;
+        const size_t pathEnd = fixed + 2 * size_t{Read16(stream, at + fixed - 2)};
+        size_t size = pathEnd;
+        if (propertyStore) {
+            if (left < pathEnd + kStoreSizeBytes) return std::nullopt;
+            const size_t store = Read32(stream, at + pathEnd);
+            if (store > left - pathEnd - kStoreSizeBytes) return std::nullopt;
+            size += kStoreSizeBytes + store;
+        }
+        if (left < size) return std::nullopt;
         DestListEntry entry;
-        entry.number = Read64(stream, at + 88);
+        entry.number = Read32(stream, at + 88);
         const auto pin = static_cast<int32_t>(Read32(stream, at + 108));
         if (entry.number == 0 || pin < kUnpinned) return std::nullopt;
         entry.pinned = pin != kUnpinned;
         pinned += entry.pinned;
-        for (size_t c = at + fixed; c < at + size - trailer; c += 2)
+        for (size_t c = at + fixed; c < at + pathEnd; c += 2)
             entry.path.push_back(static_cast<wchar_t>(Read16(stream, c)));
         entry.offset = at;
         entry.size = size;
@@ -234,6 +245,7 @@ std::optional<DestList> ParseDestList(std::string_view stream) {
 }
 
 std::string PinnedOnlyDestList(std::string_view stream, const DestList& list) {
+    if (stream.size() < kDestListHeaderSize) return std::string(stream);
     std::string kept(stream.substr(0, kDestListHeaderSize));
     uint32_t count = 0;
     for (const auto& entry : list.entries) {

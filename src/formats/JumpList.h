@@ -9,11 +9,14 @@
 //   header   +0  version (1: Windows 7 and 8; 3 or 4: Windows 10 and 11)
 //            +4  number of entries   +8  number of pinned entries
 //            +12 .. +31  kept as they are
-//   entry    +88 entry number (64 bits)
+//   entry    +88 entry number (32 bits; the 4 bytes after it are unknown)
 //            +108 pin state (32 bits): -1 unpinned, else the pin's place
 //            version 1:    +112 path length in characters, +114 the path
 //                          (UTF-16, no terminator)
-//            version 3, 4: +128 path length, +130 the path, then 4 bytes
+//            version 3, 4: +128 path length, +130 the path, then the size
+//                          of a property store (32 bits) and the store
+//
+// A list that holds no entry may have a DestList of no bytes at all.
 //
 // The byte-level half (this file's first part) makes no system call, so it
 // builds natively and runs under the sanitizers and the fuzzer; the second
@@ -49,13 +52,13 @@ struct DestList {
 };
 
 // The DestList of a known version whose header counts agree with its
-// entries, which fill the stream exactly and have distinct numbers;
-// nothing otherwise.
+// entries, which fill the stream exactly and have distinct numbers; a list
+// of no entries for a stream of no bytes; nothing otherwise.
 std::optional<DestList> ParseDestList(std::string_view stream);
 
 // The stream holding only the pinned entries (their bytes as they were, in
 // their order), its header's counts made to match and the rest of the
-// header kept.
+// header kept; a stream of no bytes stays as it is.
 std::string PinnedOnlyDestList(std::string_view stream, const DestList& list);
 
 // How the link stream of an entry is named ("1f" for entry 31), and the
@@ -82,7 +85,9 @@ struct AutomaticJumpList {
 
 // Reads an automatic jump list of at most a few megabytes: nothing when the
 // file cannot be read, is a link, is no sound compound file, or its
-// DestList cannot be read, or names other entries than the file holds.
+// DestList cannot be read, or names other entries than the file holds. A
+// DestList of no bytes is a list of no entries, whatever else the file
+// holds.
 std::optional<AutomaticJumpList> ReadAutomaticJumpList(const std::wstring& path);
 
 // Writes the jump list with only its pinned entries to fresh, a file made
@@ -90,5 +95,17 @@ std::optional<AutomaticJumpList> ReadAutomaticJumpList(const std::wstring& path)
 // stream that is no entry's as they were, and the DestList that indexes
 // only them. False, and nothing left at fresh, when anything fails.
 bool WritePinnedJumpList(const AutomaticJumpList& list, const std::wstring& fresh);
+
+enum class PinnedRewrite {
+    Done,         // the list at path holds its pinned entries only
+    Changed,      // the file is no longer the one read (Explorer wrote it meanwhile)
+    NotWritten,   // the new copy could not be made
+    NotReplaced,  // the new copy could not take the list's place
+};
+// Replaces the jump list read from path, in one move, by a new copy that
+// holds only its pinned entries: the copy gets a name of its own beside it
+// (one a run broken off left there is never reused) and is on the disk
+// before the move. Anything but Done leaves the list as it is, and no copy.
+PinnedRewrite KeepPinnedEntries(const AutomaticJumpList& list, const std::wstring& path);
 
 }  // namespace klarvex

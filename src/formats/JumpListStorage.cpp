@@ -117,6 +117,9 @@ std::optional<AutomaticJumpList> ReadAutomaticJumpList(const std::wstring& path)
         }
     }
     if (!destList) return std::nullopt;
+    // A list emptied of its entries: nothing in it is indexed, nothing to
+    // clean.
+    if (destList->empty()) return list;
     auto index = ParseDestList(*destList);
     if (!index || index->entries.size() != links.size()) return std::nullopt;
     for (const auto& entry : index->entries) {
@@ -127,6 +130,46 @@ std::optional<AutomaticJumpList> ReadAutomaticJumpList(const std::wstring& path)
     list.destList = std::move(*destList);
     list.index = std::move(*index);
     return list;
+}
+
+namespace {
+
+// The new copy's bytes on the disk: structured storage writes through
+// handles of its own and flushes none.
+bool Flushed(const std::wstring& path) {
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && FlushFileBuffers(file.Get());
+}
+
+// The list's pinned entries written to a name of their own beside path, as
+// the program's other rewrites name theirs (path.<process>-<attempt>.new);
+// "" when no copy could be made.
+std::wstring PinnedCopy(const AutomaticJumpList& list, const std::wstring& path) {
+    const std::wstring stem = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring fresh = stem + std::to_wstring(attempt) + L".new";
+        if (GetFileAttributesW(fresh.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // left by a broken-off run
+        if (!WritePinnedJumpList(list, fresh)) return {};
+        if (Flushed(fresh)) return fresh;
+        DeleteFileW(fresh.c_str());
+        return {};
+    }
+    return {};
+}
+
+}  // namespace
+
+PinnedRewrite KeepPinnedEntries(const AutomaticJumpList& list, const std::wstring& path) {
+    const std::wstring fresh = PinnedCopy(list, path);
+    if (fresh.empty()) return PinnedRewrite::NotWritten;
+    PinnedRewrite result = PinnedRewrite::Done;
+    if (ReadWholeFile(path, list.file.size()) != list.file)
+        result = PinnedRewrite::Changed;
+    else if (!MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        result = PinnedRewrite::NotReplaced;
+    if (result != PinnedRewrite::Done) DeleteFileW(fresh.c_str());
+    return result;
 }
 
 bool WritePinnedJumpList(const AutomaticJumpList& list, const std::wstring& fresh) {

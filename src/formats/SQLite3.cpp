@@ -70,6 +70,7 @@ bool LoadSQLite3Library(const std::wstring& dllPath, SQLite3Library& library,
     SQLite3Library found{};
     Exports exports(module.Get());
     exports.Bind("sqlite3_open", found.open);
+    exports.Bind("sqlite3_open_v2", found.open_v2);
     exports.Bind("sqlite3_close", found.close);
     exports.Bind("sqlite3_errcode", found.errcode);
     exports.Bind("sqlite3_errmsg", found.errmsg);

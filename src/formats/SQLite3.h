@@ -13,6 +13,7 @@ namespace klarvex {
 // The library functions the program calls, and nothing else.
 struct SQLite3Library {
     decltype(&::sqlite3_open) open;
+    decltype(&::sqlite3_open_v2) open_v2;
     decltype(&::sqlite3_close) close;
     decltype(&::sqlite3_errcode) errcode;
     decltype(&::sqlite3_errmsg) errmsg;

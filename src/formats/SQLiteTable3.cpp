@@ -41,20 +41,27 @@ std::wstring SchemaNameLiteral(const std::wstring& name) {
 
 }  // namespace
 
-TSQLiteDatabase::TSQLiteDatabase(const std::wstring& path) {
+TSQLiteDatabase::TSQLiteDatabase(const std::wstring& path) { Open(path, 0); }
+
+TSQLiteDatabase::TSQLiteDatabase(const std::wstring& path, Existing) { Open(path, SQLITE_OPEN_READWRITE); }
+
+void TSQLiteDatabase::Open(const std::wstring& path, int flags) {
     std::wstring error;
     library_ = SQLite3(error);
     if (!library_) throw ESQLiteException(error);
 
     sqlite3* handle = nullptr;
-    const int result = library_->open(WideToUtf8(path).c_str(), &handle);
+    const std::string name = WideToUtf8(path);
+    const int result = flags ? library_->open_v2(name.c_str(), &handle, flags, nullptr)
+                             : library_->open(name.c_str(), &handle);
     // Owned from here on: the throws below close a handle the library made.
     connection_ = SQLiteConnection(*library_, handle);
     if (result == SQLITE_OK) return;
     if (connection_)
         throw ESQLiteException(L"Failed to open database \"" + path + L"\" : " +
-                               Utf8ToWide(library_->errmsg(connection_.Get())));
-    throw ESQLiteException(L"Failed to open database \"" + path + L"\" : unknown error");
+                                   Utf8ToWide(library_->errmsg(connection_.Get())),
+                               result);
+    throw ESQLiteException(L"Failed to open database \"" + path + L"\" : unknown error", result);
 }
 
 void TSQLiteDatabase::RaiseLibraryError(const std::wstring& base, const std::wstring& sql) const {
@@ -79,8 +86,9 @@ SQLiteStatement TSQLiteDatabase::Prepare(const std::wstring& sql) const {
 
 void TSQLiteDatabase::ExecuteStatement(const std::wstring& sql) {
     const SQLiteStatement statement = Prepare(sql);
-    // One step and no retry: no busy timeout is set, so a file another
-    // program holds locked fails here at once with SQLITE_BUSY.
+    // One step and no retry: unless the caller set a busy timeout on the
+    // connection, a file another program holds locked fails here at once
+    // with SQLITE_BUSY.
     if (library_->step(statement.Get()) != SQLITE_DONE) {
         library_->reset(statement.Get());
         RaiseLibraryError(L"Error executing SQL statement", sql);

@@ -43,6 +43,10 @@ class TSQLiteDatabase {
 public:
     // Opens (or, as SQLite does, creates) the file at `path`.
     explicit TSQLiteDatabase(const std::wstring& path);
+    // Opens the file at `path` only when it exists: a database another
+    // program keeps is never made by opening it. Raises as the other.
+    enum class Existing { Only };
+    TSQLiteDatabase(const std::wstring& path, Existing);
 
     TSQLiteDatabase(const TSQLiteDatabase&) = delete;
     TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
@@ -61,6 +65,9 @@ public:
 
 private:
     friend class TSQLiteTable;
+
+    // Opens `path` with the library's open flags (0: as sqlite3_open does).
+    void Open(const std::wstring& path, int flags);
 
     // Prepares `sql`; raises when the library refuses it or finds no
     // statement in it.

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include "base/Strings.h"
+#include "formats/SQLiteTable3.h"
+#include "formats/TableCleanup.h"
 #include "EngineFixture.h"
 #include "platform/Folders.h"
 #include "platform/SystemLookups.h"
@@ -78,6 +80,25 @@ TEST(FolderLinks, MyDocumentsReachedThroughALinkIsStillAskedAbout) {
     EXPECT_EQ(host.questions, std::vector<std::wstring>{L"Do you want to delete the files on " + viaLink + L"?"});
     EXPECT_TRUE(Exists(documents + canary));
     DeleteFileW((documents + canary).c_str());
+}
+
+// Under Wine a Unix link to a file shows no reparse point: the database is
+// judged by what its handle is, and the archive it leads to keeps its rows.
+TEST(FolderLinks, ADatabaseThatIsALinkIsNamedAndLeftAlone) {
+    const std::wstring root = Fixture();
+    ASSERT_FALSE(root.empty()) << "run by folder_links_test.sh, which makes the links";
+    const std::wstring archive = root + L"Elsewhere\\archive.sqlite", places = root + L"Profile\\places.sqlite";
+    TSQLiteDatabase(archive).ExecuteStatement(L"CREATE TABLE moz_historyvisits AS SELECT 1 AS id");
+    ASSERT_FALSE(IsLink(GetFileAttributesW(places.c_str())));
+    const TableStatement visits[] = {{L"moz_historyvisits", L"DELETE FROM moz_historyvisits"}};
+    for (const RunKind kind : {RunKind::Test, RunKind::Clean}) {
+        RecordingHost host;
+        TestRunner runner(kind, host);
+        EXPECT_EQ(runner.EmptyDatabaseTables(places, {visits, nullptr, L"moz_historyvisits"}), 0);
+        EXPECT_EQ(host.Lines().at(0).substr(host.Lines().at(0).find(L':')),
+                  L": skipping database that is a link or has a second name: " + places);
+    }
+    EXPECT_EQ(TSQLiteDatabase(archive).QueryTable(L"SELECT * FROM moz_historyvisits").RowTotal(), 1);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "base/Handles.h"
 #include "base/Strings.h"
@@ -166,38 +167,6 @@ const SystemKey kSystemKeys[] = {
 };
 constexpr wchar_t kCanary[] = L"KxCanary";
 
-// A registry link at linkPath (below HKEY_CURRENT_USER) to the key
-// target names as the registry does ("\REGISTRY\...").
-void MakeRegistryLink(const std::wstring& linkPath, const std::wstring& target) {
-    HKEY link = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr,
-                              REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
-                              &link, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
-                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-    RegCloseKey(link);
-}
-
-void DeleteRegistryLink(const std::wstring& linkPath) {
-    HKEY linkItself = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), REG_OPTION_OPEN_LINK, DELETE, &linkItself) !=
-        ERROR_SUCCESS)
-        return;
-    using NtDeleteKey = LONG(NTAPI*)(HANDLE);
-    reinterpret_cast<NtDeleteKey>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(linkItself);
-    RegCloseKey(linkItself);
-}
-
-// The name the registry gives a key of HKEY_CURRENT_USER ("\REGISTRY\USER\...").
-std::wstring RegistryName(const std::wstring& path) {
-    RegKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return {};
-    const auto real = RealKeyOf(key.Get());
-    return real ? L"\\REGISTRY\\USER\\" + real->path : std::wstring();
-}
-
 // The machine's keys the rules are after, and of the thousands of classes
 // only the names of the first level and of CLSID: a whole listing of them
 // costs a second, and every case lists twice.
@@ -234,13 +203,14 @@ protected:
         // and to a key of the system.
         SetString(L"Software\\KxPrecious\\Inner", L"value", L"keep");
         SetString(L"Software\\KxApp", L"trace", L"1");
-        MakeRegistryLink(L"Software\\KxApp\\Link", RegistryName(L"Software\\KxPrecious"));
-        MakeRegistryLink(L"Software\\KxApp\\Link2",
-                         L"\\REGISTRY\\MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+        links.push_back(std::make_unique<testing::RegistryLink>(L"Software\\KxApp\\Link", L"Software\\KxPrecious"));
+        links.push_back(std::make_unique<testing::RegistryLink>(
+            L"Software\\KxApp\\Link2", L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+            HKEY_LOCAL_MACHINE));
+        for (const auto& link : links) ASSERT_TRUE(link->Made());
     }
     void TearDown() override {
-        DeleteRegistryLink(L"Software\\KxApp\\Link");
-        DeleteRegistryLink(L"Software\\KxApp\\Link2");
+        links.clear();
         for (const auto& key : kSystemKeys) {
             RegKey open;
             if (RegOpenKeyExW(key.root, key.path, 0, KEY_SET_VALUE, open.Put()) == ERROR_SUCCESS)
@@ -309,6 +279,7 @@ protected:
     const std::wstring profile = ShellFolderPath(CSIDL_PROFILE);
     const std::wstring publicProfile = KnownFolderPath(FOLDERID_Public);
     const std::wstring otherProfile = L"C:\\users\\kxother\\";
+    std::vector<std::unique_ptr<testing::RegistryLink>> links;
 };
 
 TEST_F(HostileRules, NothingOutsideTheirTargetIsTouchedFromAnySourceInAnyMode) {

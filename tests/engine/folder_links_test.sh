@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A folder link inside a tree that is cleaned: the link and everything in its
-# target survive. Wine shows a Unix symlink to a folder as a reparse point,
+# target survive; so does a database that is a link, and what it leads to. Wine shows a Unix symlink to a folder as a reparse point,
 # and every delete through it would act on the target. The link points at a
 # folder of the sandbox prefix, never outside it.
 #   folder_links_test.sh path/to/engine_tests.exe
@@ -20,6 +20,10 @@ echo deep > "$fixture/Elsewhere/Deep/x.txt"
 ln -s ../Elsewhere "$fixture/Tree/Link"
 ln -s ../../Elsewhere "$fixture/Tree/Sub/Link2"
 ln -s ../users "$fixture/Users"  # the prefix's own user folders
+# A browser's database that is a link to an archive elsewhere (the test
+# makes the archive, so the link leads somewhere only then).
+mkdir -p "$fixture/Profile"
+ln -s ../Elsewhere/archive.sqlite "$fixture/Profile/places.sqlite"
 
 KLARVEX_LINK_FIXTURE="C:\\$name" bash "$KLARVEX_ROOT/scripts/wine-run.sh" "$exe" | tr -d '\r'
 
@@ -30,4 +34,5 @@ fail=0
 [ "$(cat "$fixture/Elsewhere/Deep/x.txt" 2>/dev/null)" = deep ] || { echo "the link's target lost a subfolder file"; fail=1; }
 [ ! -e "$fixture/Tree/a.txt" ] || { echo "the tree's own file stayed"; fail=1; }
 [ -d "$WINEPREFIX/drive_c/users" ] || { echo "the user folders are gone"; fail=1; }
+[ -L "$fixture/Profile/places.sqlite" ] || { echo "the database link is gone"; fail=1; }
 exit $fail

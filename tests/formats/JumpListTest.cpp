@@ -1,12 +1,15 @@
 // The check of a compound file that guards structured storage, on the real
-// jump lists and on damaged copies of them. Runs natively (under the
-// sanitizers) and under Wine; the fuzzer takes the DestList reader, the
+// jump lists and on damaged copies of them, and the DestList reader on
+// entries written by hand. Runs natively (under the sanitizers) and under
+// Wine; the fuzzer takes the DestList reader, the
 // cleaner's tests the lists as a whole.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "formats/JumpList.h"
 #include "IndexDatFixture.h"
@@ -54,6 +57,51 @@ TEST(CompoundFileCheck, TheRealListsAreSoundTheirDamagedCopiesNot) {
         damage(copy);
         EXPECT_FALSE(CompoundFileIsSound(copy)) << what;
     }
+}
+
+// A DestList of version 3 whose entries carry property stores.
+struct Entry {
+    uint32_t number;
+    bool pinned;
+    std::string path, store;
+};
+std::string DestListOf(const std::vector<Entry>& entries) {
+    std::string stream(32, '\0');
+    Put32(stream, 0, 3);
+    Put32(stream, 4, static_cast<uint32_t>(entries.size()));
+    uint32_t pinned = 0;
+    for (const Entry& e : entries) {
+        pinned += e.pinned;
+        std::string entry(130, '\0');
+        Put32(entry, 88, e.number);
+        Put32(entry, 92, 0xFFFFFFFF);  // unknown, not part of the number
+        Put32(entry, 108, e.pinned ? 0 : 0xFFFFFFFF);
+        entry[128] = static_cast<char>(e.path.size());
+        for (char c : e.path) entry += std::string{c, '\0'};
+        entry.resize(entry.size() + 4);
+        Put32(entry, entry.size() - 4, static_cast<uint32_t>(e.store.size()));
+        stream += entry + e.store;
+    }
+    Put32(stream, 8, pinned);
+    return stream;
+}
+
+TEST(DestList, EntriesWithPropertyStoresAreReadAndKeptWhole) {
+    const std::vector<Entry> entries = {
+        {1, false, "C:\\a", ""}, {2, true, "C:\\pinned", std::string(300, 'p')}, {0x1f, false, "C:\\b", "1SPS"}};
+    const std::string stream = DestListOf(entries);
+    const auto list = ParseDestList(stream);
+    ASSERT_TRUE(list && list->entries.size() == 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(std::tuple(list->entries[i].number, list->entries[i].pinned, list->entries[i].path),
+                  std::tuple(uint64_t{entries[i].number}, entries[i].pinned,
+                             std::wstring(entries[i].path.begin(), entries[i].path.end())));
+    // The pinned entry is kept byte for byte, its store with it.
+    EXPECT_EQ(PinnedOnlyDestList(stream, *list).substr(32), DestListOf({entries[1]}).substr(32));
+    std::string overlong = stream;  // the last store said to reach past the stream
+    Put32(overlong, stream.size() - 8, 1000);
+    EXPECT_FALSE(ParseDestList(overlong));
+    EXPECT_TRUE(ParseDestList("") && ParseDestList("")->entries.empty()) << "an emptied list";
 }
 
 }  // namespace

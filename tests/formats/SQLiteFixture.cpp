@@ -19,8 +19,9 @@ bool FileExists(const std::wstring& path) {
 
 namespace {
 
-std::wstring LockHolderCommandLine(const std::wstring& database) {
+std::wstring LockHolderCommandLine(const std::wstring& database, Hold hold) {
     SetEnvironmentVariableW(kLockDatabaseVariable, database.c_str());
+    SetEnvironmentVariableW(kLockReadVariable, hold == Hold::Read ? L"1" : nullptr);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     return L"\"" + std::wstring(self) +
@@ -29,8 +30,10 @@ std::wstring LockHolderCommandLine(const std::wstring& database) {
 
 }  // namespace
 
-LockHolder::LockHolder(const std::wstring& database) : HolderProcess(LockHolderCommandLine(database)) {
+LockHolder::LockHolder(const std::wstring& database, Hold hold)
+    : HolderProcess(LockHolderCommandLine(database, hold)) {
     SetEnvironmentVariableW(kLockDatabaseVariable, nullptr);
+    SetEnvironmentVariableW(kLockReadVariable, nullptr);
     if (!Holding()) ADD_FAILURE() << "the lock holder did not take the lock";
 }
 

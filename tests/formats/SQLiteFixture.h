@@ -19,14 +19,17 @@ std::wstring CopyRealData(const testing::ScratchFolder& folder, const std::wstri
 
 bool FileExists(const std::wstring& path);
 
-// Another process that holds a database locked (BEGIN EXCLUSIVE), as a
-// running browser does, for the life of the object. It is this same test
-// program, started again to run only a disabled test of SQLiteLockTest.cpp,
-// and told the database in its environment.
+// Another process that holds a database, as a running browser does, for
+// the life of the object: writing it (BEGIN EXCLUSIVE), or in the middle of
+// reading it (a read transaction left open). It is this same test program,
+// started again to run only a disabled test of SQLiteLockTest.cpp, and told
+// the database and the hold in its environment.
 inline constexpr wchar_t kLockDatabaseVariable[] = L"KLARVEX_LOCK_DATABASE";
+inline constexpr wchar_t kLockReadVariable[] = L"KLARVEX_LOCK_READ";
+enum class Hold { Write, Read };
 class LockHolder : public testing::HolderProcess {
 public:
-    explicit LockHolder(const std::wstring& database);
+    explicit LockHolder(const std::wstring& database, Hold hold = Hold::Write);
 };
 
 // The message of the ESQLiteException `action` raises (a test failure if it

@@ -29,8 +29,8 @@ std::wstring Variable(const wchar_t* name) {
     return length > 0 && length < std::size(buffer) ? std::wstring(buffer, length) : std::wstring();
 }
 
-// Runs in the second process: takes the exclusive lock, says so, and keeps
-// it until told to let go.
+// Runs in the second process: takes the exclusive lock (or begins to read),
+// says so, and keeps it until told to let go.
 TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
     const std::wstring path = Variable(test::kLockDatabaseVariable);
     ASSERT_FALSE(path.empty()) << "run only by the locked-database tests, which name the database";
@@ -39,7 +39,12 @@ TEST(SQLiteLockHolder, DISABLED_HoldExclusiveLock) {
     ASSERT_TRUE(ready && release);
 
     TSQLiteDatabase db(path);
-    db.ExecuteStatement(L"begin exclusive");
+    if (Variable(test::kLockReadVariable).empty()) {
+        db.ExecuteStatement(L"begin exclusive");
+    } else {
+        db.ExecuteStatement(L"begin");
+        db.QueryTable(L"select count(*) from sqlite_master");
+    }
     SetEvent(ready.Get());
     WaitForSingleObject(release.Get(), 60000);
     db.ExecuteStatement(L"rollback");

@@ -228,6 +228,31 @@ void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD
 
 }  // namespace
 
+RegistryLink::RegistryLink(std::wstring path, const std::wstring& target, HKEY targetRoot) : path_(std::move(path)) {
+    RegKey key;
+    if (RegOpenKeyExW(targetRoot, target.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+    const auto real = RealKeyOf(key.Get());
+    RegKey link;
+    if (!real || RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr,
+                                 REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                 nullptr, link.Put(), nullptr) != ERROR_SUCCESS)
+        return;
+    const std::wstring name =
+        (real->root == RootKey::LocalMachine ? L"\\REGISTRY\\MACHINE\\" : L"\\REGISTRY\\USER\\") + real->path;
+    made_ = RegSetValueExW(link.Get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(name.data()),
+                           static_cast<DWORD>(name.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+RegistryLink::~RegistryLink() {
+    // Deleted as itself: a delete by name would go through to its target.
+    RegKey link;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), REG_OPTION_OPEN_LINK, DELETE, link.Put()) != ERROR_SUCCESS)
+        return;
+    using NtDeleteKey = LONG(NTAPI*)(HANDLE);
+    reinterpret_cast<NtDeleteKey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")))(link.Get());
+}
+
 void CreateKey(const std::wstring& path, HKEY root) {
     RegKey key;
     RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);

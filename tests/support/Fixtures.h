@@ -107,6 +107,21 @@ private:
     HKEY root_;
     std::vector<std::wstring> paths_;
 };
+// A registry link at path (under HKEY_CURRENT_USER) that leads to the key
+// target of targetRoot (existing), removed as a link when the object goes:
+// make it after the keys around it, so it goes before they do.
+class RegistryLink {
+public:
+    RegistryLink(std::wstring path, const std::wstring& target, HKEY targetRoot = HKEY_CURRENT_USER);
+    ~RegistryLink();
+    RegistryLink(const RegistryLink&) = delete;
+    RegistryLink& operator=(const RegistryLink&) = delete;
+    bool Made() const { return made_; }
+
+private:
+    std::wstring path_;
+    bool made_ = false;
+};
 void CreateKey(const std::wstring& path, HKEY root = HKEY_CURRENT_USER);
 void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& value,
                DWORD type = REG_SZ, HKEY root = HKEY_CURRENT_USER);

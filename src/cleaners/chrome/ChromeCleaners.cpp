@@ -1,7 +1,7 @@
 // Cleaners of the Google Chrome category, and of the browsers built on
 // Chrome that keep the same profiles (Microsoft Edge, Brave), in every
-// profile of the user. The
-// database cleaners empty tables in the removal run only, and count
+// profile of the user. The database cleaners empty tables in the removal
+// run only (a Test only names a database that is a link), and count
 // nothing: deleted rows are no files.
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
@@ -22,6 +22,23 @@ namespace klarvex {
 namespace {
 
 constexpr int64_t kMaxPreferencesSize = 32 * 1024 * 1024;
+
+constexpr TableStatement kDeleteLogins[] = {{L"logins", L"DELETE FROM logins"}};
+constexpr TableStatement kDeleteDownloads[] = {{L"downloads", L"DELETE FROM downloads"},
+                                               {L"downloads_url_chains", L"DELETE FROM downloads_url_chains"}};
+constexpr TableStatement kDeleteFormData[] = {
+    {L"autofill", L"DELETE FROM autofill"},
+    {L"autofill_dates", L"DELETE FROM autofill_dates"},
+    {L"autofill_profile_emails", L"DELETE FROM autofill_profile_emails"},
+    {L"autofill_profile_names", L"DELETE FROM autofill_profile_names"},
+    {L"autofill_profile_phones", L"DELETE FROM autofill_profile_phones"},
+    {L"autofill_profiles", L"DELETE FROM autofill_profiles"},
+    {L"autofill_profiles_trash", L"DELETE FROM autofill_profiles_trash"},
+    // where today's Chrome keeps what was typed into forms
+    {L"autocomplete", L"DELETE FROM autocomplete"},
+    {L"addresses", L"DELETE FROM addresses"},
+    {L"address_type_tokens", L"DELETE FROM address_type_tokens"},
+};
 
 // How much the user engaged with each site, which the browser keeps among
 // its settings: a record of the sites visited. The rest of Preferences is
@@ -105,7 +122,7 @@ void TClearTaskThread::CleanChromePasswords() { CleanChromiumPasswords(Chromium:
 
 void TClearTaskThread::CleanChromiumPasswords(Chromium browser) {
     for (const auto& profile : GetChromiumProfileDirs(browser)) {
-        if (!IsTestRun()) RunWhereTablesExist(profile + L"Web Data", {{L"logins", L"DELETE FROM logins"}});
+        EmptyDatabaseTables(profile + L"Web Data", {kDeleteLogins});
         ClearItemFiles(profile, {L"Login Data"});
     }
 }
@@ -113,29 +130,15 @@ void TClearTaskThread::CleanChromiumPasswords(Chromium browser) {
 void TClearTaskThread::CleanChromeDownloads() { CleanChromiumDownloads(Chromium::Chrome); }
 
 void TClearTaskThread::CleanChromiumDownloads(Chromium browser) {
-    if (IsTestRun()) return;
     for (const auto& profile : GetChromiumProfileDirs(browser))
-        RunWhereTablesExist(profile + L"History", {{L"downloads", L"DELETE FROM downloads"},
-                                                   {L"downloads_url_chains", L"DELETE FROM downloads_url_chains"}});
+        EmptyDatabaseTables(profile + L"History", {kDeleteDownloads});
 }
 
 void TClearTaskThread::CleanChromeFormData() { CleanChromiumFormData(Chromium::Chrome); }
 
 void TClearTaskThread::CleanChromiumFormData(Chromium browser) {
-    if (IsTestRun()) return;
     for (const auto& profile : GetChromiumProfileDirs(browser))
-        RunWhereTablesExist(profile + L"Web Data",
-                            {{L"autofill", L"DELETE FROM autofill"},
-                             {L"autofill_dates", L"DELETE FROM autofill_dates"},
-                             {L"autofill_profile_emails", L"DELETE FROM autofill_profile_emails"},
-                             {L"autofill_profile_names", L"DELETE FROM autofill_profile_names"},
-                             {L"autofill_profile_phones", L"DELETE FROM autofill_profile_phones"},
-                             {L"autofill_profiles", L"DELETE FROM autofill_profiles"},
-                             {L"autofill_profiles_trash", L"DELETE FROM autofill_profiles_trash"},
-                             // where today's Chrome keeps what was typed into forms
-                             {L"autocomplete", L"DELETE FROM autocomplete"},
-                             {L"addresses", L"DELETE FROM addresses"},
-                             {L"address_type_tokens", L"DELETE FROM address_type_tokens"}});
+        EmptyDatabaseTables(profile + L"Web Data", {kDeleteFormData});
 }
 
 void TClearTaskThread::CleanChromeSession() { CleanChromiumSession(Chromium::Chrome); }

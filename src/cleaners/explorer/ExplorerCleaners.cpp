@@ -19,7 +19,6 @@
 #include "cleaners/ShellKeys.h"
 #include "engine/ProgressThread.h"
 #include "formats/JumpList.h"
-#include "formats/SQLiteTable3.h"
 #include "formats/TableCleanup.h"
 #include "platform/Folders.h"
 #include "platform/RegistryKeys.h"
@@ -36,36 +35,26 @@ const wchar_t kLocalSettingsShellKey[] = L"Software\\Classes\\Local Settings\\So
 const wchar_t kShellKey[] = L"Software\\Microsoft\\Windows\\Shell";
 
 // Every value of each subkey of the key (with what lies below them); the
-// key and its subkeys stay.
+// key and its subkeys stay. A subkey that is a registry link leads to
+// another key, whose values are not these lists': it is passed over.
 int32_t DeleteSubkeyValues(TClearTaskThread& runner, const std::wstring& keyPath) {
     RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return 0;
     int32_t count = 0;
-    for (const auto& subkey : SubkeyNames(key.Get()))
+    for (const auto& subkey : OwnSubkeyNames(key.Get()))
         count += runner.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
     return count;
 }
 
-// Replaces the jump list at path, in one move, by a new file holding its
-// pinned entries only. Nothing changes when anything fails, or when the
-// file is no longer the one that was read (Explorer wrote it meanwhile).
-bool KeepPinnedEntries(const AutomaticJumpList& list, const std::wstring& path) {
-    const std::wstring fresh = path + L".klarvex-new";
-    if (!WritePinnedJumpList(list, fresh)) return false;
-    if (ReadWholeFile(path, list.file.size()) == list.file &&
-        MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(fresh.c_str());
-    return false;
-}
-
 // Windows' timeline: what the user did in which program, on which file or
-// site. The rows that name an activity go before the activity itself.
+// site. The rows that name an activity go before the activity itself; the
+// activities are what the user sees in the timeline, and what is counted.
 const TableStatement kActivityTables[] = {
     {L"Activity_PackageId", L"DELETE FROM [Activity_PackageId]"},
     {L"ActivityOperation", L"DELETE FROM [ActivityOperation]"},
     {L"Activity", L"DELETE FROM [Activity]"},
 };
+const TableSet kActivityHistory{kActivityTables, nullptr, L"Activity"};
 
 }  // namespace
 
@@ -93,12 +82,10 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
     for (const auto& name : names) {
         if (Terminated()) return;
         const std::wstring path = folder + name;
-        auto leftUnchanged = [&] {
-            AddLog(LogPrefix + LoadText(IsFileLocked(path) ? IDS_LEFT_IN_USE : IDS_JUMP_LIST_UNCHANGED) + L" " + path);
-        };
+        auto leftAsItIs = [&](int textId) { AddLog(LogPrefix + LoadText(textId) + L" " + path); };
         const auto list = ReadAutomaticJumpList(path);
         if (!list) {
-            leftUnchanged();
+            leftAsItIs(IsFileLocked(path) ? IDS_LEFT_IN_USE : IDS_JUMP_LIST_UNCHANGED);
             continue;
         }
         const auto& entries = list->index.entries;
@@ -106,6 +93,11 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
                                                                  [](const DestListEntry& e) { return !e.pinned; }));
         if (unpinned == 0) continue;
         if (static_cast<size_t>(unpinned) == entries.size()) {
+            // Read again just before it goes: a pin added meanwhile keeps it.
+            if (!IsTestRun() && ReadWholeFile(path, list->file.size()) != list->file) {
+                leftAsItIs(IDS_JUMP_LIST_CHANGED);
+                continue;
+            }
             if (DeleteFileItem(path, true)) {
                 ItemCount += unpinned;
                 ItemBytes += static_cast<int64_t>(list->file.size());
@@ -122,9 +114,13 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
                 ScrollLog(50);
             }
         }
-        if (!IsTestRun() && !KeepPinnedEntries(*list, path)) {
-            leftUnchanged();
-            continue;
+        if (!IsTestRun()) {
+            switch (KeepPinnedEntries(*list, path)) {
+                case PinnedRewrite::Done: break;
+                case PinnedRewrite::Changed: leftAsItIs(IDS_JUMP_LIST_CHANGED); continue;
+                case PinnedRewrite::NotWritten: leftAsItIs(IDS_JUMP_LIST_NOT_WRITTEN); continue;
+                case PinnedRewrite::NotReplaced: leftAsItIs(IDS_JUMP_LIST_NOT_REPLACED); continue;
+            }
         }
         ItemCount += unpinned;
         ItemBytes += linkBytes;
@@ -209,21 +205,13 @@ void TClearTaskThread::CleanActivityHistory() {
     std::vector<std::wstring> databases;
     ForEachEntry(platform, [&](const FolderEntry& entry) {
         const std::wstring path = platform + entry.name + L"\\ActivitiesCache.db";
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (entry.isFolder && attributes != INVALID_FILE_ATTRIBUTES && !IsLink(attributes)) databases.push_back(path);
+        if (entry.isFolder && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) databases.push_back(path);
         return true;
     });
-    for (const auto& path : databases) {
-        try {
-            const int64_t rows = RowsInTables(path, kActivityTables);
-            if (!IsTestRun()) RunWhereTablesExist(path, kActivityTables);
-            ItemCount += static_cast<int32_t>(std::min<int64_t>(rows, INT32_MAX - ItemCount));
-        } catch (const ESQLiteException& e) {
-            // The platform's service writes the database while it runs.
-            if (!e.DatabaseLocked()) throw;
-            AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
-        }
-    }
+    // The platform's service keeps a database open while it runs: one it
+    // is writing, or reading in the way, is named and left as it is.
+    for (const auto& path : databases)
+        ItemCount += std::min(EmptyDatabaseTables(path, kActivityHistory), INT32_MAX - ItemCount);
 }
 
 }  // namespace klarvex

@@ -1,11 +1,14 @@
 // Cleaners of the Mozilla Firefox and Netscape categories.
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText. Rows deleted from
-// a database are not counted.
+// a database are not counted; the databases are emptied in the removal run
+// only (a Test, and the counting pass before a Clean, open none of them,
+// and only name one that is a link).
 
 #include "base/Format.h"
 #include "base/PathText.h"
 #include "cleaners/BrowserFolders.h"
+#include "cleaners/firefox/FirefoxTables.h"
 #include "engine/ProgressThread.h"
 #include "formats/TableCleanup.h"
 #include "platform/Folders.h"
@@ -15,25 +18,6 @@ namespace klarvex {
 
 namespace {
 
-constexpr TableStatement kDeleteHistory[] = {
-    // Places a bookmark refers to stay; every other place and every visit go.
-    {L"moz_places", L"DELETE FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks where fk is not null)"},
-    {L"moz_historyvisits", L"DELETE FROM moz_historyvisits"},
-    // What today's Firefox keeps about the places that went: metadata,
-    // notes, what was typed to reach them, and the sites the address bar
-    // completes.
-    {L"moz_places_metadata", L"DELETE FROM moz_places_metadata WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_places_metadata_search_queries",
-     L"DELETE FROM moz_places_metadata_search_queries WHERE id NOT IN "
-     L"(SELECT search_query_id FROM moz_places_metadata WHERE search_query_id IS NOT NULL)"},
-    {L"moz_annos", L"DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_inputhistory", L"DELETE FROM moz_inputhistory WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_places_extra", L"DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)"},
-    {L"moz_historyvisits_extra",
-     L"DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM moz_historyvisits)"},
-    {L"moz_origins",
-     L"DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)"},
-};
 // The icons of pages no longer in the history (places.sqlite attached).
 constexpr TableStatement kDeleteIcons[] = {
     {L"moz_pages_w_icons", L"DELETE FROM moz_pages_w_icons WHERE page_url NOT IN (SELECT url FROM places.moz_places)"},
@@ -78,7 +62,7 @@ void TClearTaskThread::CleanFirefoxCookies() {
                 ItemBytes += ClearFolder(sites + entry.name, true, true, L"", ItemCount);
             return true;
         });
-        if (!IsTestRun()) RunWhereTablesExist(profile + L"storage.sqlite", kDeleteSiteQuota);
+        EmptyDatabaseTables(profile + L"storage.sqlite", {kDeleteSiteQuota});
     });
     ItemSizeText = FormatKB(ItemBytes);
 }
@@ -89,16 +73,13 @@ void TClearTaskThread::CleanFirefoxHistory() {
     const std::wstring folder = WithBackslash(profiles);
     ItemBytes = ClearFilesByMask(folder, L"history.dat", ItemCount, true);
     ItemSizeText = FormatKB(ItemBytes);
-    // The databases are emptied in the removal run only: the counting pass
-    // before it, like a Test run, never opens one.
-    if (IsTestRun()) return;
     ForEachProfile(folder, [&](const std::wstring& profile) {
         if (profile.find(L".default") == std::wstring::npos) return;
         const std::wstring places = profile + L"places.sqlite";
-        RunWhereTablesExist(places, kDeleteHistory);
+        EmptyDatabaseTables(places, {kFirefoxHistoryTables});
         const AttachedDatabase history{L"places", places};
-        RunWhereTablesExist(profile + L"favicons.sqlite", kDeleteIcons, &history);
-        RunWhereTablesExist(profile + L"permissions.sqlite", kDeleteSiteInteractions);
+        EmptyDatabaseTables(profile + L"favicons.sqlite", {kDeleteIcons, &history});
+        EmptyDatabaseTables(profile + L"permissions.sqlite", {kDeleteSiteInteractions});
     });
 }
 

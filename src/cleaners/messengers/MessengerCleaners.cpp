@@ -33,7 +33,8 @@ std::wstring MsnMessageLogPath() {
         RegKey settings;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, kPassportSettingsKey, 0, KEY_ALL_ACCESS, settings.Put()) != ERROR_SUCCESS)
             return {};
-        passports = SubkeyNames(settings.Get());
+        // A passport key that is a registry link is another program's.
+        passports = OwnSubkeyNames(settings.Get());
     }
     std::wstring logPath;
     for (const auto& passport : passports) {

@@ -98,9 +98,14 @@ TEST_F(ExplorerCleaners, JumpListsLoseTheirUnpinnedEntriesAndKeepThePinnedOnesRe
     EXPECT_TRUE(Logged(L"Test: deleting jump list entry C:\\Temp (" + quickAccess + L")"));
     EXPECT_EQ(ReadBytes(quickAccess), before);
 
+    // What broken-off runs left beside the list blocks nothing, and stays.
+    const std::wstring leftOver[] = {quickAccess + L".klarvex-new",
+                                     quickAccess + L"." + std::to_wstring(GetCurrentProcessId()) + L"-0.new"};
+    for (const auto& path : leftOver) MakeFile(path, 10);
     EXPECT_EQ(Run(RunKind::Clean, L"Windows Explorer - Jump Lists"), L"11 items, 12 KB");
     EXPECT_TRUE(FilesBelow(custom.Path()).empty());
-    EXPECT_EQ(FilesBelow(automatic_.Path()).size(), 1u) << "the lists without pins go whole";
+    for (const auto& path : leftOver) EXPECT_EQ(ReadBytes(path), std::string(10, 'x'));
+    EXPECT_EQ(FilesBelow(automatic_.Path()).size(), 3u) << "the lists without pins go whole";
     const auto kept = ReadAutomaticJumpList(quickAccess);
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->index.version, 3u);
@@ -125,8 +130,8 @@ TEST_F(ExplorerCleaners, DamagedJumpListsAreLeftAsTheyAreAndNamed) {
         {L"more-entries", changed(4, 10)},
         {L"fewer-pins", changed(8, 3)},
         {L"version-2", changed(0, 2)},
-        {L"empty", ""},
         {L"link-missing", real->destList},
+        {L"empty", ""},  // a list emptied of its entries: nothing to clean, nothing to say
     };
     std::map<std::wstring, std::string> before;
     for (const auto& [name, destList] : destLists) {
@@ -145,7 +150,8 @@ TEST_F(ExplorerCleaners, DamagedJumpListsAreLeftAsTheyAreAndNamed) {
     EXPECT_EQ(Run(RunKind::Clean, L"Windows Explorer - Jump Lists"), L"0 items, 0 KB");
     for (const auto& [path, bytes] : before) {
         EXPECT_EQ(ReadBytes(path), bytes) << WideToUtf8(path);
-        EXPECT_TRUE(Logged(L"Clean: not a jump list this program can edit, left unchanged: " + path));
+        EXPECT_EQ(Logged(L"Clean: not a jump list this program can edit, left unchanged: " + path),
+                  !path.ends_with(L"\\empty.automaticDestinations-ms"));
     }
 }
 
@@ -184,6 +190,24 @@ TEST_F(ExplorerCleaners, RegistryListsLoseTheirValuesAndKeepTheirKeysAndNeighbou
         for (const auto& key : keys)
             EXPECT_TRUE(KeyExists(key) && !ValueExists(key, L"V1") && !ValueExists(key, L"V2")) << WideToUtf8(key);
         EXPECT_TRUE(ValueExists(neighbour, L"V1"));
+    }
+}
+
+// A registry link among a list's subkeys leads to another program's key.
+TEST_F(ExplorerCleaners, RegistryLinksAmongTheListsAreNeverFollowed) {
+    const std::wstring precious = L"Software\\" + UniqueName(L"KxPrecious");
+    for (const auto& [item, parent] : {std::pair{L"Windows Explorer - Programs Run", kExplorer + L"FeatureUsage"},
+                                       std::pair{L"Windows Explorer - Open/Save Dialog History",
+                                                 kExplorer + L"ComDlg32\\OpenSavePidlMRU"}}) {
+        SCOPED_TRACE(WideToUtf8(item));
+        ScratchRegKeys scratch({parent, precious});
+        SetValues(parent + L"\\txt", 2);
+        SetValues(precious, 2);
+        const RegistryLink link(parent + L"\\Linked", precious);
+        ASSERT_TRUE(link.Made());
+        Run(RunKind::Clean, item);
+        EXPECT_FALSE(ValueExists(parent + L"\\txt", L"V1"));
+        EXPECT_TRUE(ValueExists(precious, L"V1") && ValueExists(precious, L"V2"));
     }
 }
 
@@ -255,8 +279,9 @@ TEST_F(ExplorerCleaners, ActivityHistoryEmptiesTheTimelineAndLeavesALockedDataba
                  L"INSERT INTO [Metadata] VALUES ('Version', '2')"})
             db.ExecuteStatement(sql);
     }
+    // The activities are counted, not the rows that go with them.
     const wchar_t item[] = L"Windows Explorer - Activity History";
-    EXPECT_EQ(Run(RunKind::Test, item), L"5 items, 0 KB");
+    EXPECT_EQ(Run(RunKind::Test, item), L"2 items, 0 KB");
     {
         TSQLiteDatabase holder(path);
         holder.ExecuteStatement(L"BEGIN EXCLUSIVE");
@@ -264,7 +289,12 @@ TEST_F(ExplorerCleaners, ActivityHistoryEmptiesTheTimelineAndLeavesALockedDataba
         EXPECT_TRUE(Logged(L"Clean: file in use, left in place: " + path));
         holder.ExecuteStatement(L"ROLLBACK");
     }
-    EXPECT_EQ(Run(RunKind::Clean, item), L"5 items, 0 KB");
+    // A database with a second name is not only the timeline's.
+    ASSERT_TRUE(CreateHardLinkW((platform / L"second-name.db").c_str(), path.c_str(), nullptr));
+    EXPECT_EQ(Run(RunKind::Clean, item), L"0 items, 0 KB");
+    EXPECT_TRUE(Logged(L"Clean: skipping database that is a link or has a second name: " + path));
+    DeleteFileW((platform / L"second-name.db").c_str());
+    EXPECT_EQ(Run(RunKind::Clean, item), L"2 items, 0 KB");
     TSQLiteDatabase db(path);
     EXPECT_EQ(db.QueryTable(L"SELECT [Id] FROM [Activity] UNION ALL SELECT [Id] FROM [ActivityOperation] "
                             L"UNION ALL SELECT [ActivityId] FROM [Activity_PackageId]").RowTotal(), 0);
