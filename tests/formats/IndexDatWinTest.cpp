@@ -232,6 +232,7 @@ std::wstring CacheIndex(int csidl, const wchar_t* sub) {
 }
 
 TEST(IndexDatFiles, ListsWhatWinInetWroteIntoItsOwnIndex) {
+    testing::StartUrlCacheAnew();  // another suite's Clean may have emptied it
     const std::vector<std::string> urls = {
         "http://klarvex-test.example/page.html", "https://secure.klarvex-test.example/app.js",
         "http://klarvex-test.example/images/logo.png", "http://gone.klarvex-test.example/"};

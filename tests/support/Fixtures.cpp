@@ -1,5 +1,6 @@
 #include "support/Fixtures.h"
 
+#include <shlobj.h>
 
 #include <algorithm>
 #include <fstream>
@@ -45,6 +46,12 @@ void RemoveTree(const std::wstring& path) {
 std::wstring UniqueName(const std::wstring& stem) {
     static LONG counter = 0;
     return stem + L"-" + IntToStr(GetCurrentProcessId()) + L"-" + IntToStr(InterlockedIncrement(&counter));
+}
+
+void StartUrlCacheAnew() {
+    wchar_t cache[MAX_PATH] = L"";
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, SHGFP_TYPE_CURRENT, cache)))
+        RemoveTree(std::wstring(cache) + L"\\Content.IE5");
 }
 
 void MakeFolders(const std::wstring& path) {

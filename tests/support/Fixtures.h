@@ -37,6 +37,12 @@ std::string ReadBytes(const std::wstring& path);
 std::wstring ReadTextFile(const std::wstring& path);  // UTF-8
 void WriteTextFile(const std::wstring& path, const std::string& content);
 
+// Removes the sandbox's URL cache, for WinINet to make anew at this
+// process's first call into it (call before that). A Clean of the cache
+// leaves the index WinINet held open without the folders it names, and
+// WinINet makes no folder for an index it finds.
+void StartUrlCacheAnew();
+
 // Copies a folder with all it holds (read-only flags dropped).
 void CopyTree(const std::wstring& from, const std::wstring& to);
 

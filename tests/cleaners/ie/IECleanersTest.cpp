@@ -36,6 +36,8 @@ const std::wstring kIntelliForms = L"Software\\Microsoft\\Internet Explorer\\Int
 
 class InternetExplorer : public ::testing::Test {
 protected:
+    // Before the first call into WinINet: the last run's Clean emptied it.
+    static void SetUpTestSuite() { testing::StartUrlCacheAnew(); }
     void SetUp() override { ResetSettings(); }
 };
 
