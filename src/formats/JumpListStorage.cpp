@@ -142,13 +142,11 @@ bool Flushed(const std::wstring& path) {
     return file && FlushFileBuffers(file.Get());
 }
 
-// The list's pinned entries written to a name of their own beside path, as
-// the program's other rewrites name theirs (path.<process>-<attempt>.new);
-// "" when no copy could be made.
+// The list's pinned entries written to a name of their own beside path
+// (NewCopyName); "" when no copy could be made.
 std::wstring PinnedCopy(const AutomaticJumpList& list, const std::wstring& path) {
-    const std::wstring stem = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring fresh = stem + std::to_wstring(attempt) + L".new";
+        const std::wstring fresh = NewCopyName(path, attempt);
         if (GetFileAttributesW(fresh.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // left by a broken-off run
         if (!WritePinnedJumpList(list, fresh)) return {};
         if (Flushed(fresh)) return fresh;

@@ -199,14 +199,15 @@ bool IsLinkedFile(const std::wstring& path) {
     return IsLink(info.dwFileAttributes) || info.nNumberOfLinks > 1 || !folder->IsEntry(file.Get(), name);
 }
 
+std::wstring NewCopyName(const std::wstring& path, int attempt) {
+    return path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".new";
+}
+
 bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
-    // A name of our own beside the file: another copy of the program may
-    // be saving at the same moment, and a name left by a broken save is
-    // never reused.
     FileHandle file;
     std::wstring fresh;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        fresh = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".new";
+        fresh = NewCopyName(path, attempt);
         file.Reset(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
@@ -228,11 +229,17 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const size_t slash = path.rfind(L'\\');
+    const auto folder = slash == std::wstring::npos ? std::nullopt : OpenedFolder::Open(path.substr(0, slash + 1));
+    if (!folder) return std::nullopt;
+    const std::wstring name = path.substr(slash + 1);
+    LONG status = 0;
+    const FileHandle file = folder->OpenEntry(name, GENERIC_READ, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT |
+                                                                      FILE_SEQUENTIAL_ONLY,
+                                              status, FILE_SHARE_READ | FILE_SHARE_WRITE);
     BY_HANDLE_FILE_INFORMATION info;
     if (!file || !GetFileInformationByHandle(file.Get(), &info) || IsLink(info.dwFileAttributes) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        !folder->IsEntry(file.Get(), name))
         return std::nullopt;
     const uint64_t size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     if (size > maxBytes) return std::nullopt;

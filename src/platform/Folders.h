@@ -119,6 +119,13 @@ bool DeleteAtReboot(const std::wstring& path);
 // file is none.
 bool IsLinkedFile(const std::wstring& path);
 
+// A name of this process's own beside path for a new copy of the file
+// (path.<process>-<attempt>.new): another copy of the program may be
+// writing beside the same file at the moment. The caller makes it as a new
+// file and takes the next attempt when it exists (left by a broken-off
+// run, never reused).
+std::wstring NewCopyName(const std::wstring& path, int attempt);
+
 // Gives the file at path exactly these bytes, all or nothing: they go to a
 // new file of its own beside it (made with CREATE_NEW, so no existing
 // name or link is written through) and, once all of them are on the disk,
@@ -127,7 +134,8 @@ bool IsLinkedFile(const std::wstring& path);
 bool ReplaceFileContent(const std::wstring& path, std::string_view bytes);
 
 // The whole content of a file of at most maxBytes; nothing when it cannot
-// be read, is larger, or is a link (its target is not ours to read).
+// be read, is larger, or is a link (its target is not ours to read; the
+// handle tells, as OpenedFolder::IsEntry does).
 std::optional<std::string> ReadWholeFile(const std::wstring& path, size_t maxBytes);
 
 }  // namespace klarvex

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <set>
 
 #include "base/Handles.h"
 #include "base/PathText.h"
@@ -53,7 +54,8 @@ constexpr const wchar_t* kProfileFolders[] = {
     L"AppData", L"AppData\\Roaming", L"AppData\\Local", L"AppData\\LocalLow", L"Documents\\My Pictures"};
 // Of those, the ones whose files are asked about even when a rule names
 // them one by one.
-constexpr const wchar_t* kProfileFoldersAskedForFiles[] = {L"Documents", L"My Documents", L"Documents\\My Pictures"};
+constexpr const wchar_t* kProfileFoldersAskedForFiles[] = {L"Documents", L"My Documents",
+                                                           L"Documents\\My Pictures"};
 
 // text with its %variables% expanded; "" when it cannot be.
 std::wstring ExpandedText(const std::wstring& text) {
@@ -98,8 +100,12 @@ struct Folders {
 };
 Folders ProtectedFolders() {
     Folders folders;
+    // Each resolved once: the same folder comes as a profile's, the shell's
+    // and the registry's.
+    std::set<std::wstring> added;
     auto add = [&](const std::wstring& folder) {
-        if (!folder.empty()) folders.all.push_back(WithBackslash(folder));
+        if (!folder.empty() && added.insert(UpperCase(WithBackslash(folder))).second)
+            folders.all.push_back(WithBackslash(folder));
     };
     add(GetWindowsDir());
     add(GetSystemDir());
@@ -119,8 +125,9 @@ Folders ProtectedFolders() {
     std::vector<std::wstring> profiles = Profiles(users);
     profiles.push_back(profile);
     profiles.push_back(KnownFolderPath(FOLDERID_Public));
+    std::set<std::wstring> seen;
     for (const auto& folder : profiles) {
-        if (folder.empty()) continue;
+        if (folder.empty() || !seen.insert(UpperCase(WithBackslash(folder))).second) continue;
         add(folder);
         // A folder that is not there holds nothing to protect.
         for (const wchar_t* name : kProfileFolders)
