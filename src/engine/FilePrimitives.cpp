@@ -141,7 +141,8 @@ namespace {
 // The walk may take every file there is: no mask, or one that takes every
 // name.
 bool TakesEverything(const std::vector<FileMask>* masks) {
-    return !masks || std::any_of(masks->begin(), masks->end(), [](const FileMask& mask) { return mask.MatchesEveryName(); });
+    return !masks ||
+           std::any_of(masks->begin(), masks->end(), [](const FileMask& mask) { return mask.MatchesEveryName(); });
 }
 
 bool AnyWildcard(const std::vector<FileMask>& masks) {

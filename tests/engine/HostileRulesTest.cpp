@@ -80,7 +80,8 @@ const Row kRows[] = {
      "DelFile1=<D>\\*\r\n", "FileKey1=%Documents%\\*|*|RECURSE\r\nFileKey2=%UserProfile%\\?*|*.*\r\n"},
     {"folders directly below protected ones, through names with wildcards",
      "DelFile1=<D>\\*a*\r\nDelFile2=<D>\\*o*,*\r\nDelFile3=<U>\\*s\r\n", "",
-     "FileKey1=%Documents%\\*a*|*|RECURSE\r\nFileKey2=%Documents%\\*o*|*.*\r\nFileKey3=%UserProfile%\\*s|*|RECURSE\r\n"},
+     "FileKey1=%Documents%\\*a*|*|RECURSE\r\nFileKey2=%Documents%\\*o*|*.*\r\n"
+     "FileKey3=%UserProfile%\\*s|*|RECURSE\r\n"},
     {"the profile's folders through \"..\" and \"/\"", "DelFile1=<L>\\Temp/../../../Desktop\r\n",
      "DelFile1=<L>/Temp/../../..\r\n", "FileKey1=%LocalAppData%\\Temp/../../../Desktop|*|RECURSE\r\n"},
     {"doubled and forward separators", "DelFile1=<U>\\\\\\\\Documents\r\n", "DelFile1=<U>//Documents//\r\n",
@@ -109,7 +110,8 @@ const Row kRows[] = {
      "DelFile1=<L>\\KxHostile\\odd\r\n", "FileKey1=%LocalAppData%\\KxHostile\\odd|*|RECURSE\r\n",
      "<L>\\KxHostile\\odd\\"},
     {"shared keys in other spellings",
-     "DelRegValue1=HKEY_CURRENT_USER\\Software\\\\Microsoft\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\Policies\\\\,\r\n"
+     "DelRegValue1=HKEY_CURRENT_USER\\Software\\\\Microsoft\r\n"
+     "DelRegValue2=HKEY_CURRENT_USER\\Software\\Policies\\\\,\r\n"
      "DelRegValue3=HKEY_LOCAL_MACHINE\\SYSTEM\\\\CurrentControlSet\\Services\r\n",
      "DelRegValue1=HKEY_CURRENT_USER\\\\Software\\Microsoft\\\r\n"
      "DelRegValue2=HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\r\n",
@@ -126,12 +128,16 @@ const Row kRows[] = {
      "DelRegValue4=HKEY_CURRENT_CONFIG\\Software\\Fonts\r\n",
      "RegKey1=HKCU\\Control Panel\\Desktop\r\n"
      "RegKey2=HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders\r\n"
-     "RegKey3=HKCU\\Software\\Clients\r\nRegKey4=HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\r\n"
-     "RegKey5=HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\r\nRegKey6=HKLM\\Software\\Clients\r\n"
+     "RegKey3=HKCU\\Software\\Clients\r\n"
+     "RegKey4=HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\r\n"
+     "RegKey5=HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\r\n"
+     "RegKey6=HKLM\\Software\\Clients\r\n"
      "RegKey7=HKLM\\Software\\RegisteredApplications\r\nRegKey8=HKCC\\Software\\Fonts\r\n"},
     {"a rule's own key that is a registry link",
-     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
-     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\nDelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
+     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\n"
+     "DelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
+     "DelRegValue1=HKEY_CURRENT_USER\\Software\\KxApp\\Link\r\n"
+     "DelRegValue2=HKEY_CURRENT_USER\\Software\\KxApp\\Link2,\r\n",
      "RegKey1=HKCU\\Software\\KxApp\\Link\r\nRegKey2=HKCU\\Software\\KxApp\\Link2\r\n"},
     {"an exclusion that cannot be read", "", "",
      "FileKey1=%Documents%\\KxVictim|*.txt\r\nExcludeKey1=FILE|%Documents%\\KxVictim\\keep.txt|x|y\r\n"},
@@ -391,7 +397,8 @@ TEST_F(HostileRules, FilesAndFoldersSwappedForLinksWhileACleanRunsLeaveTheirTarg
                       "FileKey1=%LocalAppData%\\KxRace" + std::to_string(round) + "|*.tmp|RECURSE\r\n"};
         for (int i = 0; i < 300; ++i) MakeFile(race + L"f" + IntToStr(i) + L".tmp", 10);
         for (int folder = 0; folder < 6; ++folder)
-            for (int i = 0; i < 50; ++i) MakeFile(race + L"sub" + IntToStr(folder) + L"\\f" + IntToStr(i) + L".tmp", 10);
+            for (int i = 0; i < 50; ++i)
+                MakeFile(race + L"sub" + IntToStr(folder) + L"\\f" + IntToStr(i) + L".tmp", 10);
         MakeFile(documents + L"victim.tmp", 10);
         MakeFile(documents + L"other.tmp", 10);
         const auto kept = testing::FilesBelow(documents);

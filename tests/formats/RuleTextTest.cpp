@@ -238,8 +238,10 @@ TEST(RuleLines, KeysARuleMayTakeWholeOnlyForOneApplicationOrAHistory) {
         {RootKey::Users, L"S-1-5-21-1\\SOFTWARE\\ACME\\APP", kWhole},
         {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\MEDIAPLAYER\\PLAYER\\RECENTFILELIST", kWhole},
         {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\RUNMRU", kWhole},
-        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\COMDLG32\\OPENSAVEPIDLMRU\\*", kWhole},
-        {RootKey::CurrentUser, L"SOFTWARE\\CLASSES\\LOCAL SETTINGS\\SOFTWARE\\MICROSOFT\\WINDOWS\\SHELL\\BAGMRU", kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\COMDLG32\\LASTVISITEDPIDLMRU",
+         kWhole},
+        {RootKey::CurrentUser, L"SOFTWARE\\CLASSES\\LOCAL SETTINGS\\SOFTWARE\\MICROSOFT\\WINDOWS\\SHELL\\BAGMRU",
+         kWhole},
         {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TYPEDURLS", kWhole},
         // Windows' own keys, the classes, the default programs, the policies.
         {RootKey::CurrentUser, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\ADVANCED", kNamed},
