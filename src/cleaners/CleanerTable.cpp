@@ -4,6 +4,15 @@
 #include <utility>
 
 #include "cleaners/BrowserFolders.h"
+#include "cleaners/ChromiumCleaners.h"
+#include "cleaners/chrome/ChromeCleaners.h"
+#include "cleaners/explorer/ExplorerCleaners.h"
+#include "cleaners/firefox/FirefoxCleaners.h"
+#include "cleaners/ie/IECleaners.h"
+#include "cleaners/messengers/MessengerCleaners.h"
+#include "cleaners/office/OfficeCleaners.h"
+#include "cleaners/opera/OperaCleaners.h"
+#include "cleaners/windows/WindowsCleaners.h"
 
 namespace klarvex {
 
@@ -14,88 +23,87 @@ struct DispatchEntry {
     TClearTaskThread::Cleaner cleaner;
 };
 
-using T = TClearTaskThread;
 const DispatchEntry kDispatchTable[] = {
-    {L"Windows - Recent Documents", &T::CleanRecentDocuments},
-    {L"Windows - Start Run", &T::CleanStartRun},
-    {L"Windows - Search Assistant", &T::CleanSearchAssistant},
-    {L"Windows - Empty Recycle Bin", &T::CleanRecycleBin},
-    {L"Windows - Temporary Files", &T::CleanTempFiles},
-    {L"Windows - Clipboard", &T::CleanClipboard},
-    {L"Windows - Memory Dumps", &T::CleanMemoryDumps},
-    {L"Windows - Chkdsk File Fragments", &T::CleanChkdskFragments},
-    {L"Advanced - Open File History", &T::CleanOpenFileHistory},
-    {L"Advanced - Menu Order Cache", &T::CleanMenuOrderCache},
-    {L"Advanced - Tray Notifications Cache", &T::CleanTrayNotifications},
-    {L"Advanced - User Assist History", &T::CleanUserAssist},
-    {L"Advanced - Paint", &T::CleanPaintRecent},
-    {L"Windows Explorer - Jump Lists", &T::CleanJumpLists},
-    {L"Windows Explorer - Thumbnail Cache", &T::CleanThumbnailCache},
-    {L"Windows Explorer - Search History", &T::CleanSearchHistory},
-    {L"Windows Explorer - Typed Paths", &T::CleanTypedPaths},
-    {L"Windows Explorer - Open/Save Dialog History", &T::CleanOpenSaveDialogHistory},
-    {L"Windows Explorer - Programs Run", &T::CleanProgramsRun},
-    {L"Windows Explorer - Folder Views", &T::CleanFolderViews},
-    {L"Windows Explorer - Error Reports", &T::CleanErrorReports},
-    {L"Windows Explorer - Activity History", &T::CleanActivityHistory},
-    {L"Instant Messengers - MSN Messenger", &T::CleanMsnMessenger},
-    {L"Instant Messengers - Yahoo! Messenger", &T::CleanYahooMessenger},
-    {L"Instant Messengers - Skype", &T::CleanSkype},
-    {L"Internet Explorer - Temporary Internet Files", &T::CleanIETempFiles},
-    {L"Internet Explorer - Cookies", &T::CleanIECookies},
-    {L"Internet Explorer - Visited URL History", &T::CleanIEHistory},
-    {L"Internet Explorer - Recently Typed URLs", &T::CleanIETypedURLs},
-    {L"Internet Explorer - Index.dat Files", &T::CleanIEIndexDat},
-    {L"Internet Explorer - Last Download Location", &T::CleanIEDownloadDir},
-    {L"Internet Explorer - Autocomplete History", &T::CleanIEAutocomplete},
-    {L"Mozilla Firefox - Cookies", &T::CleanFirefoxCookies},
-    {L"Mozilla Firefox - Visited URL History", &T::CleanFirefoxHistory},
-    {L"Mozilla Firefox - Temporary Internet Files", &T::CleanFirefoxCache},
-    {L"Mozilla Firefox - Download Manager", &T::CleanFirefoxDownloads},
-    {L"Mozilla Firefox - Autocomplete History", &T::CleanFirefoxAutocomplete},
-    {L"Mozilla Firefox - Preferences", &T::CleanFirefoxPreferences},
-    {L"Mozilla Firefox - Saved Form Information", &T::CleanFirefoxFormHistory},
-    {L"Mozilla Firefox - Session", &T::CleanFirefoxSession},
-    {L"Netscape - Cookies", &T::CleanNetscapeCookies},
-    {L"Netscape - Temporary Internet Files", &T::CleanNetscapeCache},
-    {L"Netscape - Visited URL History", &T::CleanNetscapeHistory},
-    {L"Netscape - Preferences", &T::CleanNetscapePreferences},
-    {L"Netscape - Saved Form Information", &T::CleanNetscapeFormHistory},
-    {L"Opera - Temporary Internet Files", &T::CleanOperaCache},
-    {L"Opera - Cookies", &T::CleanOperaCookies},
-    {L"Opera - Visited URL History", &T::CleanOperaHistory},
-    {L"Opera - Recently Typed URLs", &T::CleanOperaTypedUrls},
-    {L"Opera - Autocomplete History", &T::CleanOperaWand},
-    {L"Opera - Transfers", &T::CleanOperaTransfers},
-    {L"Microsoft Office - Access", &T::CleanOfficeAccess},
-    {L"Microsoft Office - Excel", &T::CleanOfficeExcel},
-    {L"Microsoft Office - FrontPage", &T::CleanOfficeFrontPage},
-    {L"Microsoft Office - Powerpoint", &T::CleanOfficePowerpoint},
-    {L"Microsoft Office - Word", &T::CleanOfficeWord},
-    {L"Microsoft Office - Recent Files", &T::CleanOfficeRecentFiles},
-    {L"Google Chrome - Temporary Internet Files", &T::CleanChromeCache},
-    {L"Google Chrome - Cookies", &T::CleanChromeCookies},
-    {L"Google Chrome - Visited URL History", &T::CleanChromeHistory},
-    {L"Google Chrome - Stored passwords in Forms", &T::CleanChromePasswords},
-    {L"Google Chrome - Download History", &T::CleanChromeDownloads},
-    {L"Google Chrome - Saved Form Information", &T::CleanChromeFormData},
-    {L"Google Chrome - Session", &T::CleanChromeSession},
+    {L"Windows - Recent Documents", &CleanRecentDocuments},
+    {L"Windows - Start Run", &CleanStartRun},
+    {L"Windows - Search Assistant", &CleanSearchAssistant},
+    {L"Windows - Empty Recycle Bin", &CleanRecycleBin},
+    {L"Windows - Temporary Files", &CleanTempFiles},
+    {L"Windows - Clipboard", &CleanClipboard},
+    {L"Windows - Memory Dumps", &CleanMemoryDumps},
+    {L"Windows - Chkdsk File Fragments", &CleanChkdskFragments},
+    {L"Advanced - Open File History", &CleanOpenFileHistory},
+    {L"Advanced - Menu Order Cache", &CleanMenuOrderCache},
+    {L"Advanced - Tray Notifications Cache", &CleanTrayNotifications},
+    {L"Advanced - User Assist History", &CleanUserAssist},
+    {L"Advanced - Paint", &CleanPaintRecent},
+    {L"Windows Explorer - Jump Lists", &CleanJumpLists},
+    {L"Windows Explorer - Thumbnail Cache", &CleanThumbnailCache},
+    {L"Windows Explorer - Search History", &CleanSearchHistory},
+    {L"Windows Explorer - Typed Paths", &CleanTypedPaths},
+    {L"Windows Explorer - Open/Save Dialog History", &CleanOpenSaveDialogHistory},
+    {L"Windows Explorer - Programs Run", &CleanProgramsRun},
+    {L"Windows Explorer - Folder Views", &CleanFolderViews},
+    {L"Windows Explorer - Error Reports", &CleanErrorReports},
+    {L"Windows Explorer - Activity History", &CleanActivityHistory},
+    {L"Instant Messengers - MSN Messenger", &CleanMsnMessenger},
+    {L"Instant Messengers - Yahoo! Messenger", &CleanYahooMessenger},
+    {L"Instant Messengers - Skype", &CleanSkype},
+    {L"Internet Explorer - Temporary Internet Files", &CleanIETempFiles},
+    {L"Internet Explorer - Cookies", &CleanIECookies},
+    {L"Internet Explorer - Visited URL History", &CleanIEHistory},
+    {L"Internet Explorer - Recently Typed URLs", &CleanIETypedURLs},
+    {L"Internet Explorer - Index.dat Files", &CleanIEIndexDat},
+    {L"Internet Explorer - Last Download Location", &CleanIEDownloadDir},
+    {L"Internet Explorer - Autocomplete History", &CleanIEAutocomplete},
+    {L"Mozilla Firefox - Cookies", &CleanFirefoxCookies},
+    {L"Mozilla Firefox - Visited URL History", &CleanFirefoxHistory},
+    {L"Mozilla Firefox - Temporary Internet Files", &CleanFirefoxCache},
+    {L"Mozilla Firefox - Download Manager", &CleanFirefoxDownloads},
+    {L"Mozilla Firefox - Autocomplete History", &CleanFirefoxAutocomplete},
+    {L"Mozilla Firefox - Preferences", &CleanFirefoxPreferences},
+    {L"Mozilla Firefox - Saved Form Information", &CleanFirefoxFormHistory},
+    {L"Mozilla Firefox - Session", &CleanFirefoxSession},
+    {L"Netscape - Cookies", &CleanNetscapeCookies},
+    {L"Netscape - Temporary Internet Files", &CleanNetscapeCache},
+    {L"Netscape - Visited URL History", &CleanNetscapeHistory},
+    {L"Netscape - Preferences", &CleanNetscapePreferences},
+    {L"Netscape - Saved Form Information", &CleanNetscapeFormHistory},
+    {L"Opera - Temporary Internet Files", &CleanOperaCache},
+    {L"Opera - Cookies", &CleanOperaCookies},
+    {L"Opera - Visited URL History", &CleanOperaHistory},
+    {L"Opera - Recently Typed URLs", &CleanOperaTypedUrls},
+    {L"Opera - Autocomplete History", &CleanOperaWand},
+    {L"Opera - Transfers", &CleanOperaTransfers},
+    {L"Microsoft Office - Access", &CleanOfficeAccess},
+    {L"Microsoft Office - Excel", &CleanOfficeExcel},
+    {L"Microsoft Office - FrontPage", &CleanOfficeFrontPage},
+    {L"Microsoft Office - Powerpoint", &CleanOfficePowerpoint},
+    {L"Microsoft Office - Word", &CleanOfficeWord},
+    {L"Microsoft Office - Recent Files", &CleanOfficeRecentFiles},
+    {L"Google Chrome - Temporary Internet Files", &CleanChromeCache},
+    {L"Google Chrome - Cookies", &CleanChromeCookies},
+    {L"Google Chrome - Visited URL History", &CleanChromeHistory},
+    {L"Google Chrome - Stored passwords in Forms", &CleanChromePasswords},
+    {L"Google Chrome - Download History", &CleanChromeDownloads},
+    {L"Google Chrome - Saved Form Information", &CleanChromeFormData},
+    {L"Google Chrome - Session", &CleanChromeSession},
 };
 
 // The browsers built on Chrome have Chrome's items, under their own
 // category.
 struct ChromiumEntry {
     const wchar_t* item;
-    void (TClearTaskThread::*cleaner)(Chromium);
+    void (*cleaner)(CleanerRun&, Chromium);
 };
 const ChromiumEntry kChromiumItems[] = {
-    {L"Temporary Internet Files", &T::CleanChromiumCache},
-    {L"Cookies", &T::CleanChromiumCookies},
-    {L"Visited URL History", &T::CleanChromiumHistory},
-    {L"Stored passwords in Forms", &T::CleanChromiumPasswords},
-    {L"Download History", &T::CleanChromiumDownloads},
-    {L"Saved Form Information", &T::CleanChromiumFormData},
-    {L"Session", &T::CleanChromiumSession},
+    {L"Temporary Internet Files", &CleanChromiumCache},
+    {L"Cookies", &CleanChromiumCookies},
+    {L"Visited URL History", &CleanChromiumHistory},
+    {L"Stored passwords in Forms", &CleanChromiumPasswords},
+    {L"Download History", &CleanChromiumDownloads},
+    {L"Saved Form Information", &CleanChromiumFormData},
+    {L"Session", &CleanChromiumSession},
 };
 const std::pair<const wchar_t*, Chromium> kChromiumCategories[] = {
     {L"Microsoft Edge - ", Chromium::Edge},
@@ -113,7 +121,7 @@ TClearTaskThread::DispatchTarget CleanerFor(const std::wstring& itemName) {
         if (!itemName.starts_with(category)) continue;
         for (const auto& entry : kChromiumItems) {
             if (itemName.substr(wcslen(category)) != entry.item) continue;
-            auto call = [cleaner = entry.cleaner, browser](TClearTaskThread& runner) { (runner.*cleaner)(browser); };
+            auto call = [cleaner = entry.cleaner, browser](CleanerRun& run) { cleaner(run, browser); };
             return {nullptr, std::move(call), RuleFile::None};
         }
     }

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "base/Texts.h"
-#include "engine/ProgressThread.h"
+#include "engine/CleanerRun.h"
 #include "formats/TableCleanup.h"
 
 namespace klarvex {
 
-int32_t TClearTaskThread::EmptyDatabaseTables(const std::wstring& path, const TableSet& tables) {
+int32_t CleanerRun::EmptyDatabaseTables(const std::wstring& path, const TableSet& tables) {
     const DatabaseCleanup cleanup = IsTestRun() ? CountRows(path, tables) : EmptyTables(path, tables);
     auto name = [&](int textId) { AddLog(LogPrefix + LoadText(textId) + L" " + cleanup.database); };
     switch (cleanup.outcome) {

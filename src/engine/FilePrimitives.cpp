@@ -24,7 +24,7 @@
 #include "base/PathText.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/ProgressThread.h"
+#include "engine/CleanerRun.h"
 #include "platform/FileRemoval.h"
 #include "platform/Folders.h"
 #include "platform/SafetyGuard.h"
@@ -53,7 +53,7 @@ bool DeletionLogged(bool logIt) { return logIt && !Settings.FastScan; }
 
 }  // namespace
 
-struct TClearTaskThread::MaskWalk {
+struct CleanerRun::MaskWalk {
     std::vector<FileMask> masks;  // a file that fits any of them goes
     bool recurse = false;
     bool removeFolders = false;   // the folders left empty go too
@@ -63,7 +63,7 @@ struct TClearTaskThread::MaskWalk {
     bool sparePrograms = false;   // a folder of the system: no program file goes through a wildcard
 };
 
-struct TClearTaskThread::FolderWalk {
+struct CleanerRun::FolderWalk {
     bool logIt = true;
     std::wstring excludeName;       // a file of this name (any case) stays
     std::wstring excludeTextUpper;  // a file whose upper-case name holds this stays
@@ -73,25 +73,25 @@ struct TClearTaskThread::FolderWalk {
     bool judgeFolders = true;       // folders on the way may be protected ones
 };
 
-const TSafetyGuard& TClearTaskThread::Guard() {
+const TSafetyGuard& CleanerRun::Guard() {
     if (!guard_) guard_ = std::make_shared<const TSafetyGuard>();
     return *guard_;
 }
 
-bool TClearTaskThread::DeleteFileItem(const std::wstring& path, bool logIt) {
+bool CleanerRun::DeleteFileItem(const std::wstring& path, bool logIt) {
     const auto parts = FolderAndName(path);
     // A wildcard names no one file, and neither does a path without one.
     if (!parts || HasWildcard(path)) return false;
     return RemoveFile(parts->first, parts->second, logIt, nullptr);
 }
 
-bool TClearTaskThread::DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt) {
+bool CleanerRun::DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt) {
     // A Test that names no file has no use for its path.
     if (IsTestRun() && !DeletionLogged(logIt)) return true;
     return RemoveFile(folder, entry.name, logIt, entry.folder);
 }
 
-bool TClearTaskThread::RemoveFile(const std::wstring& folder, const std::wstring& name, bool logIt,
+bool CleanerRun::RemoveFile(const std::wstring& folder, const std::wstring& name, bool logIt,
                                   const OpenedFolder* opened) {
     if (!IsWindowsName(name)) {
         PassOver(folder + name);
@@ -118,19 +118,19 @@ bool TClearTaskThread::RemoveFile(const std::wstring& folder, const std::wstring
     return false;
 }
 
-void TClearTaskThread::PassOver(const std::wstring& path) {
+void CleanerRun::PassOver(const std::wstring& path) {
     if (Settings.FastScan) return;
     AddLog(LogPrefix + LoadText(IDS_PASSED_OVER) + L" " + path);
     ScrollLog(50);
 }
 
-bool TClearTaskThread::RemoveAtNextStart(const std::wstring& path) {
+bool CleanerRun::RemoveAtNextStart(const std::wstring& path) {
     if (UserIsAdmin() && (IsTestRun() || DeleteAtReboot(path))) return true;
     AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + path);
     return false;
 }
 
-void TClearTaskThread::WipeFile(const std::wstring& path, int32_t passes) {
+void CleanerRun::WipeFile(const std::wstring& path, int32_t passes) {
     const auto parts = FolderAndName(path);
     if (!parts) return;
     if (const auto folder = OpenedFolder::Open(parts->first)) OverwriteFileEntry(*folder, parts->second, passes);
@@ -166,7 +166,7 @@ bool SparedProgramFile(const std::vector<FileMask>& masks, const std::wstring& n
 
 }  // namespace
 
-bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const std::vector<FileMask>* masks, bool recurse,
+bool CleanerRun::ConfirmFolder(const std::wstring& folder, const std::vector<FileMask>* masks, bool recurse,
                                      Reach reach) {
     // A Test in the window lists what a Clean would take once the user
     // says Yes; the command line, which never asks, lists what it would.
@@ -195,20 +195,20 @@ bool TClearTaskThread::ConfirmFolder(const std::wstring& folder, const std::vect
 // A folder left empty by a walk goes, unless no rule may remove it (a walk
 // whose folders need no judging has none on its way: below a folder that
 // holds no protected one, links never followed, there is none).
-void TClearTaskThread::RemoveEmptiedFolder(const OpenedFolder& opened, const std::wstring& folder, bool judge) {
+void CleanerRun::RemoveEmptiedFolder(const OpenedFolder& opened, const std::wstring& folder, bool judge) {
     if (IsTestRun() || (judge && Guard().ProtectionOf(folder).Any())) return;
     // Fails without effect while anything is left inside.
     RemoveEmptyFolder(opened);
 }
 
-std::optional<OpenedFolder> TClearTaskThread::EnterSubfolder(const OpenedFolder& parent, const std::wstring& folder,
+std::optional<OpenedFolder> CleanerRun::EnterSubfolder(const OpenedFolder& parent, const std::wstring& folder,
                                                              const std::wstring& name) {
     auto opened = parent.OpenSubfolder(name);
     if (!opened) PassOver(folder + name);
     return opened;
 }
 
-int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool removeFolder, const FolderWalk& walk,
+int64_t CleanerRun::WalkFolder(const std::wstring& folderText, bool removeFolder, const FolderWalk& walk,
                                      int32_t& counter) {
     if ((walk.stopOnTerminate && Terminated()) || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
@@ -217,7 +217,7 @@ int64_t TClearTaskThread::WalkFolder(const std::wstring& folderText, bool remove
     return opened ? WalkOpenedFolder(*opened, folder, removeFolder, walk, counter) : 0;
 }
 
-int64_t TClearTaskThread::WalkOpenedFolder(const OpenedFolder& opened, const std::wstring& folder, bool removeFolder,
+int64_t CleanerRun::WalkOpenedFolder(const OpenedFolder& opened, const std::wstring& folder, bool removeFolder,
                                            const FolderWalk& walk, int32_t& counter) {
     FolderWalk below = walk;
     below.reach = Reach::Named;
@@ -246,7 +246,7 @@ int64_t TClearTaskThread::WalkOpenedFolder(const OpenedFolder& opened, const std
     return bytes;
 }
 
-int64_t TClearTaskThread::ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt,
+int64_t CleanerRun::ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt,
                                       const std::wstring& excludeName, int32_t& counter, Reach reach) {
     FolderWalk walk;
     walk.logIt = logIt;
@@ -255,7 +255,7 @@ int64_t TClearTaskThread::ClearFolder(const std::wstring& folder, bool removeFol
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
-int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
+int64_t CleanerRun::ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
                                             const std::wstring& excludeText) {
     FolderWalk walk;
     walk.excludeTextUpper = UpperCase(excludeText);
@@ -264,7 +264,7 @@ int64_t TClearTaskThread::ClearFolderExcept(const std::wstring& folder, bool rem
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
-int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
+int64_t CleanerRun::ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter,
                                            bool recurse, Reach reach) {
     MaskWalk walk;
     walk.masks.emplace_back(mask, UpperCase(mask));
@@ -273,28 +273,28 @@ int64_t TClearTaskThread::ClearFilesByMask(const std::wstring& folder, const std
     return WalkMask(folder, walk, counter);
 }
 
-int64_t TClearTaskThread::ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
+int64_t CleanerRun::ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
                                              bool removeFolders, const SpareEntry& spare, int32_t& counter,
                                              Reach reach) {
     if (masks.empty()) return 0;
     return WalkMask(folder, MaskWalk{std::move(masks), recurse, removeFolders, spare, reach}, counter);
 }
 
-int64_t TClearTaskThread::ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
+int64_t CleanerRun::ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                                             int32_t& counter, bool recurse) {
     int64_t bytes = 0;
     for (const wchar_t* mask : masks) bytes += ClearFilesByMask(folder, mask, counter, recurse);
     return bytes;
 }
 
-void TClearTaskThread::ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
+void CleanerRun::ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
                                       bool recurse) {
     if (folder.empty()) return;
     for (const wchar_t* mask : masks) ItemBytes += ClearFilesWithJournals(folder, {mask}, ItemCount, recurse);
     ItemSizeText = FormatKB(ItemBytes);
 }
 
-int64_t TClearTaskThread::ClearFilesWithJournals(const std::wstring& folder, const std::vector<std::wstring>& names,
+int64_t CleanerRun::ClearFilesWithJournals(const std::wstring& folder, const std::vector<std::wstring>& names,
                                                  int32_t& counter, bool recurse) {
     // SQLite keeps a database's journal beside it, named after it. One left
     // behind would be applied to the next database of that name: rows come
@@ -310,7 +310,7 @@ int64_t TClearTaskThread::ClearFilesWithJournals(const std::wstring& folder, con
     return WalkMask(folder, walk, counter);
 }
 
-int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {
+int64_t CleanerRun::WalkMask(const std::wstring& folderText, const MaskWalk& walk, int32_t& counter) {
     if (Terminated() || !IsWalkableFolder(folderText)) return 0;
     const std::wstring folder = WithBackslash(folderText);
     if (walk.judgeFolders && !ConfirmFolder(folder, &walk.masks, walk.recurse, walk.reach)) return 0;
@@ -321,7 +321,7 @@ int64_t TClearTaskThread::WalkMask(const std::wstring& folderText, const MaskWal
     return WalkOpenedMask(*opened, folder, inSystem, counter);
 }
 
-int64_t TClearTaskThread::WalkOpenedMask(const OpenedFolder& opened, const std::wstring& folder, const MaskWalk& walk,
+int64_t CleanerRun::WalkOpenedMask(const OpenedFolder& opened, const std::wstring& folder, const MaskWalk& walk,
                                          int32_t& counter) {
     MaskWalk below = walk;
     below.reach = Reach::Named;

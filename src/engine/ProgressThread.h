@@ -2,59 +2,44 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
-#include <memory>
-#include <optional>
-#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "base/Handles.h"
+#include "engine/CleanerRun.h"
 #include "engine/RunHost.h"
 
 namespace klarvex {
 
-enum class RunKind { Test, Clean };
-enum class Chromium : int;  // cleaners/BrowserFolders.h
-enum class RootKey;         // platform/RegistryPaths.h
-struct Winapp2Entry;        // formats/Winapp2.h
-
-class FileMask;
-struct FolderEntry;  // platform/Folders.h
-class OpenedFolder;  // platform/Folders.h
-class TSafetyGuard;
 struct RulePlaceholders;
-struct TableSet;  // formats/TableCleanup.h
+struct Winapp2Entry;  // formats/Winapp2.h
 
 // One run over the ticked clean items, on a thread of its own. The runner
-// walks the item names in order, hands each to its cleaner, keeps the
-// per-item and run counters and writes the log through its host. Every
-// cleaner is an operation of the runner, and so are the removal primitives
-// the cleaners share.
-class TClearTaskThread {
+// walks the item names in order, hands each to the cleaner the table it was
+// given names for it (or to the rules of a rule file), keeps the per-item
+// and run counters and writes the log through its host. It knows no
+// cleaner: each family declares its own as functions of a CleanerRun.
+class TClearTaskThread : public CleanerRun {
 public:
-    using Cleaner = void (TClearTaskThread::*)();
+    using Cleaner = void (*)(CleanerRun& run);
 
-    // How an item is cleaned: by one of the runner's own cleaners, by a
-    // call that hands a cleaner what it serves (the browser of a category),
-    // or by the rules of a rule file.
+    // How an item is cleaned: by a cleaner, by a call that hands a cleaner
+    // what it serves (the browser of a category), or by the rules of a rule
+    // file.
     enum class RuleFile { None, Klarvex, CustomLists };
     struct DispatchTarget {
         Cleaner cleaner = nullptr;
-        std::function<void(TClearTaskThread&)> call;
+        std::function<void(CleanerRun&)> call;
         RuleFile ruleFile = RuleFile::None;
     };
-    // The table a run is given: the target of each item name. The runner
-    // knows no cleaner by name; cleaners/CleanerTable.h has the program's.
+    // The table a run is given: the target of each item name.
+    // cleaners/CleanerTable.h has the program's.
     using CleanerTable = DispatchTarget (*)(const std::wstring& itemName);
 
     static constexpr wchar_t kKlarvexRuleFile[] = L"Klarvex.dat";
     static constexpr wchar_t kCustomListsRuleFile[] = L"Clist.dat";
 
     TClearTaskThread(RunKind kind, IRunHost& host, std::vector<std::wstring> itemNames, CleanerTable table);
-    virtual ~TClearTaskThread() = default;
-    TClearTaskThread(const TClearTaskThread&) = delete;
-    TClearTaskThread& operator=(const TClearTaskThread&) = delete;
 
     // Starts the run on its own thread. From then on the runner owns itself
     // and is freed when the run ends. The returned handle lets the caller
@@ -62,22 +47,8 @@ public:
     // runner is then freed at once).
     static UniqueHandle Start(TClearTaskThread* runner);
 
-    // Shares the runner's termination request: stays valid after the runner
-    // has freed itself.
-    std::stop_source StopSource() const noexcept { return stop_; }
-    void Terminate() noexcept { stop_.request_stop(); }
-    bool Terminated() const noexcept { return stop_.stop_requested(); }
-
-    bool IsTestRun() const noexcept { return kind_ == RunKind::Test; }
-
     // The run itself; Start runs it on the new thread.
     void Execute();
-
-    // --- log and counters, for the cleaners and primitives
-    void AddLog(const std::wstring& line);
-    void ScrollLog(int32_t step);
-    // A progress message, at most one every 2 seconds within an item.
-    void PostThrottledProgress(int32_t count);
 
     // --- rule files (Klarvex.dat, Clist.dat, a Winapp2.ini of the user's)
     void RunRuleSection(const std::wstring& ruleFileName, const std::wstring& itemName);
@@ -86,181 +57,15 @@ public:
     void RunApplicationItem(const std::wstring& itemName);
     void RunWinapp2Entry(const Winapp2Entry& entry);
 
-    // Before a Clean takes what a warning is about (what: the name the
-    // question and the log give it): true to go on. The user is asked, and
-    // the command line answers as --yes says; an automatic run has nobody
-    // to ask and leaves it. A Test goes on without asking; a refusal is
-    // logged.
-    bool ConfirmDespiteWarning(const std::wstring& what, const std::wstring& warning);
-
-    // --- removal primitives (FilePrimitives.cpp, RegistryPrimitives.cpp)
-    // Every cleaner removes through these. A Test run counts and lists
-    // exactly what a Clean run would remove, and removes nothing.
-    //
-    // An automatic run (start-up clean, silent clean) shows no notices.
-    void SetAutomaticRun(bool automatic) noexcept { automatic_ = automatic; }
-    bool IsAutomaticRun() const noexcept { return automatic_; }
-    // The protected folders of the safety guard are never emptied or walked
-    // down, whatever the answer would be: each is reported as a notice and
-    // passed over, in a Test as in a Clean. For front ends whose user cannot
-    // see the question (the command line).
-    void SetKeepProtectedFolders(bool keep) noexcept { keepProtectedFolders_ = keep; }
-
-    // Files and folders. Folder walks never enter, count or remove a
-    // reparse point (a link to a folder elsewhere); counters are the
-    // caller's (normally ItemCount); the results are file bytes.
-    //
-    // Every walk asks the safety guard first (platform/SafetyGuard.h): a
-    // drive root, a system, program or profile folder or one of the user's
-    // own is never removed; taking every file of one, or walking down its
-    // tree, is asked about in the window and refused where nobody sees a
-    // question; files named in My Documents are asked about as well.
-    //
-    // How a rule came to the folder it walks: named outright, or through
-    // names that take every folder below a protected one ("%Documents%\*"),
-    // which counts as walking that protected folder.
-    enum class Reach { Named, ThroughProtected };
-    bool DeleteFileItem(const std::wstring& path, bool logIt);
-    // The same for a file a listing of folder (with its trailing backslash)
-    // gave: its attributes need no second look.
-    bool DeleteFileItem(const std::wstring& folder, const FolderEntry& entry, bool logIt);
-    void WipeFile(const std::wstring& path, int32_t passes);
-    int64_t ClearFolder(const std::wstring& folder, bool removeFolder, bool logIt, const std::wstring& excludeName,
-                        int32_t& counter, Reach reach = Reach::Named);
-    int64_t ClearFilesByMask(const std::wstring& folder, const std::wstring& mask, int32_t& counter, bool recurse,
-                             Reach reach = Reach::Named);
-    int64_t ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,
-                              const std::wstring& excludeText);
-    // What a walk passes over, with all it holds: called with the folder
-    // (with its trailing backslash) and the name of each file or subfolder.
-    using SpareEntry = std::function<bool(const std::wstring& folder, const std::wstring& name, bool isFolder)>;
-    // The files in folder that fit any of masks (and in its subfolders with
-    // recurse), except what spare keeps. With removeFolders the folders
-    // left empty go too, folder included, but never a drive root, a system
-    // or profile folder or My Documents.
-    int64_t ClearMatchingFiles(const std::wstring& folder, std::vector<FileMask> masks, bool recurse,
-                               bool removeFolders, const SpareEntry& spare, int32_t& counter,
-                               Reach reach = Reach::Named);
-    // ClearFilesByMask with each mask in turn; the bytes of them all.
-    int64_t ClearFilesByMasks(const std::wstring& folder, std::initializer_list<const wchar_t*> masks,
-                              int32_t& counter, bool recurse);
-    // A file a Clean cannot remove now because a program holds it open:
-    // marked for removal at the next start of Windows when the user is an
-    // administrator (nobody else may), else named in the log as in use and
-    // left. True when it was marked; only then does it count as removed.
-    // A Test marks nothing and tells what a Clean would do.
-    bool RemoveAtNextStart(const std::wstring& path);
-    // Registry. The results are counts of entries: a key counts the values
-    // of its whole subtree, at least 1, taken before it is deleted.
-    int32_t DeleteUserRegKey(const std::wstring& keyPath);
-    int32_t DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPath);
-    int32_t DeleteUserRegValues(const std::wstring& keyPath, const std::wstring& valueName);
-    int32_t DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPath, const std::wstring& valueName);
-    // Databases of other programs (DatabasePrimitives.cpp). A Clean empties
-    // the tables as EmptyTables (formats/TableCleanup.h) does, rebuild
-    // included; a Test counts the rows of the counted table, when there is
-    // one, and opens nothing otherwise. A database left alone (a link, or
-    // held by another program) is named in the log and counts 0; one whose
-    // rows went but that could not be rebuilt is named as well. The result
-    // is the counted rows taken (in a Test: there).
-    int32_t EmptyDatabaseTables(const std::wstring& path, const TableSet& tables);
-
-    // --- Windows and Advanced
-    void CleanRecentDocuments();
-    void CleanStartRun();
-    void CleanSearchAssistant();
-    void CleanRecycleBin();
-    void CleanTempFiles();
-    void CleanClipboard();
-    void CleanMemoryDumps();
-    void CleanChkdskFragments();
-    void CleanOpenFileHistory();
-    void CleanMenuOrderCache();
-    void CleanTrayNotifications();
-    void CleanUserAssist();
-    void CleanPaintRecent();
-    // --- Windows Explorer
-    void CleanJumpLists();
-    void CleanThumbnailCache();
-    void CleanSearchHistory();
-    void CleanTypedPaths();
-    void CleanOpenSaveDialogHistory();
-    void CleanProgramsRun();
-    void CleanFolderViews();
-    void CleanErrorReports();
-    void CleanActivityHistory();
-    // --- Internet Explorer
-    void CleanIETempFiles();
-    void CleanIECookies();
-    void CleanIEHistory();
-    void CleanIETypedURLs();
-    void CleanIEIndexDat();
-    void CleanIEDownloadDir();
-    void CleanIEAutocomplete();
-    // --- Firefox and Netscape
-    void CleanFirefoxCookies();
-    void CleanFirefoxHistory();
-    void CleanFirefoxCache();
-    void CleanFirefoxDownloads();
-    void CleanFirefoxAutocomplete();
-    void CleanFirefoxPreferences();
-    void CleanFirefoxFormHistory();
-    void CleanFirefoxSession();
-    void CleanNetscapeCookies();
-    void CleanNetscapeCache();
-    void CleanNetscapeHistory();
-    void CleanNetscapePreferences();
-    void CleanNetscapeFormHistory();
-    // --- Opera
-    void CleanOperaCache();
-    void CleanOperaCookies();
-    void CleanOperaHistory();
-    void CleanOperaTypedUrls();
-    void CleanOperaWand();
-    void CleanOperaTransfers();
-    // --- Chrome
-    void CleanChromeCache();
-    void CleanChromeCookies();
-    void CleanChromeHistory();
-    void CleanChromePasswords();
-    void CleanChromeDownloads();
-    void CleanChromeFormData();
-    void CleanChromeSession();
-    void CleanChromiumCache(Chromium browser);
-    void CleanChromiumCookies(Chromium browser);
-    void CleanChromiumHistory(Chromium browser);
-    void CleanChromiumPasswords(Chromium browser);
-    void CleanChromiumDownloads(Chromium browser);
-    void CleanChromiumFormData(Chromium browser);
-    void CleanChromiumSession(Chromium browser);
-    // --- Office and instant messengers
-    void CleanOfficeAccess();
-    void CleanOfficeExcel();
-    void CleanOfficeFrontPage();
-    void CleanOfficePowerpoint();
-    void CleanOfficeWord();
-    void CleanOfficeRecentFiles();
-    void CleanMsnMessenger();
-    void CleanYahooMessenger();
-    void CleanSkype();
-
 protected:
-    // Runs the cleaner that Dispatch chooses for the item.
+    // Runs the cleaner that the table chooses for the item.
     virtual void CleanItem(const std::wstring& itemName);
 
     void BeginItem();
     void EndItem();
-    // "Clearing, please wait...": what a cleaner that lists no files of its
-    // own writes before a long removal.
-    void AddPleaseWaitLine();
 
-    IRunHost& Host() const noexcept { return host_; }
-
-    // --- what the rule-file interpreter asks of the system; tests replace
-    // them to reach the branches a test machine cannot (no administrator,
-    // the 9x family) and to keep their rule files to themselves.
-    virtual bool UserIsAdmin() const;
-    virtual int32_t WindowsVersionCode() const;
+    // --- where the rule-file interpreter finds its files; tests replace
+    // them to keep their rule files to themselves.
     // The rule file's whole path: Klarvex.dat beside the program, Clist.dat
     // and a Winapp2.ini the user brings where the user's files live
     // (UserFiles.h).
@@ -280,106 +85,18 @@ protected:
     bool RegistryRuleAllowed(RootKey root, const std::wstring& keyPath, const std::wstring& valueName,
                              RuleRights& rights);
 
-    // Counters of the current item and of the run.
-    int32_t ItemCount = 0;
-    std::wstring ItemSizeText = L"0";
-    int64_t ItemBytes = 0;
-    std::wstring ScratchPath;
-    double LastProgressTime = 0;  // days, as Now() gives them
-    // The tick count before which PostThrottledProgress need not read the
-    // clock: under Wine the clock is a call into the system, the tick count
-    // a read of memory, and the walks ask after every file.
-    uint64_t ClockLookTick = 0;
-    int32_t TotalCount = 0;
     int64_t TotalBytes = 0;
-    int32_t ScrollCounter = 0;
     std::wstring RemovedWord;
     std::vector<std::wstring> ItemNames;
-    std::wstring LogPrefix;
 
 private:
     void WriteRunSummary();
-
-    // An item that is a set of files: those of the masks in folder (and
-    // below it with recurse) into the item's counters; nothing when the
-    // browser's folder was not found (""). A database goes with its journal
-    // files, as ClearFilesWithJournals takes them.
-    void ClearItemFiles(const std::wstring& folder, std::initializer_list<const wchar_t*> masks, bool recurse = true);
-    // The files of the names (or masks) in one walk, each with the journal
-    // files SQLite keeps beside a database of that name (-wal, -shm,
-    // -journal); a file that fits several names is taken once.
-    int64_t ClearFilesWithJournals(const std::wstring& folder, const std::vector<std::wstring>& names,
-                                   int32_t& counter, bool recurse);
-    // What Opera up to version 12 kept: its caches, its visited pages.
-    void ClearLegacyOperaCache();
-    void ClearLegacyOperaHistory();
-    // The deleted files of a recycle bin in the layout of Windows 95 to Me
-    // and of XP on FAT drives (its own INFO2 and desktop.ini stay).
-    void ClearRecycledFolder(const std::wstring& folder, bool logFiles);
-    // The unpinned entries of the automatic jump lists in folder.
-    void ClearAutomaticJumpLists(const std::wstring& folder);
-    // Internet Explorer's visited pages: the system's URL history object,
-    // and the plain web pages of the WinINet cache (how many were removed,
-    // or in a Test found).
-    void DeleteUrlHistory();
-    int32_t DeleteHttpCacheEntries();
-    // Overwrites every index.dat below folder, except the one directly in
-    // ScratchPath.
-    void WipeIndexDatTree(const std::wstring& folder);
     void ReportBrokenOff(const std::wstring& message);
-
-    RunKind kind_;
-    IRunHost& host_;
-    CleanerTable table_;
-    std::stop_source stop_;
-
-    // --- removal primitives
-    struct FolderWalk;
-    int64_t WalkFolder(const std::wstring& folder, bool removeFolder, const FolderWalk& walk, int32_t& counter);
-    struct MaskWalk;
-    int64_t WalkMask(const std::wstring& folder, const MaskWalk& walk, int32_t& counter);
-    int64_t WalkOpenedFolder(const OpenedFolder& opened, const std::wstring& folder, bool removeFolder,
-                             const FolderWalk& walk, int32_t& counter);
-    int64_t WalkOpenedMask(const OpenedFolder& opened, const std::wstring& folder, const MaskWalk& walk,
-                           int32_t& counter);
-    // The subfolder name of parent (whose path is folder), entered through
-    // parent; nothing, and a line in a detailed run, when it is no longer a
-    // folder of its own there.
-    std::optional<OpenedFolder> EnterSubfolder(const OpenedFolder& parent, const std::wstring& folder,
-                                               const std::wstring& name);
-    // Asks before a walk of folder takes every file there (masks null, or
-    // one that takes every name) or goes down its tree, or in a protected
-    // folder takes more than files of the kinds nobody keeps, where the
-    // safety guard says so; true to go on.
-    bool ConfirmFolder(const std::wstring& folderWithBackslash, const std::vector<FileMask>* masks, bool recurse,
-                       Reach reach);
-    void RemoveEmptiedFolder(const OpenedFolder& opened, const std::wstring& folder, bool judge);
-    // The file name of folder (with its trailing backslash), through opened
-    // when the caller listed it there.
-    bool RemoveFile(const std::wstring& folder, const std::wstring& name, bool logIt, const OpenedFolder* opened);
-    // What a walk or a delete passes over: a name Windows cannot have, or
-    // one that is no longer the plain file or folder listed (a link, a
-    // folder). Named in a detailed run.
-    void PassOver(const std::wstring& path);
-    const TSafetyGuard& Guard();
-    // The canonical path of a key a registry primitive may work on, opened
-    // into key; nothing for a missing key, the root itself, or (whole: the
-    // key or all its values would go) a key many programs share, which a
-    // log line tells.
-    std::optional<std::wstring> KeyToTake(RootKey root, const std::wstring& keyPath, bool whole, RegKey& key);
     // RegistryRuleAllowed's judgement of what the key is for; path
     // canonical, not the root.
     bool KeyUseAllowed(RootKey root, const std::wstring& path, const std::wstring& valueName);
-    // A key many programs share (IsSharedKeyHere), told in the log; keyPath
-    // canonical.
-    bool SkippedAsShared(RootKey root, const std::wstring& keyPath);
-    std::shared_ptr<const TSafetyGuard> guard_;
-    std::wstring deletingLinePrefix_;  // LogPrefix, "deleting" and a space: a detailed run logs every file
-    bool automatic_ = false;
-    bool keepProtectedFolders_ = false;
-};
 
-// The time now, in days (the unit of LastProgressTime).
-double Now();
+    CleanerTable table_;
+};
 
 }  // namespace klarvex

@@ -13,7 +13,7 @@
 #include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
-#include "engine/ProgressThread.h"
+#include "engine/CleanerRun.h"
 #include "platform/RegistryKeys.h"
 #include "platform/RegistryPaths.h"
 #include "platform/SystemLookups.h"
@@ -43,7 +43,7 @@ void DeleteKeyTree(HKEY root, const std::wstring& keyPath) {
 
 }  // namespace
 
-std::optional<std::wstring> TClearTaskThread::KeyToTake(RootKey root, const std::wstring& keyPathText, bool whole,
+std::optional<std::wstring> CleanerRun::KeyToTake(RootKey root, const std::wstring& keyPathText, bool whole,
                                                        RegKey& key) {
     const auto canonical = CanonicalKeyPath(keyPathText);
     // An empty path names the root itself: never delete a whole root.
@@ -61,13 +61,13 @@ std::optional<std::wstring> TClearTaskThread::KeyToTake(RootKey root, const std:
     return keyPath;
 }
 
-bool TClearTaskThread::SkippedAsShared(RootKey root, const std::wstring& keyPath) {
+bool CleanerRun::SkippedAsShared(RootKey root, const std::wstring& keyPath) {
     if (!IsSharedKeyHere(root, keyPath)) return false;
     AddLog(LogPrefix + LoadText(IDS_SKIPPING_SHARED_KEY) + L" " + RootKeyText(root) + L"\\" + keyPath);
     return true;
 }
 
-int32_t TClearTaskThread::DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPathText) {
+int32_t CleanerRun::DeleteRegKey(const std::wstring& rootName, const std::wstring& keyPathText) {
     const RootKey rootKey = RootKeyFromName(UpperCase(rootName));
     RegKey key;
     const auto keyPath = KeyToTake(rootKey, keyPathText, true, key);
@@ -83,11 +83,11 @@ int32_t TClearTaskThread::DeleteRegKey(const std::wstring& rootName, const std::
     return count == 0 ? 1 : count;
 }
 
-int32_t TClearTaskThread::DeleteUserRegKey(const std::wstring& keyPath) {
+int32_t CleanerRun::DeleteUserRegKey(const std::wstring& keyPath) {
     return DeleteRegKey(L"HKEY_CURRENT_USER", keyPath);
 }
 
-int32_t TClearTaskThread::DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPathText,
+int32_t CleanerRun::DeleteRegValues(const std::wstring& rootName, const std::wstring& keyPathText,
                                           const std::wstring& valueName) {
     const RootKey rootKey = RootKeyFromName(UpperCase(rootName));
     RegKey key;
@@ -119,7 +119,7 @@ int32_t TClearTaskThread::DeleteRegValues(const std::wstring& rootName, const st
     return count;
 }
 
-int32_t TClearTaskThread::DeleteUserRegValues(const std::wstring& keyPath, const std::wstring& valueName) {
+int32_t CleanerRun::DeleteUserRegValues(const std::wstring& keyPath, const std::wstring& valueName) {
     return DeleteRegValues(L"HKEY_CURRENT_USER", keyPath, valueName);
 }
 

@@ -26,10 +26,6 @@
 
 namespace klarvex {
 
-bool TClearTaskThread::UserIsAdmin() const { return IsAdminUser(); }
-
-int32_t TClearTaskThread::WindowsVersionCode() const { return GetWindowsVersion(); }
-
 std::wstring TClearTaskThread::RuleFilePath(const std::wstring& ruleFileName) const {
     const bool usersOwn = ruleFileName == kCustomListsRuleFile || ruleFileName == kWinapp2RuleFile;
     return usersOwn ? UserFilePath(ruleFileName) : ExeDir() + ruleFileName;

@@ -6,6 +6,9 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "cleaners/CleanerTable.h"
+#include "cleaners/chrome/ChromeCleaners.h"
+#include "cleaners/messengers/MessengerCleaners.h"
+#include "cleaners/windows/WindowsCleaners.h"
 #include "engine/ProgressThread.h"
 #include "settings/Global.h"
 #include "support/Fixtures.h"
@@ -145,10 +148,10 @@ TEST(Runner, AnErrorFromACleanerEndsTheRunAndIsReported) {
 
 TEST(Dispatch, ExactNamesGoToTheirCleanersEverythingElseToARuleFile) {
     using T = TClearTaskThread;
-    EXPECT_EQ(CleanerFor(L"Windows - Clipboard").cleaner, &T::CleanClipboard);
-    EXPECT_EQ(CleanerFor(L"Google Chrome - Session").cleaner, &T::CleanChromeSession);
-    EXPECT_EQ(CleanerFor(L"Advanced - Paint").cleaner, &T::CleanPaintRecent);
-    EXPECT_EQ(CleanerFor(L"Instant Messengers - Skype").cleaner, &T::CleanSkype);
+    EXPECT_EQ(CleanerFor(L"Windows - Clipboard").cleaner, &CleanClipboard);
+    EXPECT_EQ(CleanerFor(L"Google Chrome - Session").cleaner, &CleanChromeSession);
+    EXPECT_EQ(CleanerFor(L"Advanced - Paint").cleaner, &CleanPaintRecent);
+    EXPECT_EQ(CleanerFor(L"Instant Messengers - Skype").cleaner, &CleanSkype);
 
     EXPECT_EQ(CleanerFor(L"windows - clipboard").ruleFile, T::RuleFile::Klarvex);  // case matters
     EXPECT_EQ(CleanerFor(L"Windows - Windows Log Files").ruleFile, T::RuleFile::Klarvex);

@@ -1,157 +1,24 @@
-// Cleaners of the Google Chrome category, and of the browsers built on
-// Chrome that keep the same profiles (Microsoft Edge, Brave), in every
-// profile of the user. The database cleaners empty tables in the removal
-// run only (a Test only names a database that is a link), and count
-// nothing: deleted rows are no files.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
+// Cleaners of the Google Chrome category: those of every browser built on
+// Chrome (ChromiumCleaners.h), on Chrome's own profiles.
 
-#include <windows.h>
+#include "cleaners/chrome/ChromeCleaners.h"
 
-#include "base/Format.h"
-#include "base/Handles.h"
-#include "base/Strings.h"
-#include "cleaners/BrowserFolders.h"
-#include "engine/ProgressThread.h"
-#include "formats/JsonEdit.h"
-#include "formats/TableCleanup.h"
-#include "platform/Folders.h"
+#include "cleaners/ChromiumCleaners.h"
 
 namespace klarvex {
 
-namespace {
+void CleanChromeCache(CleanerRun& run) { CleanChromiumCache(run, Chromium::Chrome); }
 
-constexpr int64_t kMaxPreferencesSize = 32 * 1024 * 1024;
+void CleanChromeCookies(CleanerRun& run) { CleanChromiumCookies(run, Chromium::Chrome); }
 
-constexpr TableStatement kDeleteLogins[] = {{L"logins", L"DELETE FROM logins"}};
-constexpr TableStatement kDeleteDownloads[] = {{L"downloads", L"DELETE FROM downloads"},
-                                               {L"downloads_url_chains", L"DELETE FROM downloads_url_chains"}};
-constexpr TableStatement kDeleteFormData[] = {
-    {L"autofill", L"DELETE FROM autofill"},
-    {L"autofill_dates", L"DELETE FROM autofill_dates"},
-    {L"autofill_profile_emails", L"DELETE FROM autofill_profile_emails"},
-    {L"autofill_profile_names", L"DELETE FROM autofill_profile_names"},
-    {L"autofill_profile_phones", L"DELETE FROM autofill_profile_phones"},
-    {L"autofill_profiles", L"DELETE FROM autofill_profiles"},
-    {L"autofill_profiles_trash", L"DELETE FROM autofill_profiles_trash"},
-    // where today's Chrome keeps what was typed into forms
-    {L"autocomplete", L"DELETE FROM autocomplete"},
-    {L"addresses", L"DELETE FROM addresses"},
-    {L"address_type_tokens", L"DELETE FROM address_type_tokens"},
-};
+void CleanChromeHistory(CleanerRun& run) { CleanChromiumHistory(run, Chromium::Chrome); }
 
-// How much the user engaged with each site, which the browser keeps among
-// its settings: a record of the sites visited. The rest of Preferences is
-// the user's settings and stays byte for byte. The file is replaced whole
-// (a new file moved over it), never written through a link or a second
-// name; one that is no JSON object, or is too large, is left alone.
-void ForgetSiteEngagement(const std::wstring& profile) {
-    const std::wstring path = profile + L"Preferences";
-    std::string text;
-    {
-        FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!file || !GetFileInformationByHandle(file.Get(), &info)) return;
-        if (info.nNumberOfLinks > 1 || IsLink(info.dwFileAttributes) || info.nFileSizeHigh != 0 ||
-            info.nFileSizeLow > kMaxPreferencesSize)
-            return;
-        text.resize(info.nFileSizeLow);
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), text.data(), info.nFileSizeLow, &read, nullptr) || read != info.nFileSizeLow) return;
-    }
-    const auto edited = EmptyJsonObjects(text, {{"profile", "content_settings", "exceptions", "site_engagement"},
-                                                {"profile", "content_settings", "exceptions", "media_engagement"}});
-    if (!edited || *edited == text) return;
-    ReplaceFileContent(path, *edited);
-}
+void CleanChromePasswords(CleanerRun& run) { CleanChromiumPasswords(run, Chromium::Chrome); }
 
-}  // namespace
+void CleanChromeDownloads(CleanerRun& run) { CleanChromiumDownloads(run, Chromium::Chrome); }
 
-void TClearTaskThread::CleanChromeCache() { CleanChromiumCache(Chromium::Chrome); }
+void CleanChromeFormData(CleanerRun& run) { CleanChromiumFormData(run, Chromium::Chrome); }
 
-void TClearTaskThread::CleanChromiumCache(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser))
-        if (const std::wstring cache = ChromiumCacheDir(browser, profile); !cache.empty() && IsPlainFolder(cache))
-            ItemBytes += ClearFolder(cache, false, true, L"", ItemCount);
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
-void TClearTaskThread::CleanChromeCookies() { CleanChromiumCookies(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumCookies(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser)) {
-        // Recursive: today's profiles keep the store in Network\Cookies.
-        ClearItemFiles(profile, {L"Cookies"});
-        // Extensions keep their own data in Local Storage too; it is no trace.
-        ItemBytes += ClearFolderExcept(profile + L"Local Storage", false, ItemCount, L"chrome-extension_");
-    }
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
-void TClearTaskThread::CleanChromeHistory() { CleanChromiumHistory(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumHistory(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser)) {
-        // Favicons, Shortcuts and DIPS are today's records of the sites seen.
-        ClearItemFiles(profile, {L"Current Session", L"History", L"Archived History", L"Thumbnails", L"Visited Links",
-                                 L"Current Tabs", L"Last Tabs", L"Top Sites", L"History Provider Cache",
-                                 L"Network Action Predictor", L"Favicons", L"Shortcuts", L"DIPS"});
-        // The full-text index files carry a date in their names; one walk
-        // for them all, so a listed journal goes with its index, once.
-        std::vector<std::wstring> indexes;
-        ForEachEntry(profile, [&](const FolderEntry& entry) {
-            if (!entry.isFolder && UpperCase(entry.name).find(L"HISTORY INDEX") != std::wstring::npos)
-                indexes.push_back(entry.name);
-            return true;
-        });
-        if (!indexes.empty()) ItemBytes += ClearFilesWithJournals(profile, indexes, ItemCount, true);
-        // Data the browser derives from the pages seen; it builds it again.
-        if (IsPlainFolder(profile + L"shared_proto_db"))
-            ItemBytes += ClearFolder(profile + L"shared_proto_db", false, true, L"", ItemCount);
-        if (!IsTestRun()) ForgetSiteEngagement(profile);
-    }
-    // Metrics the browser keeps of the pages visited, by address, for all
-    // its profiles.
-    if (const std::wstring userData = GetChromiumUserDataDir(browser); !userData.empty())
-        ClearItemFiles(userData + L"segmentation_platform\\", {L"ukm_db"}, false);
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
-void TClearTaskThread::CleanChromePasswords() { CleanChromiumPasswords(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumPasswords(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser)) {
-        EmptyDatabaseTables(profile + L"Web Data", {kDeleteLogins});
-        ClearItemFiles(profile, {L"Login Data"});
-    }
-}
-
-void TClearTaskThread::CleanChromeDownloads() { CleanChromiumDownloads(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumDownloads(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser))
-        EmptyDatabaseTables(profile + L"History", {kDeleteDownloads});
-}
-
-void TClearTaskThread::CleanChromeFormData() { CleanChromiumFormData(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumFormData(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser))
-        EmptyDatabaseTables(profile + L"Web Data", {kDeleteFormData});
-}
-
-void TClearTaskThread::CleanChromeSession() { CleanChromiumSession(Chromium::Chrome); }
-
-void TClearTaskThread::CleanChromiumSession(Chromium browser) {
-    for (const auto& profile : GetChromiumProfileDirs(browser)) {
-        ClearItemFiles(profile, {L"Current Session", L"Last Session"});
-        // Today's Chrome keeps its sessions in these folders.
-        for (const wchar_t* sessions : {L"Sessions", L"Sessions_Encrypted"})
-            if (IsPlainFolder(profile + sessions))
-                ItemBytes += ClearFolder(profile + sessions, false, true, L"", ItemCount);
-    }
-    ItemSizeText = FormatKB(ItemBytes);
-}
+void CleanChromeSession(CleanerRun& run) { CleanChromiumSession(run, Chromium::Chrome); }
 
 }  // namespace klarvex

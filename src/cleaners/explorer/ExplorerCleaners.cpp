@@ -3,6 +3,8 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include "cleaners/explorer/ExplorerCleaners.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
@@ -17,7 +19,6 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "cleaners/ShellKeys.h"
-#include "engine/ProgressThread.h"
 #include "formats/JumpList.h"
 #include "formats/TableCleanup.h"
 #include "platform/Folders.h"
@@ -37,12 +38,12 @@ const wchar_t kShellKey[] = L"Software\\Microsoft\\Windows\\Shell";
 // Every value of each subkey of the key (with what lies below them); the
 // key and its subkeys stay. A subkey that is a registry link leads to
 // another key, whose values are not these lists': it is passed over.
-int32_t DeleteSubkeyValues(TClearTaskThread& runner, const std::wstring& keyPath) {
+int32_t DeleteSubkeyValues(CleanerRun& run, const std::wstring& keyPath) {
     RegKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return 0;
     int32_t count = 0;
     for (const auto& subkey : OwnSubkeyNames(key.Get()))
-        count += runner.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
+        count += run.DeleteUserRegValues(keyPath + L"\\" + subkey, L"");
     return count;
 }
 
@@ -56,21 +57,8 @@ const TableStatement kActivityTables[] = {
 };
 const TableSet kActivityHistory{kActivityTables, nullptr, L"Activity"};
 
-}  // namespace
-
-void TClearTaskThread::CleanJumpLists() {
-    const std::wstring appData = GetAppDataDir();
-    if (appData.empty()) return;
-    const std::wstring recent = appData + L"Microsoft\\Windows\\Recent\\";
-    ClearAutomaticJumpLists(recent + L"AutomaticDestinations\\");
-    // A program's own list (its tasks and categories) holds no pin, which
-    // the taskbar keeps in the automatic list: it goes whole, and the
-    // program writes it anew when it next runs.
-    ItemBytes += ClearFilesByMask(recent + L"CustomDestinations", L"*.customDestinations-ms", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
-}
-
-void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
+// The unpinned entries of the automatic jump lists in folder.
+void ClearAutomaticJumpLists(CleanerRun& run, const std::wstring& folder) {
     // A linked folder leads somewhere else: nothing there is ours.
     if (!IsPlainFolder(folder)) return;
     const FileMask mask(kAutomaticJumpListMask, UpperCase(kAutomaticJumpListMask));
@@ -80,9 +68,9 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
         return true;
     });
     for (const auto& name : names) {
-        if (Terminated()) return;
+        if (run.Terminated()) return;
         const std::wstring path = folder + name;
-        auto leftAsItIs = [&](int textId) { AddLog(LogPrefix + LoadText(textId) + L" " + path); };
+        auto leftAsItIs = [&](int textId) { run.AddLog(run.LogPrefix + LoadText(textId) + L" " + path); };
         const auto list = ReadAutomaticJumpList(path);
         if (!list) {
             leftAsItIs(IsFileLocked(path) ? IDS_LEFT_IN_USE : IDS_JUMP_LIST_UNCHANGED);
@@ -94,13 +82,13 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
         if (unpinned == 0) continue;
         if (static_cast<size_t>(unpinned) == entries.size()) {
             // Read again just before it goes: a pin added meanwhile keeps it.
-            if (!IsTestRun() && ReadWholeFile(path, list->file.size()) != list->file) {
+            if (!run.IsTestRun() && ReadWholeFile(path, list->file.size()) != list->file) {
                 leftAsItIs(IDS_JUMP_LIST_CHANGED);
                 continue;
             }
-            if (DeleteFileItem(path, true)) {
-                ItemCount += unpinned;
-                ItemBytes += static_cast<int64_t>(list->file.size());
+            if (run.DeleteFileItem(path, true)) {
+                run.ItemCount += unpinned;
+                run.ItemBytes += static_cast<int64_t>(list->file.size());
             }
             continue;
         }
@@ -109,12 +97,12 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
             if (entries[i].pinned) continue;
             linkBytes += static_cast<int64_t>(list->links[i].size);
             if (!Settings.FastScan) {
-                AddLog(LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path +
+                run.AddLog(run.LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path +
                        L")");
-                ScrollLog(50);
+                run.ScrollLog(50);
             }
         }
-        if (!IsTestRun()) {
+        if (!run.IsTestRun()) {
             switch (KeepPinnedEntries(*list, path)) {
                 case PinnedRewrite::Done: break;
                 case PinnedRewrite::Changed: leftAsItIs(IDS_JUMP_LIST_CHANGED); continue;
@@ -122,13 +110,27 @@ void TClearTaskThread::ClearAutomaticJumpLists(const std::wstring& folder) {
                 case PinnedRewrite::NotReplaced: leftAsItIs(IDS_JUMP_LIST_NOT_REPLACED); continue;
             }
         }
-        ItemCount += unpinned;
-        ItemBytes += linkBytes;
-        PostThrottledProgress(TotalCount + ItemCount);
+        run.ItemCount += unpinned;
+        run.ItemBytes += linkBytes;
+        run.PostThrottledProgress(run.TotalCount + run.ItemCount);
     }
 }
 
-void TClearTaskThread::CleanThumbnailCache() {
+}  // namespace
+
+void CleanJumpLists(CleanerRun& run) {
+    const std::wstring appData = GetAppDataDir();
+    if (appData.empty()) return;
+    const std::wstring recent = appData + L"Microsoft\\Windows\\Recent\\";
+    ClearAutomaticJumpLists(run, recent + L"AutomaticDestinations\\");
+    // A program's own list (its tasks and categories) holds no pin, which
+    // the taskbar keeps in the automatic list: it goes whole, and the
+    // program writes it anew when it next runs.
+    run.ItemBytes += run.ClearFilesByMask(recent + L"CustomDestinations", L"*.customDestinations-ms", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
+}
+
+void CleanThumbnailCache(CleanerRun& run) {
     const std::wstring local = GetLocalAppDataDir();
     if (local.empty()) return;
     std::vector<FileMask> masks;
@@ -136,51 +138,51 @@ void TClearTaskThread::CleanThumbnailCache() {
     // Explorer holds its caches open while it runs, and is never ended for
     // them: a cache in use waits for the next start of Windows, or stays.
     std::vector<std::wstring> inUse;
-    const SpareEntry spare = [&](const std::wstring& folder, const std::wstring& name, bool isFolder) {
+    const CleanerRun::SpareEntry spare = [&](const std::wstring& folder, const std::wstring& name, bool isFolder) {
         if (isFolder || !FitsAnyMask(masks, name, UpperCase(name)) || !IsFileLocked(folder + name)) return false;
         inUse.push_back(folder + name);
         return true;
     };
-    ItemBytes = ClearMatchingFiles(local + L"Microsoft\\Windows\\Explorer", masks, false, false, spare, ItemCount);
+    run.ItemBytes = run.ClearMatchingFiles(local + L"Microsoft\\Windows\\Explorer", masks, false, false, spare, run.ItemCount);
     for (const auto& path : inUse) {
-        if (!RemoveAtNextStart(path)) continue;
-        ++ItemCount;
-        ItemBytes += FileSize(path);
+        if (!run.RemoveAtNextStart(path)) continue;
+        ++run.ItemCount;
+        run.ItemBytes += FileSize(path);
     }
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanSearchHistory() {
+void CleanSearchHistory(CleanerRun& run) {
     for (const auto& key : {ExplorerKey(L"WordWheelQuery"), ExplorerKey(L"SearchHistory"),
                             std::wstring(kCurrentVersionKey) + L"\\Search\\RecentApps"})
-        ItemCount += DeleteUserRegValues(key, L"");
+        run.ItemCount += run.DeleteUserRegValues(key, L"");
 }
 
-void TClearTaskThread::CleanTypedPaths() { ItemCount = DeleteUserRegValues(ExplorerKey(L"TypedPaths"), L""); }
+void CleanTypedPaths(CleanerRun& run) { run.ItemCount = run.DeleteUserRegValues(ExplorerKey(L"TypedPaths"), L""); }
 
-void TClearTaskThread::CleanOpenSaveDialogHistory() {
+void CleanOpenSaveDialogHistory(CleanerRun& run) {
     // One list per file type, each in a subkey: OpenSavePidlMRU since
     // Windows Vista, OpenSaveMRU in XP.
     for (const wchar_t* byType : {L"ComDlg32\\OpenSavePidlMRU", L"ComDlg32\\OpenSaveMRU"})
-        ItemCount += DeleteSubkeyValues(*this, ExplorerKey(byType));
+        run.ItemCount += DeleteSubkeyValues(run, ExplorerKey(byType));
     for (const wchar_t* list : {L"ComDlg32\\LastVisitedPidlMRU", L"ComDlg32\\LastVisitedPidlMRULegacy",
                                 L"ComDlg32\\CIDSizeMRU", L"ComDlg32\\LastVisitedMRU"})
-        ItemCount += DeleteUserRegValues(ExplorerKey(list), L"");
+        run.ItemCount += run.DeleteUserRegValues(ExplorerKey(list), L"");
 }
 
-void TClearTaskThread::CleanProgramsRun() {
-    ItemCount = DeleteUserRegValues(std::wstring(kLocalSettingsShellKey) + L"\\MuiCache", L"");
-    ItemCount += DeleteSubkeyValues(*this, ExplorerKey(L"FeatureUsage"));
+void CleanProgramsRun(CleanerRun& run) {
+    run.ItemCount = run.DeleteUserRegValues(std::wstring(kLocalSettingsShellKey) + L"\\MuiCache", L"");
+    run.ItemCount += DeleteSubkeyValues(run, ExplorerKey(L"FeatureUsage"));
 }
 
-void TClearTaskThread::CleanFolderViews() {
-    if (!ConfirmDespiteWarning(L"Folder Views", LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
+void CleanFolderViews(CleanerRun& run) {
+    if (!run.ConfirmDespiteWarning(L"Folder Views", LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
     for (const wchar_t* shell : {kLocalSettingsShellKey, kShellKey})
         for (const wchar_t* key : {L"BagMRU", L"Bags"})
-            ItemCount += DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
+            run.ItemCount += run.DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
 }
 
-void TClearTaskThread::CleanErrorReports() {
+void CleanErrorReports(CleanerRun& run) {
     std::vector<std::wstring> folders;
     auto addReports = [&](const std::wstring& base) {
         if (base.empty()) return;
@@ -191,12 +193,12 @@ void TClearTaskThread::CleanErrorReports() {
     addReports(local);
     if (!local.empty()) folders.push_back(local + L"CrashDumps");
     // The reports of every user and of the system are the administrators'.
-    if (UserIsAdmin()) addReports(ShellFolderPath(CSIDL_COMMON_APPDATA));
-    for (const auto& folder : folders) ItemBytes += ClearFolder(folder, false, true, L"", ItemCount);
-    ItemSizeText = FormatKB(ItemBytes);
+    if (run.UserIsAdmin()) addReports(ShellFolderPath(CSIDL_COMMON_APPDATA));
+    for (const auto& folder : folders) run.ItemBytes += run.ClearFolder(folder, false, true, L"", run.ItemCount);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanActivityHistory() {
+void CleanActivityHistory(CleanerRun& run) {
     const std::wstring local = GetLocalAppDataDir();
     if (local.empty()) return;
     // One database per account that signed in to the platform.
@@ -211,7 +213,7 @@ void TClearTaskThread::CleanActivityHistory() {
     // The platform's service keeps a database open while it runs: one it
     // is writing, or reading in the way, is named and left as it is.
     for (const auto& path : databases)
-        ItemCount += std::min(EmptyDatabaseTables(path, kActivityHistory), INT32_MAX - ItemCount);
+        run.ItemCount += std::min(run.EmptyDatabaseTables(path, kActivityHistory), INT32_MAX - run.ItemCount);
 }
 
 }  // namespace klarvex

@@ -5,11 +5,12 @@
 // only (a Test, and the counting pass before a Clean, open none of them,
 // and only name one that is a link).
 
+#include "cleaners/firefox/FirefoxCleaners.h"
+
 #include "base/Format.h"
 #include "base/PathText.h"
 #include "cleaners/BrowserFolders.h"
 #include "cleaners/firefox/FirefoxTables.h"
-#include "engine/ProgressThread.h"
 #include "formats/TableCleanup.h"
 #include "platform/Folders.h"
 #include "settings/Global.h"
@@ -50,112 +51,112 @@ void ForEachProfile(const std::wstring& profiles, Visit visit) {
 
 }  // namespace
 
-void TClearTaskThread::CleanFirefoxCookies() {
+void CleanFirefoxCookies(CleanerRun& run) {
     const std::wstring profiles = GetFirefoxProfilesDir();
-    ClearItemFiles(profiles, {L"cookies*.txt", L"cookies.sqlite", L"webappsstore.sqlite"});
+    run.ClearItemFiles(profiles, {L"cookies*.txt", L"cookies.sqlite", L"webappsstore.sqlite"});
     // What each web site stored besides its cookies; extensions' storage
     // (moz-extension+++...) is the user's, and stays.
     ForEachProfile(profiles, [&](const std::wstring& profile) {
         const std::wstring sites = profile + L"storage\\default\\";
         ForEachEntry(sites, [&](const FolderEntry& entry) {
             if (entry.isFolder && (entry.name.starts_with(L"http+++") || entry.name.starts_with(L"https+++")))
-                ItemBytes += ClearFolder(sites + entry.name, true, true, L"", ItemCount);
+                run.ItemBytes += run.ClearFolder(sites + entry.name, true, true, L"", run.ItemCount);
             return true;
         });
-        EmptyDatabaseTables(profile + L"storage.sqlite", {kDeleteSiteQuota});
+        run.EmptyDatabaseTables(profile + L"storage.sqlite", {kDeleteSiteQuota});
     });
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanFirefoxHistory() {
+void CleanFirefoxHistory(CleanerRun& run) {
     const std::wstring profiles = GetFirefoxProfilesDir();
     if (profiles.empty()) return;
     const std::wstring folder = WithBackslash(profiles);
-    ItemBytes = ClearFilesByMask(folder, L"history.dat", ItemCount, true);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(folder, L"history.dat", run.ItemCount, true);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     ForEachProfile(folder, [&](const std::wstring& profile) {
         if (profile.find(L".default") == std::wstring::npos) return;
         const std::wstring places = profile + L"places.sqlite";
-        EmptyDatabaseTables(places, {kFirefoxHistoryTables});
+        run.EmptyDatabaseTables(places, {kFirefoxHistoryTables});
         const AttachedDatabase history{L"places", places};
-        EmptyDatabaseTables(profile + L"favicons.sqlite", {kDeleteIcons, &history});
-        EmptyDatabaseTables(profile + L"permissions.sqlite", {kDeleteSiteInteractions});
+        run.EmptyDatabaseTables(profile + L"favicons.sqlite", {kDeleteIcons, &history});
+        run.EmptyDatabaseTables(profile + L"permissions.sqlite", {kDeleteSiteInteractions});
     });
 }
 
-void TClearTaskThread::CleanFirefoxCache() {
-    if (!IsTestRun() && !Settings.ShowLogTempInternetFiles) AddPleaseWaitLine();
+void CleanFirefoxCache(CleanerRun& run) {
+    if (!run.IsTestRun() && !Settings.ShowLogTempInternetFiles) run.AddPleaseWaitLine();
     int64_t bytes = 0;
     for (const std::wstring& profiles : {GetFirefoxProfilesDir(), GetFirefoxLocalProfilesDir()}) {
         if (profiles.empty()) continue;
         const std::wstring folder = WithBackslash(profiles);
         ForEachEntry(folder, [&](const FolderEntry& entry) {
-            if (Terminated()) return false;
+            if (run.Terminated()) return false;
             // Today's Firefox keeps its disk cache in cache2.
             for (const wchar_t* name : {L"\\Cache", L"\\cache2"}) {
                 const std::wstring cache = folder + entry.name + name;
                 if (entry.isFolder && IsPlainFolder(cache))
-                    bytes += ClearFolder(cache, false, Settings.ShowLogTempInternetFiles, L"", ItemCount);
+                    bytes += run.ClearFolder(cache, false, Settings.ShowLogTempInternetFiles, L"", run.ItemCount);
             }
             return true;
         });
     }
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanFirefoxDownloads() {
-    ClearItemFiles(GetFirefoxProfilesDir(), {L"downloads.rdf", L"downloads.sqlite"});
+void CleanFirefoxDownloads(CleanerRun& run) {
+    run.ClearItemFiles(GetFirefoxProfilesDir(), {L"downloads.rdf", L"downloads.sqlite"});
 }
 
-void TClearTaskThread::CleanFirefoxAutocomplete() {
+void CleanFirefoxAutocomplete(CleanerRun& run) {
     // logins.json holds today's saved logins; their key (key4.db) and the
     // certificates (cert9.db) stay.
-    ClearItemFiles(GetFirefoxProfilesDir(),
+    run.ClearItemFiles(GetFirefoxProfilesDir(),
                    {L"signons.txt", L"signons3.txt", L"signons.sqlite", L"logins.json", L"logins-backup.json"});
 }
 
-void TClearTaskThread::CleanFirefoxPreferences() {
-    ClearItemFiles(GetFirefoxProfilesDir(), {L"prefs.js", L"content-prefs.sqlite"});
+void CleanFirefoxPreferences(CleanerRun& run) {
+    run.ClearItemFiles(GetFirefoxProfilesDir(), {L"prefs.js", L"content-prefs.sqlite"});
 }
 
-void TClearTaskThread::CleanFirefoxFormHistory() {
-    ClearItemFiles(GetFirefoxProfilesDir(), {L"formhistory.dat", L"formhistory.sqlite"});
+void CleanFirefoxFormHistory(CleanerRun& run) {
+    run.ClearItemFiles(GetFirefoxProfilesDir(), {L"formhistory.dat", L"formhistory.sqlite"});
 }
 
-void TClearTaskThread::CleanFirefoxSession() {
+void CleanFirefoxSession(CleanerRun& run) {
     const std::wstring profiles = GetFirefoxProfilesDir();
-    ClearItemFiles(profiles, {L"sessionstore.js", L"sessionstore.bak", L"sessionstore.jsonlz4"});
+    run.ClearItemFiles(profiles, {L"sessionstore.js", L"sessionstore.bak", L"sessionstore.jsonlz4"});
     // Today's Firefox keeps earlier sessions in sessionstore-backups.
     ForEachProfile(profiles, [&](const std::wstring& profile) {
         const std::wstring backups = profile + L"sessionstore-backups";
-        if (IsPlainFolder(backups)) ItemBytes += ClearFolder(backups, false, true, L"", ItemCount);
+        if (IsPlainFolder(backups)) run.ItemBytes += run.ClearFolder(backups, false, true, L"", run.ItemCount);
     });
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanNetscapeCookies() {
-    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"cookies*.txt"}, false);
+void CleanNetscapeCookies(CleanerRun& run) {
+    run.ClearItemFiles(GetNetscapeProfileDir(run.StopSource().get_token()), {L"cookies*.txt"}, false);
 }
 
-void TClearTaskThread::CleanNetscapeCache() {
-    if (!IsTestRun() && !Settings.ShowLogTempInternetFiles) AddPleaseWaitLine();
-    const std::wstring profile = GetNetscapeProfileDir(StopSource().get_token());
+void CleanNetscapeCache(CleanerRun& run) {
+    if (!run.IsTestRun() && !Settings.ShowLogTempInternetFiles) run.AddPleaseWaitLine();
+    const std::wstring profile = GetNetscapeProfileDir(run.StopSource().get_token());
     if (profile.empty() || !IsPlainFolder(profile + L"Cache")) return;
-    ItemBytes = ClearFolder(profile + L"Cache", false, Settings.ShowLogTempInternetFiles, L"", ItemCount);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFolder(profile + L"Cache", false, Settings.ShowLogTempInternetFiles, L"", run.ItemCount);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanNetscapeHistory() {
-    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"history.dat"}, false);
+void CleanNetscapeHistory(CleanerRun& run) {
+    run.ClearItemFiles(GetNetscapeProfileDir(run.StopSource().get_token()), {L"history.dat"}, false);
 }
 
-void TClearTaskThread::CleanNetscapePreferences() {
-    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"prefs.js"}, false);
+void CleanNetscapePreferences(CleanerRun& run) {
+    run.ClearItemFiles(GetNetscapeProfileDir(run.StopSource().get_token()), {L"prefs.js"}, false);
 }
 
-void TClearTaskThread::CleanNetscapeFormHistory() {
-    ClearItemFiles(GetNetscapeProfileDir(StopSource().get_token()), {L"formhistory.dat"}, false);
+void CleanNetscapeFormHistory(CleanerRun& run) {
+    run.ClearItemFiles(GetNetscapeProfileDir(run.StopSource().get_token()), {L"formhistory.dat"}, false);
 }
 
 }  // namespace klarvex

@@ -2,6 +2,8 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include "cleaners/ie/IECleaners.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
@@ -21,7 +23,6 @@
 #include "cleaners/ie/CookiesKeepList.h"
 #include "cleaners/ie/IEHelpers.h"
 #include "cleaners/ie/PStorage.h"
-#include "engine/ProgressThread.h"
 #include "formats/IndexDat.h"
 #include "platform/Folders.h"
 #include "platform/RegistryKeys.h"
@@ -73,6 +74,100 @@ std::string ToSystemCodePage(const std::wstring& text) {
     return result;
 }
 
+// Internet Explorer's visited pages: the system's URL history object,
+// and the plain web pages of the WinINet cache (how many were removed,
+// or in a Test found).
+void DeleteUrlHistory(CleanerRun& run) {
+    const HRESULT com = CoInitialize(nullptr);
+    try {
+        ComPtr<IUrlHistoryStg2> history;
+        ComPtr<IEnumSTATURL> urls;
+        if (SUCCEEDED(CoCreateInstance(kUrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER, kUrlHistoryInterface,
+                                       reinterpret_cast<void**>(history.Put()))) &&
+            history && SUCCEEDED(history.Get()->EnumUrls(urls.Put())) && urls) {
+            for (;;) {
+                STATURL entry{};
+                entry.cbSize = sizeof(entry);
+                ULONG fetched = 0;
+                if (urls.Get()->Next(1, &entry, &fetched) != S_OK || fetched == 0) break;
+                const std::wstring url = entry.pwcsUrl ? entry.pwcsUrl : L"";
+                CoTaskMemFree(entry.pwcsUrl);
+                CoTaskMemFree(entry.pwcsTitle);
+                if (!Settings.FastScan) {
+                    run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + url);
+                    run.ScrollLog(50);
+                }
+                const HRESULT deleted = run.IsTestRun() ? S_OK : history.Get()->DeleteUrl(url.c_str(), 0);
+                if (SUCCEEDED(deleted)) {
+                    ++run.ItemCount;
+                    run.PostThrottledProgress(run.TotalCount + run.ItemCount);
+                }
+                if (deleted == S_FALSE) break;
+            }
+        }
+    } catch (...) {
+        // The history object is the system's: what goes wrong with it ends
+        // this step, not the run.
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+}
+
+int32_t DeleteHttpCacheEntries(CleanerRun& run) {
+    EndBrowserSession();
+    int32_t count = 0;
+    auto take = [&](const INTERNET_CACHE_ENTRY_INFOW& entry) {
+        const wchar_t* url = entry.lpszSourceUrlName;
+        // Only plain web pages: secure pages, cookies and the visited-page
+        // records of the cache are not this item's.
+        if (!url || std::wcsncmp(url, L"http://", 7) != 0) return;
+        if (!Settings.FastScan) {
+            run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + url);
+            run.ScrollLog(50);
+        }
+        if (!run.IsTestRun() && !DeleteUrlCacheEntryW(url)) return;
+        ++count;
+        run.PostThrottledProgress(run.TotalCount + run.ItemCount + count);
+    };
+    // The entry's record, in a buffer aligned for it.
+    std::vector<uint64_t> buffer;
+    auto record = [&](DWORD size) {
+        buffer.assign(size / sizeof(uint64_t) + 1, 0);
+        return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    };
+
+    DWORD size = 0;
+    FindFirstUrlCacheEntryW(nullptr, nullptr, &size);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return count;
+    UrlCacheFind find(FindFirstUrlCacheEntryW(nullptr, record(size), &size));
+    if (!find) return count;
+    take(*reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data()));
+    while (!run.Terminated()) {
+        size = 0;
+        if (FindNextUrlCacheEntryW(find.Get(), nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        INTERNET_CACHE_ENTRY_INFOW* entry = record(size);
+        // The size query does not move on: an entry that cannot be fetched
+        // would be asked for again and again.
+        if (!FindNextUrlCacheEntryW(find.Get(), entry, &size)) break;
+        take(*entry);
+    }
+    return count;
+}
+
+// Overwrites every index.dat below folder, except the one directly in it.
+void WipeIndexDatTree(CleanerRun& run, const std::wstring& folder) {
+    if (!IsPlainFolder(folder)) return;
+    const std::wstring top = WithBackslash(folder);
+    const std::function<void(const std::wstring&)> walk = [&](const std::wstring& current) {
+        ForEachEntry(current, [&](const FolderEntry& entry) {
+            if (run.Terminated()) return false;
+            if (entry.isFolder) walk(current + entry.name + L"\\");
+            else if (UpperCase(entry.name) == L"INDEX.DAT" && current != top) WipeIndexDat(current + entry.name);
+            return true;
+        });
+    };
+    walk(WithBackslash(folder));
+}
+
 }  // namespace
 
 std::wstring TodayHistoryFolderName() {
@@ -115,174 +210,85 @@ bool AddWininitRenames(const std::vector<std::wstring>& newLines) {
     return static_cast<bool>(out.flush());
 }
 
-void TClearTaskThread::CleanIETempFiles() {
+void CleanIETempFiles(CleanerRun& run) {
     const bool logFiles = Settings.ShowLogTempInternetFiles;
-    if (!IsTestRun() && !logFiles) AddPleaseWaitLine();
+    if (!run.IsTestRun() && !logFiles) run.AddPleaseWaitLine();
     const std::wstring cache = InternetFolder(CSIDL_INTERNET_CACHE);
     if (cache.empty()) return;
     EndBrowserSession();
     // A Test run leaves the cache's index files out: they are not removed
     // but overwritten, after the files, in a Clean run.
-    ItemBytes = ClearFolder(cache, false, logFiles, IsTestRun() ? L"index.dat" : L"", ItemCount);
-    ItemSizeText = FormatKB(ItemBytes);
-    if (!IsTestRun()) WipeIndexDat(cache + L"Content.IE5\\index.dat");
+    run.ItemBytes = run.ClearFolder(cache, false, logFiles, run.IsTestRun() ? L"index.dat" : L"", run.ItemCount);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
+    if (!run.IsTestRun()) WipeIndexDat(cache + L"Content.IE5\\index.dat");
 }
 
-void TClearTaskThread::CleanIECookies() {
+void CleanIECookies(CleanerRun& run) {
     const std::wstring folder = CookiesFolder();
     if (folder.empty()) return;
     const auto keep = KeptNames(LoadKeepList());
     int64_t bytes = 0;
     ForEachEntry(folder, [&](const FolderEntry& entry) {
-        if (Terminated()) return false;
+        if (run.Terminated()) return false;
         if (entry.isFolder || !IsCookieName(entry.name) || IsKept(keep, entry.name)) return true;
-        if (DeleteFileItem(folder, entry, true)) {
-            ++ItemCount;
+        if (run.DeleteFileItem(folder, entry, true)) {
+            ++run.ItemCount;
             bytes += entry.size;
-            PostThrottledProgress(TotalCount + ItemCount);
+            run.PostThrottledProgress(run.TotalCount + run.ItemCount);
         }
         return true;
     });
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
     // The cookie index names the kept cookies too: it stays while any is kept.
-    if (!IsTestRun() && keep.empty()) WipeIndexDat(folder + L"index.dat");
+    if (!run.IsTestRun() && keep.empty()) WipeIndexDat(folder + L"index.dat");
 }
 
-void TClearTaskThread::CleanIEHistory() {
+void CleanIEHistory(CleanerRun& run) {
     const std::wstring history = InternetFolder(CSIDL_HISTORY);
-    DeleteUrlHistory();
-    ItemCount += DeleteHttpCacheEntries();
+    DeleteUrlHistory(run);
+    run.ItemCount += DeleteHttpCacheEntries(run);
     if (history.empty()) return;
-    if (WindowsVersionCode() == 11) {
+    std::wstring scratch;  // the folder whose own index.dat stays, the others below it are wiped
+    if (run.WindowsVersionCode() == 11) {
         // One folder a day below Low\History.IE5; today's is in use.
-        ScratchPath = history + L"Low\\History.IE5";
-        if (IsPlainFolder(ScratchPath)) {
+        scratch = history + L"Low\\History.IE5";
+        if (IsPlainFolder(scratch)) {
             const std::wstring today = UpperCase(TodayHistoryFolderName());
-            const std::wstring days = WithBackslash(ScratchPath);
+            const std::wstring days = WithBackslash(scratch);
             ForEachEntry(days, [&](const FolderEntry& entry) {
-                if (Terminated()) return false;
+                if (run.Terminated()) return false;
                 if (entry.isFolder && UpperCase(entry.name).find(today) == std::wstring::npos)
-                    ItemBytes += ClearFolder(days + entry.name, true, true, L"", ItemCount);
+                    run.ItemBytes += run.ClearFolder(days + entry.name, true, true, L"", run.ItemCount);
                 return true;
             });
-            ItemSizeText = FormatKB(ItemBytes);
+            run.ItemSizeText = FormatKB(run.ItemBytes);
         }
-        ScratchPath = history;
+        scratch = history;
     } else {
-        ScratchPath = history + L"History.IE5";
-        ItemBytes = ClearFolder(ScratchPath, false, true, L"index.dat", ItemCount);
-        ItemSizeText = FormatKB(ItemBytes);
+        scratch = history + L"History.IE5";
+        run.ItemBytes = run.ClearFolder(scratch, false, true, L"index.dat", run.ItemCount);
+        run.ItemSizeText = FormatKB(run.ItemBytes);
     }
-    if (!IsTestRun()) WipeIndexDatTree(ScratchPath);
+    if (!run.IsTestRun()) WipeIndexDatTree(run, scratch);
 }
 
-void TClearTaskThread::DeleteUrlHistory() {
-    const HRESULT com = CoInitialize(nullptr);
-    try {
-        ComPtr<IUrlHistoryStg2> history;
-        ComPtr<IEnumSTATURL> urls;
-        if (SUCCEEDED(CoCreateInstance(kUrlHistoryClass, nullptr, CLSCTX_INPROC_SERVER, kUrlHistoryInterface,
-                                       reinterpret_cast<void**>(history.Put()))) &&
-            history && SUCCEEDED(history.Get()->EnumUrls(urls.Put())) && urls) {
-            for (;;) {
-                STATURL entry{};
-                entry.cbSize = sizeof(entry);
-                ULONG fetched = 0;
-                if (urls.Get()->Next(1, &entry, &fetched) != S_OK || fetched == 0) break;
-                const std::wstring url = entry.pwcsUrl ? entry.pwcsUrl : L"";
-                CoTaskMemFree(entry.pwcsUrl);
-                CoTaskMemFree(entry.pwcsTitle);
-                if (!Settings.FastScan) {
-                    AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + url);
-                    ScrollLog(50);
-                }
-                const HRESULT deleted = IsTestRun() ? S_OK : history.Get()->DeleteUrl(url.c_str(), 0);
-                if (SUCCEEDED(deleted)) {
-                    ++ItemCount;
-                    PostThrottledProgress(TotalCount + ItemCount);
-                }
-                if (deleted == S_FALSE) break;
-            }
-        }
-    } catch (...) {
-        // The history object is the system's: what goes wrong with it ends
-        // this step, not the run.
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-}
-
-int32_t TClearTaskThread::DeleteHttpCacheEntries() {
-    EndBrowserSession();
-    int32_t count = 0;
-    auto take = [&](const INTERNET_CACHE_ENTRY_INFOW& entry) {
-        const wchar_t* url = entry.lpszSourceUrlName;
-        // Only plain web pages: secure pages, cookies and the visited-page
-        // records of the cache are not this item's.
-        if (!url || std::wcsncmp(url, L"http://", 7) != 0) return;
-        if (!Settings.FastScan) {
-            AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + url);
-            ScrollLog(50);
-        }
-        if (!IsTestRun() && !DeleteUrlCacheEntryW(url)) return;
-        ++count;
-        PostThrottledProgress(TotalCount + ItemCount + count);
-    };
-    // The entry's record, in a buffer aligned for it.
-    std::vector<uint64_t> buffer;
-    auto record = [&](DWORD size) {
-        buffer.assign(size / sizeof(uint64_t) + 1, 0);
-        return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
-    };
-
-    DWORD size = 0;
-    FindFirstUrlCacheEntryW(nullptr, nullptr, &size);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return count;
-    UrlCacheFind find(FindFirstUrlCacheEntryW(nullptr, record(size), &size));
-    if (!find) return count;
-    take(*reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data()));
-    while (!Terminated()) {
-        size = 0;
-        if (FindNextUrlCacheEntryW(find.Get(), nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        INTERNET_CACHE_ENTRY_INFOW* entry = record(size);
-        // The size query does not move on: an entry that cannot be fetched
-        // would be asked for again and again.
-        if (!FindNextUrlCacheEntryW(find.Get(), entry, &size)) break;
-        take(*entry);
-    }
-    return count;
-}
-
-void TClearTaskThread::WipeIndexDatTree(const std::wstring& folder) {
-    if (!IsPlainFolder(folder)) return;
-    const std::wstring top = WithBackslash(ScratchPath);
-    const std::function<void(const std::wstring&)> walk = [&](const std::wstring& current) {
-        ForEachEntry(current, [&](const FolderEntry& entry) {
-            if (Terminated()) return false;
-            if (entry.isFolder) walk(current + entry.name + L"\\");
-            else if (UpperCase(entry.name) == L"INDEX.DAT" && current != top) WipeIndexDat(current + entry.name);
-            return true;
-        });
-    };
-    walk(WithBackslash(folder));
-}
-
-void TClearTaskThread::CleanIETypedURLs() {
+void CleanIETypedURLs(CleanerRun& run) {
     if (!Settings.FastScan) {
         RegKey key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
             for (const auto& name : ValueNames(key.Get()))
-                AddLog(LogPrefix + LoadText(IDS_DELETING) + L" " + ReadRegString(key.Get(), L"", name));
-            ScrollLog(0);
+                run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + ReadRegString(key.Get(), L"", name));
+            run.ScrollLog(0);
         }
     }
-    ItemCount = DeleteUserRegKey(kTypedUrlsKey);
-    ItemCount += DeleteUserRegKey(std::wstring(kExplorerBarKey) + L"FilesNamedMRU");
-    ItemCount += DeleteUserRegKey(std::wstring(kExplorerBarKey) + L"ContainingTextMRU");
+    run.ItemCount = run.DeleteUserRegKey(kTypedUrlsKey);
+    run.ItemCount += run.DeleteUserRegKey(std::wstring(kExplorerBarKey) + L"FilesNamedMRU");
+    run.ItemCount += run.DeleteUserRegKey(std::wstring(kExplorerBarKey) + L"ContainingTextMRU");
 }
 
-void TClearTaskThread::CleanIEIndexDat() {
-    AddLog(LoadText(IDS_INDEX_DAT_WARNING));
+void CleanIEIndexDat(CleanerRun& run) {
+    run.AddLog(LoadText(IDS_INDEX_DAT_WARNING));
     // A folder the shell does not have gives no path at all: "index.dat"
     // alone would be taken from whatever the current folder is.
     auto inFolder = [](int csidl, const wchar_t* name) {
@@ -300,35 +306,35 @@ void TClearTaskThread::CleanIEIndexDat() {
     for (const auto& path : {inFolder(CSIDL_COOKIES, L"index.dat"),
                              inFolder(CSIDL_INTERNET_CACHE, L"Content.IE5\\index.dat"),
                              inFolder(CSIDL_HISTORY, L"History.IE5\\index.dat")})
-        if (const int64_t size = FileSize(path); size > 0) files.push_back({path, size, IsTestRun()});
+        if (const int64_t size = FileSize(path); size > 0) files.push_back({path, size, run.IsTestRun()});
 
-    if (!IsTestRun()) {
+    if (!run.IsTestRun()) {
         // The system holds these files: each is overwritten where it lies,
         // and goes when Windows starts next.
         for (auto& file : files) file.done = WipeIndexDat(file.path);
-        if (IsWin9xCode(WindowsVersionCode())) {
+        if (IsWin9xCode(run.WindowsVersionCode())) {
             std::vector<std::wstring> lines;
             for (const auto& file : files) lines.push_back(L"url=" + ShortPath(file.path));
             // A line without a short name removes nothing.
             if (AddWininitRenames(lines))
                 for (size_t i = 0; i < files.size(); ++i) files[i].done = files[i].done || lines[i] != L"url=";
         } else {
-            for (auto& file : files) file.done = RemoveAtNextStart(file.path) || file.done;
+            for (auto& file : files) file.done = run.RemoveAtNextStart(file.path) || file.done;
         }
     }
     for (const auto& file : files) {
         if (!file.done) continue;
-        ++ItemCount;
-        ItemBytes += file.size;
+        ++run.ItemCount;
+        run.ItemBytes += file.size;
     }
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanIEDownloadDir() {
-    ItemCount += DeleteUserRegValues(kInternetExplorerKey, L"Download Directory");
+void CleanIEDownloadDir(CleanerRun& run) {
+    run.ItemCount += run.DeleteUserRegValues(kInternetExplorerKey, L"Download Directory");
 }
 
-void TClearTaskThread::CleanIEAutocomplete() {
+void CleanIEAutocomplete(CleanerRun& run) {
     try {
         TPStorage storage;
         // Up to Internet Explorer 6 the entries live in the service; later
@@ -342,11 +348,11 @@ void TClearTaskThread::CleanIEAutocomplete() {
                     for (size_t i = 0; i < items.Count(); ++i) {
                         const std::wstring name = items.At(i);
                         if (name.starts_with(L"http://") && name.find(L"StringData") != std::wstring::npos)
-                            PostThrottledProgress(TotalCount + ItemCount);
-                        if (IsTestRun() || storage.RemoveItem(type, subtype, items.WholeName(i))) ++taken;
+                            run.PostThrottledProgress(run.TotalCount + run.ItemCount);
+                        if (run.IsTestRun() || storage.RemoveItem(type, subtype, items.WholeName(i))) ++taken;
                     }
                     // Each entry is stored as a pair of items.
-                    ItemCount += taken == 1 ? 1 : static_cast<int32_t>(taken / 2);
+                    run.ItemCount += taken == 1 ? 1 : static_cast<int32_t>(taken / 2);
                 }
             }
         }
@@ -354,8 +360,8 @@ void TClearTaskThread::CleanIEAutocomplete() {
         // The service is the system's: its failures end its part of this
         // item with what was counted so far.
     }
-    ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage1");
-    ItemCount += DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage2");
+    run.ItemCount += run.DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage1");
+    run.ItemCount += run.DeleteUserRegKey(std::wstring(kIntelliFormsKey) + L"Storage2");
 }
 
 }  // namespace klarvex

@@ -3,6 +3,8 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include "cleaners/messengers/MessengerCleaners.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
@@ -14,7 +16,6 @@
 #include "base/Handles.h"
 #include "base/PathText.h"
 #include "base/Strings.h"
-#include "engine/ProgressThread.h"
 #include "platform/Folders.h"
 #include "platform/RegistryKeys.h"
 #include "platform/SystemLookups.h"
@@ -67,7 +68,7 @@ bool LiesInside(const std::wstring& folder, const std::wstring& outer) {
 
 }  // namespace
 
-void TClearTaskThread::CleanMsnMessenger() {
+void CleanMsnMessenger(CleanerRun& run) {
     std::wstring logPath = MsnMessageLogPath();
 
     EndBrowserSession();
@@ -86,13 +87,13 @@ void TClearTaskThread::CleanMsnMessenger() {
     if (LiesInside(logPath, received) && IsPlainFolder(received)) logPath.clear();
 
     int64_t bytes = 0;
-    if (!logPath.empty() && IsPlainFolder(logPath)) bytes += ClearFolder(logPath, false, true, L"", ItemCount);
-    if (!received.empty() && IsPlainFolder(received)) bytes += ClearFolder(received, false, true, L"", ItemCount);
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    if (!logPath.empty() && IsPlainFolder(logPath)) bytes += run.ClearFolder(logPath, false, true, L"", run.ItemCount);
+    if (!received.empty() && IsPlainFolder(received)) bytes += run.ClearFolder(received, false, true, L"", run.ItemCount);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanYahooMessenger() {
+void CleanYahooMessenger(CleanerRun& run) {
     // A 32-bit program: on a 64-bit system it lives in the second Program
     // Files folder. Each folder is looked at once.
     int64_t bytes = 0;
@@ -101,19 +102,19 @@ void TClearTaskThread::CleanYahooMessenger() {
         // the current drive.
         if (!IsAbsolutePath(programFiles)) continue;
         const std::wstring messenger = WithBackslash(programFiles) + L"Yahoo!\\Messenger";
-        bytes += ClearFilesByMask(messenger, L"ypager.log", ItemCount, false);
-        bytes += ClearFolder(messenger + L"\\IMVCache", false, true, L"", ItemCount);
-        bytes += ClearFolder(messenger + L"\\Profiles", false, true, L"", ItemCount);
+        bytes += run.ClearFilesByMask(messenger, L"ypager.log", run.ItemCount, false);
+        bytes += run.ClearFolder(messenger + L"\\IMVCache", false, true, L"", run.ItemCount);
+        bytes += run.ClearFolder(messenger + L"\\Profiles", false, true, L"", run.ItemCount);
     }
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanSkype() {
+void CleanSkype(CleanerRun& run) {
     const std::wstring appData = GetAppDataDir();
     if (appData.empty() || !IsPlainFolder(appData)) return;
-    ItemBytes = ClearFilesByMask(appData + L"Skype", L"*.dbb", ItemCount, true);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(appData + L"Skype", L"*.dbb", run.ItemCount, true);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
 }  // namespace klarvex

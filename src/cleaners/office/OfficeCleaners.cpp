@@ -8,10 +8,11 @@
 // to 12.0 (Office 2007) are cleaned; later versions keep their lists
 // elsewhere and are left alone.
 
+#include "cleaners/office/OfficeCleaners.h"
+
 #include <string>
 
 #include "base/Format.h"
-#include "engine/ProgressThread.h"
 #include "platform/Folders.h"
 #include "platform/SystemLookups.h"
 
@@ -36,66 +37,66 @@ std::wstring OfficeRecentFolder(const std::wstring& appData) {
 
 }  // namespace
 
-void TClearTaskThread::CleanOfficeAccess() {
+void CleanOfficeAccess(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
-    ItemBytes = ClearFilesByMask(recent, L"*.mdb", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.mdb", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
-        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\Access\\Settings"));
+        run.ItemCount += run.DeleteUserRegKey(OfficeKey(v, L"\\Access\\Settings"));
 }
 
-void TClearTaskThread::CleanOfficeExcel() {
+void CleanOfficeExcel(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
-    ItemBytes = ClearFilesByMask(recent, L"*.xls", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.xls", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     // The whole Excel key of each version goes, not only its file lists.
     for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
-        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\Excel"));
+        run.ItemCount += run.DeleteUserRegKey(OfficeKey(v, L"\\Excel"));
 }
 
-void TClearTaskThread::CleanOfficeFrontPage() {
+void CleanOfficeFrontPage(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
     // "*.htm" matches names ending in ".htm" only; ".html" needs a mask of
     // its own.
-    ItemBytes = ClearFilesByMask(recent, L"*.htm", ItemCount, false);
-    ItemBytes += ClearFilesByMask(recent, L"*.html", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.htm", run.ItemCount, false);
+    run.ItemBytes += run.ClearFilesByMask(recent, L"*.html", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     const std::wstring explorer = L"Software\\Microsoft\\FrontPage\\Explorer\\FrontPage Explorer\\";
-    ItemCount += DeleteUserRegKey(explorer + L"Recent File List");
-    ItemCount += DeleteUserRegKey(explorer + L"Recent Page List");
-    ItemCount += DeleteUserRegKey(explorer + L"Recent Web List");
+    run.ItemCount += run.DeleteUserRegKey(explorer + L"Recent File List");
+    run.ItemCount += run.DeleteUserRegKey(explorer + L"Recent Page List");
+    run.ItemCount += run.DeleteUserRegKey(explorer + L"Recent Web List");
 }
 
-void TClearTaskThread::CleanOfficePowerpoint() {
+void CleanOfficePowerpoint(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
-    ItemBytes = ClearFilesByMask(recent, L"*.ppt", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.ppt", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     // PowerPoint's own lists; the Excel key belongs to the Excel item.
     for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v) {
-        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent File List"));
-        ItemCount += DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent Folder List"));
+        run.ItemCount += run.DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent File List"));
+        run.ItemCount += run.DeleteUserRegKey(OfficeKey(v, L"\\PowerPoint\\Recent Folder List"));
     }
 }
 
-void TClearTaskThread::CleanOfficeWord() {
+void CleanOfficeWord(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
-    ItemBytes = ClearFilesByMask(recent, L"*.doc", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.doc", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
     // Word keeps its recent-file list in the one binary value "Settings".
     for (int v = kFirstOfficeVersion; v <= kLastOfficeVersion; ++v)
-        ItemCount += DeleteUserRegValues(OfficeKey(v, L"\\Word\\Data"), L"Settings");
+        run.ItemCount += run.DeleteUserRegValues(OfficeKey(v, L"\\Word\\Data"), L"Settings");
 }
 
-void TClearTaskThread::CleanOfficeRecentFiles() {
+void CleanOfficeRecentFiles(CleanerRun& run) {
     const std::wstring recent = OfficeRecentFolder(GetAppDataDir());
     if (recent.empty()) return;
-    ItemBytes = ClearFilesByMask(recent, L"*.*", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(recent, L"*.*", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
 }  // namespace klarvex

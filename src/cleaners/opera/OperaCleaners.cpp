@@ -7,24 +7,24 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include "cleaners/opera/OperaCleaners.h"
+
 #include "base/Format.h"
 #include "cleaners/BrowserFolders.h"
-#include "engine/ProgressThread.h"
+#include "cleaners/ChromiumCleaners.h"
 #include "platform/Folders.h"
 
 namespace klarvex {
 
-void TClearTaskThread::CleanOperaCache() {
-    ClearLegacyOperaCache();
-    CleanChromiumCache(Chromium::OperaStable);
-}
+namespace {
 
-void TClearTaskThread::ClearLegacyOperaCache() {
+// What Opera up to version 12 kept: its caches, its visited pages.
+void ClearLegacyOperaCache(CleanerRun& run) {
     const std::wstring opera = GetOperaDir();
     if (opera.empty()) return;
     int64_t bytes = 0;
     auto clearIfThere = [&](const std::wstring& cache) {
-        if (IsPlainFolder(cache)) bytes += ClearFolder(cache, false, true, L"", ItemCount);
+        if (IsPlainFolder(cache)) bytes += run.ClearFolder(cache, false, true, L"", run.ItemCount);
     };
     ForEachEntry(opera, [&](const FolderEntry& entry) {
         if (entry.isFolder) clearIfThere(opera + entry.name + L"\\profile\\cache4");
@@ -40,51 +40,58 @@ void TClearTaskThread::ClearLegacyOperaCache() {
             return true;
         });
     }
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanOperaCookies() {
-    ClearItemFiles(GetOperaDir(), {L"cookies4.dat"});
-    CleanChromiumCookies(Chromium::OperaStable);
-}
-
-void TClearTaskThread::CleanOperaHistory() {
-    ClearLegacyOperaHistory();
-    CleanChromiumHistory(Chromium::OperaStable);
-    CleanChromiumSession(Chromium::OperaStable);  // no item of its own
-}
-
-void TClearTaskThread::ClearLegacyOperaHistory() {
+void ClearLegacyOperaHistory(CleanerRun& run) {
     const std::wstring opera = GetOperaDir();
     if (opera.empty()) return;
-    int64_t bytes = ClearFilesByMasks(
-        opera, {L"global.dat", L"vlink4.dat", L"autosave.win", L"global_history.dat", L"typed_history.xml"}, ItemCount,
+    int64_t bytes = run.ClearFilesByMasks(
+        opera, {L"global.dat", L"vlink4.dat", L"autosave.win", L"global_history.dat", L"typed_history.xml"}, run.ItemCount,
         true);
     const std::wstring local = GetOperaLocalDir();
     if (!local.empty()) {
         ForEachEntry(local, [&](const FolderEntry& entry) {
             const std::wstring visited = local + entry.name + L"\\vps";
-            if (entry.isFolder && IsPlainFolder(visited)) bytes += ClearFolder(visited, false, true, L"", ItemCount);
+            if (entry.isFolder && IsPlainFolder(visited)) bytes += run.ClearFolder(visited, false, true, L"", run.ItemCount);
             return true;
         });
     }
-    ItemBytes = bytes;
-    ItemSizeText = FormatKB(bytes);
+    run.ItemBytes = bytes;
+    run.ItemSizeText = FormatKB(bytes);
 }
 
-void TClearTaskThread::CleanOperaTypedUrls() { ClearItemFiles(GetOperaDir(), {L"opera.dir", L"typed_history.xml"}); }
+}  // namespace
 
-void TClearTaskThread::CleanOperaWand() {
+void CleanOperaCache(CleanerRun& run) {
+    ClearLegacyOperaCache(run);
+    CleanChromiumCache(run, Chromium::OperaStable);
+}
+
+void CleanOperaCookies(CleanerRun& run) {
+    run.ClearItemFiles(GetOperaDir(), {L"cookies4.dat"});
+    CleanChromiumCookies(run, Chromium::OperaStable);
+}
+
+void CleanOperaHistory(CleanerRun& run) {
+    ClearLegacyOperaHistory(run);
+    CleanChromiumHistory(run, Chromium::OperaStable);
+    CleanChromiumSession(run, Chromium::OperaStable);  // no item of its own
+}
+
+void CleanOperaTypedUrls(CleanerRun& run) { run.ClearItemFiles(GetOperaDir(), {L"opera.dir", L"typed_history.xml"}); }
+
+void CleanOperaWand(CleanerRun& run) {
     // The wand kept both: saved logins and what was typed into forms.
-    ClearItemFiles(GetOperaDir(), {L"wand.dat"});
-    CleanChromiumPasswords(Chromium::OperaStable);
-    CleanChromiumFormData(Chromium::OperaStable);
+    run.ClearItemFiles(GetOperaDir(), {L"wand.dat"});
+    CleanChromiumPasswords(run, Chromium::OperaStable);
+    CleanChromiumFormData(run, Chromium::OperaStable);
 }
 
-void TClearTaskThread::CleanOperaTransfers() {
-    ClearItemFiles(GetOperaDir(), {L"download.dat"});
-    CleanChromiumDownloads(Chromium::OperaStable);
+void CleanOperaTransfers(CleanerRun& run) {
+    run.ClearItemFiles(GetOperaDir(), {L"download.dat"});
+    CleanChromiumDownloads(run, Chromium::OperaStable);
 }
 
 }  // namespace klarvex

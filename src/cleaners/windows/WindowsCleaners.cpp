@@ -2,6 +2,8 @@
 // Each cleaner leaves what it counted or removed in ItemCount and the bytes
 // of the files it handled in ItemBytes and ItemSizeText.
 
+#include "cleaners/windows/WindowsCleaners.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -17,7 +19,6 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "cleaners/ShellKeys.h"
-#include "engine/ProgressThread.h"
 #include "platform/Folders.h"
 #include "platform/SystemLookups.h"
 #include "settings/Global.h"
@@ -53,27 +54,44 @@ BinContent ShellRecycleBin(const std::wstring& root) {
     return {info.i64NumItems, info.i64Size};
 }
 
+// The deleted files of a recycle bin in the layout of Windows 95 to Me
+// and of XP on FAT drives (its own INFO2 and desktop.ini stay).
+void ClearRecycledFolder(CleanerRun& run, const std::wstring& folder, bool logFiles) {
+    const std::wstring inside = folder + L"\\";
+    ForEachEntry(inside, [&](const FolderEntry& entry) {
+        if (run.Terminated()) return false;
+        if (entry.isFolder) {
+            run.ItemBytes += run.ClearFolder(inside + entry.name, true, logFiles, L"", run.ItemCount);
+        } else if (!IsRecycleBinFile(entry.name) && run.DeleteFileItem(inside, entry, logFiles)) {
+            ++run.ItemCount;
+            run.ItemBytes += entry.size;
+            run.PostThrottledProgress(run.TotalCount + run.ItemCount);
+        }
+        return true;
+    });
+}
+
 }  // namespace
 
-void TClearTaskThread::CleanRecentDocuments() {
+void CleanRecentDocuments(CleanerRun& run) {
     EndBrowserSession();
     const std::wstring recent = ShellFolderPath(CSIDL_RECENT);
-    ItemCount = DeleteUserRegKey(ExplorerKey(L"RecentDocs"));
+    run.ItemCount = run.DeleteUserRegKey(ExplorerKey(L"RecentDocs"));
     // Without the folder there is nothing on disk to look at; an empty path
     // would make the walk start in the current folder.
-    if (!recent.empty()) ItemBytes = ClearFilesByMask(recent, L"*.*", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    if (!recent.empty()) run.ItemBytes = run.ClearFilesByMask(recent, L"*.*", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanStartRun() { ItemCount = DeleteUserRegKey(ExplorerKey(L"RunMRU")); }
+void CleanStartRun(CleanerRun& run) { run.ItemCount = run.DeleteUserRegKey(ExplorerKey(L"RunMRU")); }
 
-void TClearTaskThread::CleanSearchAssistant() {
-    ItemCount = DeleteUserRegKey(L"Software\\Microsoft\\Search Assistant\\ACMru");
+void CleanSearchAssistant(CleanerRun& run) {
+    run.ItemCount = run.DeleteUserRegKey(L"Software\\Microsoft\\Search Assistant\\ACMru");
 }
 
-void TClearTaskThread::CleanRecycleBin() {
+void CleanRecycleBin(CleanerRun& run) {
     const bool logFiles = Settings.ShowLogRecycleBin;
-    if (!IsTestRun() && !logFiles) AddPleaseWaitLine();
+    if (!run.IsTestRun() && !logFiles) run.AddPleaseWaitLine();
 
     for (wchar_t letter = L'c'; letter <= L'z'; ++letter) {
         const std::wstring root = std::wstring(1, letter) + L":\\";
@@ -82,95 +100,80 @@ void TClearTaskThread::CleanRecycleBin() {
         // emptying after that only tidies its own records of them.
         const bool recycled = HasRecycledFolder(root);
         const BinContent before = recycled ? BinContent{} : ShellRecycleBin(root);
-        if (recycled) ClearRecycledFolder(root + L"Recycled", logFiles);
+        if (recycled) ClearRecycledFolder(run, root + L"Recycled", logFiles);
         // The shell lists no file of its bins: only the count is known.
         BinContent removed = before;
-        if (!IsTestRun()) {
+        if (!run.IsTestRun()) {
             SHEmptyRecycleBinW(nullptr, root.c_str(), SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
             const BinContent after = recycled ? BinContent{} : ShellRecycleBin(root);
             removed = {std::max<int64_t>(before.items - after.items, 0),
                        std::max<int64_t>(before.bytes - after.bytes, 0)};
         }
-        ItemCount += static_cast<int32_t>(std::min<int64_t>(removed.items, INT32_MAX - ItemCount));
-        ItemBytes += removed.bytes;
-        ItemSizeText = FormatKB(ItemBytes);
+        run.ItemCount += static_cast<int32_t>(std::min<int64_t>(removed.items, INT32_MAX - run.ItemCount));
+        run.ItemBytes += removed.bytes;
+        run.ItemSizeText = FormatKB(run.ItemBytes);
     }
 }
 
-void TClearTaskThread::ClearRecycledFolder(const std::wstring& folder, bool logFiles) {
-    const std::wstring inside = folder + L"\\";
-    ForEachEntry(inside, [&](const FolderEntry& entry) {
-        if (Terminated()) return false;
-        if (entry.isFolder) {
-            ItemBytes += ClearFolder(inside + entry.name, true, logFiles, L"", ItemCount);
-        } else if (!IsRecycleBinFile(entry.name) && DeleteFileItem(inside, entry, logFiles)) {
-            ++ItemCount;
-            ItemBytes += entry.size;
-            PostThrottledProgress(TotalCount + ItemCount);
-        }
-        return true;
-    });
-}
-
-void TClearTaskThread::CleanTempFiles() {
+void CleanTempFiles(CleanerRun& run) {
     wchar_t buffer[254];
     const DWORD length = GetTempPathW(254, buffer);
     // A path that does not fit is not cut short into some other folder.
     if (length == 0 || length >= 254) return;
-    ItemBytes = ClearFolder(std::wstring(buffer, length), false, true, L"", ItemCount);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFolder(std::wstring(buffer, length), false, true, L"", run.ItemCount);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanClipboard() {
-    if (IsTestRun()) return;
+void CleanClipboard(CleanerRun& run) {
+    if (run.IsTestRun()) return;
     if (!OpenClipboard(nullptr)) throw Exception(LoadText(IDS_CANNOT_OPEN_CLIPBOARD));
     EmptyClipboard();
     CloseClipboard();
 }
 
-void TClearTaskThread::CleanMemoryDumps() {
+void CleanMemoryDumps(CleanerRun& run) {
     const std::wstring windows = GetWindowsDir();
     if (windows.empty()) return;
     const std::wstring folder = WithBackslash(windows);
     // Exact names are matched letter for letter, and Windows writes its
     // dump as MEMORY.DMP: both spellings are asked for, so the real dump is
     // not missed (a folder can hold only one of them on Windows).
-    ItemBytes = ClearFilesByMask(folder, L"memory.dmp", ItemCount, false);
-    ItemBytes += ClearFilesByMask(folder, L"MEMORY.DMP", ItemCount, false);
-    ItemBytes += ClearFilesByMask(folder + L"MiniDump", L"*.dmp", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(folder, L"memory.dmp", run.ItemCount, false);
+    run.ItemBytes += run.ClearFilesByMask(folder, L"MEMORY.DMP", run.ItemCount, false);
+    run.ItemBytes += run.ClearFilesByMask(folder + L"MiniDump", L"*.dmp", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanChkdskFragments() {
+void CleanChkdskFragments(CleanerRun& run) {
     const std::wstring system = GetSystemDir();
     if (system.empty()) return;
-    ItemBytes = ClearFilesByMask(system, L"File*.chk", ItemCount, false);
-    ItemSizeText = FormatKB(ItemBytes);
+    run.ItemBytes = run.ClearFilesByMask(system, L"File*.chk", run.ItemCount, false);
+    run.ItemSizeText = FormatKB(run.ItemBytes);
 }
 
-void TClearTaskThread::CleanOpenFileHistory() {
-    ItemCount = DeleteUserRegKey(ExplorerKey(L"ComDlg32\\OpenSaveMRU"));
+void CleanOpenFileHistory(CleanerRun& run) {
+    run.ItemCount = run.DeleteUserRegKey(ExplorerKey(L"ComDlg32\\OpenSaveMRU"));
 }
 
-void TClearTaskThread::CleanMenuOrderCache() { ItemCount = DeleteUserRegKey(ExplorerKey(L"MenuOrder")); }
+void CleanMenuOrderCache(CleanerRun& run) { run.ItemCount = run.DeleteUserRegKey(ExplorerKey(L"MenuOrder")); }
 
-void TClearTaskThread::CleanTrayNotifications() {
+void CleanTrayNotifications(CleanerRun& run) {
     const std::wstring key = ExplorerKey(L"TrayNotify");
-    ItemCount += DeleteUserRegValues(key, L"IconStreams");
-    ItemCount += DeleteUserRegValues(key, L"PastIconsStream");
+    run.ItemCount += run.DeleteUserRegValues(key, L"IconStreams");
+    run.ItemCount += run.DeleteUserRegValues(key, L"PastIconsStream");
 }
 
-void TClearTaskThread::CleanUserAssist() {
-    ItemCount = DeleteUserRegKey(ExplorerKey(L"UserAssist\\{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count"));
-    ItemCount += DeleteUserRegKey(ExplorerKey(L"UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}\\Count"));
+void CleanUserAssist(CleanerRun& run) {
+    run.ItemCount = run.DeleteUserRegKey(ExplorerKey(L"UserAssist\\{5E6AB780-7743-11CF-A12B-00AA004AE837}\\Count"));
+    run.ItemCount += run.DeleteUserRegKey(ExplorerKey(L"UserAssist\\{75048700-EF1F-11D0-9888-006097DEACF9}\\Count"));
     // Windows 7 and later: programs run, and shortcuts started. Explorer
     // keeps these Count keys and writes into them while it runs.
-    ItemCount += DeleteUserRegValues(ExplorerKey(L"UserAssist\\{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}\\Count"), L"");
-    ItemCount += DeleteUserRegValues(ExplorerKey(L"UserAssist\\{F4E57C4B-2036-45F0-A9AB-443BCFE33D9F}\\Count"), L"");
+    run.ItemCount += run.DeleteUserRegValues(ExplorerKey(L"UserAssist\\{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}\\Count"), L"");
+    run.ItemCount += run.DeleteUserRegValues(ExplorerKey(L"UserAssist\\{F4E57C4B-2036-45F0-A9AB-443BCFE33D9F}\\Count"), L"");
 }
 
-void TClearTaskThread::CleanPaintRecent() {
-    ItemCount = DeleteUserRegKey(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
+void CleanPaintRecent(CleanerRun& run) {
+    run.ItemCount = run.DeleteUserRegKey(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
 }
 
 }  // namespace klarvex

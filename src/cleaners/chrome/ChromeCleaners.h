@@ -1,0 +1,19 @@
+#pragma once
+
+// The cleaners of the Google Chrome category.
+// Each leaves what it counted or removed in the run's ItemCount, and the
+// bytes of the files it handled in ItemBytes and ItemSizeText.
+
+#include "engine/CleanerRun.h"
+
+namespace klarvex {
+
+void CleanChromeCache(CleanerRun& run);
+void CleanChromeCookies(CleanerRun& run);
+void CleanChromeHistory(CleanerRun& run);
+void CleanChromePasswords(CleanerRun& run);
+void CleanChromeDownloads(CleanerRun& run);
+void CleanChromeFormData(CleanerRun& run);
+void CleanChromeSession(CleanerRun& run);
+
+}  // namespace klarvex

@@ -1,0 +1,25 @@
+#pragma once
+
+// The cleaners of the Windows and Advanced categories.
+// Each leaves what it counted or removed in the run's ItemCount, and the
+// bytes of the files it handled in ItemBytes and ItemSizeText.
+
+#include "engine/CleanerRun.h"
+
+namespace klarvex {
+
+void CleanRecentDocuments(CleanerRun& run);
+void CleanStartRun(CleanerRun& run);
+void CleanSearchAssistant(CleanerRun& run);
+void CleanRecycleBin(CleanerRun& run);
+void CleanTempFiles(CleanerRun& run);
+void CleanClipboard(CleanerRun& run);
+void CleanMemoryDumps(CleanerRun& run);
+void CleanChkdskFragments(CleanerRun& run);
+void CleanOpenFileHistory(CleanerRun& run);
+void CleanMenuOrderCache(CleanerRun& run);
+void CleanTrayNotifications(CleanerRun& run);
+void CleanUserAssist(CleanerRun& run);
+void CleanPaintRecent(CleanerRun& run);
+
+}  // namespace klarvex
