@@ -3,8 +3,6 @@
 // of the user. The database cleaners empty tables in the removal
 // run only (a Test only names a database that is a link), and count
 // nothing: deleted rows are no files.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/ChromiumCleaners.h"
 

@@ -1,7 +1,5 @@
 // Cleaners of the Windows Explorer category: the traces Windows 10 and 11
 // keep of what the user opened, searched for, typed and ran.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/explorer/ExplorerCleaners.h"
 

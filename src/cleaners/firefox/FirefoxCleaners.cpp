@@ -1,9 +1,7 @@
-// Cleaners of the Mozilla Firefox and Netscape categories.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText. Rows deleted from
-// a database are not counted; the databases are emptied in the removal run
-// only (a Test, and the counting pass before a Clean, open none of them,
-// and only name one that is a link).
+// Cleaners of the Mozilla Firefox and Netscape categories. Rows deleted
+// from a database are not counted; the databases are emptied in the
+// removal run only (a Test, and the counting pass before a Clean, open
+// none of them, and only name one that is a link).
 
 #include "cleaners/firefox/FirefoxCleaners.h"
 

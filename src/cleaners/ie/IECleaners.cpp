@@ -1,6 +1,4 @@
 // Cleaners of the Internet Explorer category.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/ie/IECleaners.h"
 

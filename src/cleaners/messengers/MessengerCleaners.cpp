@@ -1,7 +1,5 @@
 // Cleaners of the Instant Messengers category that are built into the
 // program (ICQ and AOL Instant Messenger come from Klarvex.dat).
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/messengers/MessengerCleaners.h"
 

@@ -1,6 +1,4 @@
 // Cleaners of the Microsoft Office category.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 //
 // Office keeps the shortcuts of recently opened documents in one Recent
 // folder under the user's application data, and its recent-file lists in

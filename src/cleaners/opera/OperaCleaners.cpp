@@ -4,8 +4,6 @@
 // looked at. Today's Opera is built on Chrome ("Opera Software\Opera
 // Stable"): each item also runs the Chrome cleaner of the same meaning on
 // that profile.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/opera/OperaCleaners.h"
 

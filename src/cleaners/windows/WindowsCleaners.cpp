@@ -1,6 +1,4 @@
 // Cleaners of the Windows and Advanced categories.
-// Each cleaner leaves what it counted or removed in ItemCount and the bytes
-// of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/windows/WindowsCleaners.h"
 
