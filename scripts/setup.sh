@@ -13,6 +13,7 @@ packages=(
     nodejs npm                   # npm pack brings the pinned SQLite source
     clang libclang-rt-14-dev libsqlite3-dev  # native sanitizer and fuzz builds
     nsis zip                     # the installer and the portable zip (scripts/package.sh)
+    e2fsprogs mount              # the small drive the shredding and wiping tests use
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -12,6 +12,7 @@
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "platform/FreeSpaceWipe.h"
 #include "ui/DialogBase.h"
 
 namespace {
@@ -26,6 +27,8 @@ std::wstring FirstArgument() {
 }
 
 int Run(HINSTANCE instance, int showCommand) {
+    // A wipe of free space broken off by a crash left its folder.
+    klarvex::RemoveWipeLeftovers();
     klarvex::TfrmMain::RegisterWindowClasses(instance);
     klarvex::TfrmMain mainWindow(FirstArgument());
     if (!mainWindow.Create(nullptr)) {

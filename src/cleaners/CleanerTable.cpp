@@ -37,6 +37,7 @@ const DispatchEntry kDispatchTable[] = {
     {L"Advanced - Tray Notifications Cache", &CleanTrayNotifications},
     {L"Advanced - User Assist History", &CleanUserAssist},
     {L"Advanced - Paint", &CleanPaintRecent},
+    {L"Advanced - Wipe Free Space", &CleanWipeFreeSpace},
     {L"Windows Explorer - Jump Lists", &CleanJumpLists},
     {L"Windows Explorer - Thumbnail Cache", &CleanThumbnailCache},
     {L"Windows Explorer - Search History", &CleanSearchHistory},
@@ -126,6 +127,14 @@ TClearTaskThread::DispatchTarget CleanerFor(const std::wstring& itemName) {
         }
     }
     return {nullptr, {}, RuleFile::Klarvex};
+}
+
+TClearTaskThread::DispatchTarget ShredderFor(const std::wstring& path) {
+    return {nullptr, [path](CleanerRun& run) { run.ShredPath(path); }, TClearTaskThread::RuleFile::None};
+}
+
+TClearTaskThread::DispatchTarget FreeSpaceWiperFor(const std::wstring& root) {
+    return {nullptr, [root](CleanerRun& run) { run.WipeDriveFreeSpace(root); }, TClearTaskThread::RuleFile::None};
 }
 
 }  // namespace klarvex

@@ -16,4 +16,10 @@ namespace klarvex {
 // Clist.dat.
 TClearTaskThread::DispatchTarget CleanerFor(const std::wstring& itemName);
 
+// The tables of the runs that destroy what the user names, item by item:
+// each item a file or folder's absolute path, shredded (CleanerRun::
+// ShredPath), or a drive's root, its free space wiped.
+TClearTaskThread::DispatchTarget ShredderFor(const std::wstring& path);
+TClearTaskThread::DispatchTarget FreeSpaceWiperFor(const std::wstring& root);
+
 }  // namespace klarvex

@@ -23,6 +23,7 @@
 #include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
 #include "formats/IndexDat.h"
+#include "platform/FreeSpaceWipe.h"
 #include "settings/Global.h"
 #include "settings/UserFiles.h"
 
@@ -38,6 +39,8 @@ constexpr wchar_t kUsage[] =
     L"usage: klarvex-cli --list [--json]\r\n"
     L"       klarvex-cli --test  [--fast|--detail] [--json] [--quiet] (--ticked | NAME...)\r\n"
     L"       klarvex-cli --clean [--fast|--detail] [--json] [--quiet] [--yes] (--ticked | NAME...)\r\n"
+    L"       klarvex-cli --shred [--fast|--detail] [--json] [--quiet] PATH...\r\n"
+    L"       klarvex-cli --wipe-free-space [--json] [--quiet] DRIVE...\r\n"
     L"       klarvex-cli --index-dat FILE\r\n"
     L"       klarvex-cli --help | --version";
 
@@ -58,6 +61,12 @@ constexpr wchar_t kHelp[] =
     L"                   the totals and the exit status; with --list each item's\r\n"
     L"                   rules, tick and warning. The log goes to standard error.\r\n"
     L"  --quiet          no log text and no progress line\r\n"
+    L"  --shred PATH...  destroy the files and folders named beyond recovery:\r\n"
+    L"                   overwritten (at least once), renamed, cut to nothing\r\n"
+    L"                   and deleted, a folder with all it holds; never asks\r\n"
+    L"  --wipe-free-space DRIVE...\r\n"
+    L"                   overwrite the free space of the drives named (\"D:\"),\r\n"
+    L"                   where deleted files were, and give it back\r\n"
     L"  --index-dat FILE the rows of an index.dat file: address, TAB, date\r\n"
     L"\r\n"
     L"NAME is an item as --list shows it (\"Windows - Clipboard\") or a category\r\n"
@@ -73,7 +82,7 @@ constexpr wchar_t kHelp[] =
     L"Exit status: 0 the run finished; 1 it was broken off by an error, cancelled\r\n"
     L"or refused (the message on standard error); 2 usage error.";
 
-enum class Command { None, List, Test, Clean, IndexDat, Help, Version };
+enum class Command { None, List, Test, Clean, Shred, Wipe, IndexDat, Help, Version };
 
 struct Options {
     Command command = Command::None;
@@ -101,7 +110,9 @@ Options ParseOptions(int argc, wchar_t** argv) {
         return options;
     }
     auto setCommand = [&](Command command, const std::wstring& arg) {
-        if (options.command != Command::None) throw UsageError{L"only one of --list, --test, --clean and --index-dat may be given (" + arg + L")"};
+        if (options.command != Command::None)
+            throw UsageError{L"only one of --list, --test, --clean, --shred, --wipe-free-space and --index-dat may be "
+                             L"given (" + arg + L")"};
         options.command = command;
     };
     for (int i = 1; i < argc; ++i) {
@@ -109,6 +120,8 @@ Options ParseOptions(int argc, wchar_t** argv) {
         if (arg == L"--list") setCommand(Command::List, arg);
         else if (arg == L"--test") setCommand(Command::Test, arg);
         else if (arg == L"--clean") setCommand(Command::Clean, arg);
+        else if (arg == L"--shred") setCommand(Command::Shred, arg);
+        else if (arg == L"--wipe-free-space") setCommand(Command::Wipe, arg);
         else if (arg == L"--index-dat") {
             setCommand(Command::IndexDat, arg);
             if (i + 1 >= argc) throw UsageError{L"--index-dat needs a FILE"};
@@ -125,11 +138,15 @@ Options ParseOptions(int argc, wchar_t** argv) {
         else options.names.push_back(arg);
     }
     const bool run = options.command == Command::Test || options.command == Command::Clean;
+    const bool destroy = options.command == Command::Shred || options.command == Command::Wipe;
     if (options.command == Command::None) throw UsageError{L"no command given", true};
-    if (!run && (options.fastMode || options.ticked || options.yes || options.quiet))
-        throw UsageError{L"--fast, --detail, --ticked, --yes and --quiet go with --test or --clean"};
-    if (options.json && !run && options.command != Command::List)
-        throw UsageError{L"--json goes with --list, --test or --clean"};
+    if (!run && (options.ticked || options.yes)) throw UsageError{L"--ticked and --yes go with --test or --clean"};
+    if (!run && !destroy && (options.fastMode || options.quiet))
+        throw UsageError{L"--fast, --detail and --quiet go with --test, --clean, --shred or --wipe-free-space"};
+    if (options.json && !run && !destroy && options.command != Command::List)
+        throw UsageError{L"--json goes with --list, --test, --clean, --shred or --wipe-free-space"};
+    if (destroy && options.names.empty())
+        throw UsageError{options.command == Command::Shred ? L"--shred needs a PATH" : L"--wipe-free-space needs a DRIVE"};
     if (options.command == Command::List && !options.names.empty())
         throw UsageError{L"--list takes no item names (" + options.names.front() + L")"};
     if (options.command == Command::Test && options.yes) throw UsageError{L"--yes goes with --clean"};
@@ -244,33 +261,16 @@ BOOL WINAPI OnConsoleBreak(DWORD type) {
     return FALSE;
 }
 
-int Run(const Options& options) {
-    TCatalogue catalogue = LoadCatalogue();
-    NoWindow window;
-    LoadSaveSettings(true, catalogue, window);
-    if (options.fastMode) Settings.FastScan = *options.fastMode;
-    std::vector<std::wstring> names = ItemsToRun(options, catalogue);
-
-    const bool testRun = options.command == Command::Test;
-    // The document, when asked for, is the last thing on standard output.
+// The run of names through table, to its end: the exit status.
+int RunToEnd(const Options& options, RunKind kind, std::vector<std::wstring> names,
+             TClearTaskThread::CleanerTable table) {
     auto ended = [&](const TRunReport& report, int status) {
-        if (options.json) WriteStdOut(DocumentText(RunDocument(report, testRun, Settings.FastScan, status)));
+        if (options.json)
+            WriteStdOut(DocumentText(RunDocument(report, kind == RunKind::Test, Settings.FastScan, status)));
         return status;
     };
-
-    if (!testRun) {
-        // As the main window does: a browser that is open keeps its files.
-        const std::wstring refusal = RunningBrowserRefusal(names, BrowserOpen);
-        if (!refusal.empty()) {
-            WriteStdErr(L"klarvex-cli: " + refusal);
-            TRunReport refused;
-            refused.RefuseAll(names, refusal);
-            return ended(refused, kExitRunFailed);
-        }
-    }
-
     TConsoleHost host(options.yes, ChooseRunOutputs(options.json, options.quiet, StdErrIsConsole()), names.size());
-    auto* runner = new TClearTaskThread(testRun ? RunKind::Test : RunKind::Clean, host, std::move(names), CleanerFor);
+    auto* runner = new TClearTaskThread(kind, host, std::move(names), table);
     // Nobody sees a question here: what would wipe a drive, the system or
     // the user's documents is never done, even with --yes.
     runner->SetKeepProtectedFolders(true);
@@ -290,6 +290,60 @@ int Run(const Options& options) {
     return ended(host.Report(), kExitRunFailed);
 }
 
+int Run(const Options& options) {
+    TCatalogue catalogue = LoadCatalogue();
+    NoWindow window;
+    LoadSaveSettings(true, catalogue, window);
+    if (options.fastMode) Settings.FastScan = *options.fastMode;
+    std::vector<std::wstring> names = ItemsToRun(options, catalogue);
+
+    const bool testRun = options.command == Command::Test;
+    if (!testRun) {
+        // As the main window does: a browser that is open keeps its files.
+        const std::wstring refusal = RunningBrowserRefusal(names, BrowserOpen);
+        if (!refusal.empty()) {
+            WriteStdErr(L"klarvex-cli: " + refusal);
+            TRunReport refused;
+            refused.RefuseAll(names, refusal);
+            if (options.json) WriteStdOut(DocumentText(RunDocument(refused, false, Settings.FastScan, kExitRunFailed)));
+            return kExitRunFailed;
+        }
+    }
+    return RunToEnd(options, testRun ? RunKind::Test : RunKind::Clean, std::move(names), CleanerFor);
+}
+
+// The files and folders, or drives, of --shred and --wipe-free-space, as
+// the run takes them: whole paths, drive roots.
+std::vector<std::wstring> DestroyedNames(const Options& options) {
+    std::vector<std::wstring> names;
+    for (const auto& name : options.names) {
+        if (options.command == Command::Wipe) {
+            const auto root = DriveRootOf(name);
+            const UINT type = root ? GetDriveTypeW(root->c_str()) : DRIVE_UNKNOWN;
+            if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE) throw UsageError{L"no local drive: " + name};
+            names.push_back(*root);
+            continue;
+        }
+        std::vector<wchar_t> full(32 * 1024);
+        const DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0 || length >= full.size()) throw UsageError{L"no such path: " + name};
+        names.emplace_back(full.data(), length);
+    }
+    return names;
+}
+
+// --shred, --wipe-free-space: the paths are the user's own, and nothing is
+// asked.
+int Destroy(const Options& options) {
+    std::vector<std::wstring> names = DestroyedNames(options);
+    TCatalogue catalogue;
+    NoWindow window;
+    LoadSaveSettings(true, catalogue, window);
+    if (options.fastMode) Settings.FastScan = *options.fastMode;
+    return RunToEnd(options, RunKind::Clean, std::move(names),
+                    options.command == Command::Shred ? ShredderFor : FreeSpaceWiperFor);
+}
+
 int IndexDat(const Options& options);
 
 }  // namespace
@@ -297,12 +351,16 @@ int IndexDat(const Options& options);
 int wmain(int argc, wchar_t** argv) {
     // No system error box may ever wait for a click in a script.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    // A wipe of free space broken off by a crash left its folder.
+    RemoveWipeLeftovers();
     try {
         const Options options = ParseOptions(argc, argv);
         switch (options.command) {
             case Command::List: return List(options);
             case Command::Test:
             case Command::Clean: return Run(options);
+            case Command::Shred:
+            case Command::Wipe: return Destroy(options);
             case Command::IndexDat: return IndexDat(options);
             case Command::Help:
                 WriteStdOut(std::wstring(kUsage) + L"\r\n\r\n" + kHelp);

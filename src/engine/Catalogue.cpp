@@ -50,7 +50,7 @@ const std::vector<CategoryDefinition>& Definitions() {
         {L"Brave", 13, kChromiumItems},
         {L"Advanced", 6,
          {L"Open File History", L"Menu Order Cache", L"Tray Notifications Cache", L"User Assist History", L"Paint",
-          L"Google Toolbar History", L"MSN Toolbar History", L"Yahoo! Toolbar History"}},
+          L"Google Toolbar History", L"MSN Toolbar History", L"Yahoo! Toolbar History", L"Wipe Free Space"}},
         {L"Microsoft Office", 7, {L"Access", L"Excel", L"FrontPage", L"Powerpoint", L"Word", L"Recent Files"}},
         {L"Instant Messengers", 8,
          {L"MSN Messenger", L"Yahoo! Messenger", L"ICQ", L"AOL Instant Messenger", L"Skype"}},

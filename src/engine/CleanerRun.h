@@ -132,6 +132,19 @@ public:
     // A Test marks nothing and tells what a Clean would do.
     bool RemoveAtNextStart(const std::wstring& path);
 
+    // --- destroying what the user names, and the free space of drives
+    // (Shredding.cpp). The file or folder at path (absolute) destroyed
+    // beyond recovery (ShredFileEntry), a folder with all it holds, its
+    // subfolders last, into the item's counters. A drive root, a system or
+    // user folder itself or one that holds one is refused (a notice says
+    // so), and so is a link whose target would be destroyed; a link that
+    // shows as one is removed as a link.
+    void ShredPath(const std::wstring& path);
+    // The free space of the drive at root overwritten and given back
+    // (platform/FreeSpaceWipe.h), counted a megabyte an entry: a Test counts
+    // what a Clean would write. Cancelling stops it within a second.
+    void WipeDriveFreeSpace(const std::wstring& root);
+
     // --- registry. The results are counts of entries: a key counts the
     // values of its whole subtree, at least 1, taken before it is deleted.
     int32_t DeleteUserRegKey(const std::wstring& keyPath);
@@ -209,6 +222,7 @@ private:
     std::wstring deletingLinePrefix_;  // LogPrefix, "deleting" and a space: a detailed run logs every file
     bool automatic_ = false;
     bool keepProtectedFolders_ = false;
+    bool shredding_ = false;  // the files a walk removes are destroyed (ShredPath)
 };
 
 // The time now, in days (the unit of LastProgressTime).

@@ -27,6 +27,7 @@
 #include "engine/CleanerRun.h"
 #include "platform/FileRemoval.h"
 #include "platform/Folders.h"
+#include "platform/FreeSpaceWipe.h"
 #include "platform/SafetyGuard.h"
 #include "settings/Global.h"
 
@@ -109,7 +110,16 @@ bool CleanerRun::RemoveFile(const std::wstring& folder, const std::wstring& name
         opened = &*own;
     }
     const int32_t passes = Settings.OverwriteFile ? static_cast<int32_t>(Settings.OverwriteNumber) : 0;
-    switch (RemoveFileEntry(*opened, name, passes)) {
+    FileRemoval removal;
+    if (shredding_) {
+        const Shredding shredding = ShredFileEntry(*opened, folder, name, passes);
+        removal = shredding.removal;
+        if (removal == FileRemoval::Removed && !shredding.overwritten)
+            AddLog(LogPrefix + LoadText(IDS_NOT_OVERWRITTEN) + L" " + folder + name);
+    } else {
+        removal = RemoveFileEntry(*opened, name, passes);
+    }
+    switch (removal) {
         case FileRemoval::Removed: return true;
         case FileRemoval::NotAsListed: PassOver(folder + name); return false;
         case FileRemoval::Missing:
@@ -253,6 +263,74 @@ int64_t CleanerRun::ClearFolder(const std::wstring& folder, bool removeFolder, b
     walk.excludeName = excludeName;
     walk.reach = reach;
     return WalkFolder(folder, removeFolder, walk, counter);
+}
+
+void CleanerRun::ShredPath(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (!IsAbsolutePath(path) || attributes == INVALID_FILE_ATTRIBUTES) {
+        Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_MISSING) + path, L"");
+        return;
+    }
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A drive's root is the drive, whatever Wine shows of it.
+    if (folder && (!IsLink(attributes) || IsRootFolder(WithBackslash(path)))) {
+        const std::wstring withBackslash = WithBackslash(path);
+        if (Guard().ProtectionOf(withBackslash).Any() || Guard().HoldsProtected(withBackslash)) {
+            Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_PROTECTED) + path, L"");
+            return;
+        }
+    }
+    const size_t slash = path.rfind(L'\\');
+    const auto parent = slash == std::wstring::npos ? std::nullopt : OpenedFolder::Open(path.substr(0, slash + 1));
+    if (!parent) {
+        Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_MISSING) + path, L"");
+        return;
+    }
+    const std::wstring name = path.substr(slash + 1);
+    if (IsLink(attributes)) {
+        // Of a link only the link goes, where the system shows it as one.
+        if (IsTestRun() || RemoveLinkEntry(*parent, name) == FileRemoval::Removed) ++ItemCount;
+        else Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_LINK) + path, L"");
+        return;
+    }
+    shredding_ = true;
+    if (folder) {
+        FolderWalk walk;
+        walk.judgeFolders = false;  // holds no protected folder: judged above
+        if (const auto opened = parent->OpenSubfolder(name))
+            ItemBytes += WalkOpenedFolder(*opened, WithBackslash(path), true, walk, ItemCount);
+    } else if (const int64_t size = FileSize(path); RemoveFile(path.substr(0, slash + 1), name, true, &*parent)) {
+        ++ItemCount;
+        ItemBytes += size;
+    } else if (!IsTestRun() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Under Wine a link to a file shows no reparse point: its handle
+        // led elsewhere and it was passed over.
+        Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_LINK) + path, L"");
+    }
+    shredding_ = false;
+    ItemSizeText = FormatKB(ItemBytes);
+}
+
+void CleanerRun::WipeDriveFreeSpace(const std::wstring& root) {
+    constexpr uint64_t kEntryBytes = 1u << 20;
+    const auto entries = [](uint64_t bytes) {
+        return static_cast<int32_t>(std::min<uint64_t>(bytes / kEntryBytes, INT32_MAX / 2));
+    };
+    const uint64_t free = FreeSpaceOf(root);
+    AddLog(LogPrefix + LoadText(IDS_WIPING_FREE_SPACE) + L" " + root + L" (" + FormatKB(static_cast<int64_t>(free)) +
+           L" KB)");
+    const int32_t before = ItemCount;
+    uint64_t written = free;
+    if (!IsTestRun()) {
+        written = WipeFreeSpace(root, [&](uint64_t soFar) {
+            ItemCount = before + entries(soFar);
+            PostThrottledProgress(TotalCount + ItemCount);
+            return !Terminated();
+        });
+    }
+    ItemCount = before + entries(written);
+    ItemBytes += static_cast<int64_t>(written);
+    ItemSizeText = FormatKB(ItemBytes);
 }
 
 int64_t CleanerRun::ClearFolderExcept(const std::wstring& folder, bool removeFolder, int32_t& counter,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -117,7 +118,73 @@ bool DeleteReadOnly(HANDLE file) {
     return true;
 }
 
+// A name of length letters and digits, for a file about to go: what a
+// recovery tool finds of it says nothing of what it was.
+std::wstring RandomName(size_t length, std::mt19937& random) {
+    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<size_t> pick(0, std::size(kLetters) - 2);
+    std::wstring name(length, L'\0');
+    for (auto& c : name) c = kLetters[pick(random)];
+    return name;
+}
+
+// Renames the open file to a random name of name's length in folderPath,
+// its own folder; false when no such name could be taken.
+bool RenameAtRandom(HANDLE file, const std::wstring& folderPath, const std::wstring& name) {
+    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        // The system's own path form: a name alone would be taken from the
+        // current folder.
+        const std::wstring target = L"\\??\\" + WithoutDevicePrefix(folderPath) + RandomName(name.size(), random);
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+        auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->ReplaceIfExists = FALSE;
+        rename->RootDirectory = nullptr;
+        rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+        std::copy(target.begin(), target.end(), rename->FileName);
+        if (SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+Shredding ShredFileEntry(const OpenedFolder& folder, const std::wstring& folderPath, const std::wstring& name,
+                         int32_t passes) {
+    FileHandle file;
+    bool writable = false;
+    if (const auto failure = OpenListedFile(folder, name, kRemovalAccess, true, file, writable)) return {*failure};
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    if (!GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof(basic)) ||
+        !GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof(standard)))
+        return {FileRemoval::Failed};
+    // Neither a link's target nor the content of another name is ours to
+    // destroy: only this name goes.
+    if (IsLink(basic.FileAttributes) || standard.NumberOfLinks > 1) {
+        if (MarkForDeletion(file.Get()) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get())))
+            return {FileRemoval::Removed};
+        return {FileRemoval::Failed};
+    }
+    if (!writable && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        // The system opens a read-only file for no writing: the flag goes
+        // first, through the handle that was checked, and the file is
+        // opened again.
+        if (!SetAttributes(file.Get(), basic.FileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY}))
+            return {FileRemoval::Failed};
+        file.Reset();
+        if (const auto failure = OpenListedFile(folder, name, kRemovalAccess, true, file, writable))
+            return {*failure};
+    }
+    // A file another program holds is not destroyed, and not deleted half.
+    if (!writable || !OverwriteOpenFile(file.Get(), std::max(passes, 1))) return {FileRemoval::Failed};
+    RenameAtRandom(file.Get(), folderPath, name);
+    FILE_END_OF_FILE_INFO empty{};
+    SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &empty, sizeof(empty));
+    FlushFileBuffers(file.Get());
+    const bool gone = MarkForDeletion(file.Get()) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get()));
+    return {gone ? FileRemoval::Removed : FileRemoval::Failed, true};
+}
 
 FileRemoval RemoveFileEntry(const OpenedFolder& folder, const std::wstring& name, int32_t overwritePasses) {
     FileHandle file;
@@ -135,6 +202,19 @@ bool OverwriteFileEntry(const OpenedFolder& folder, const std::wstring& name, in
     bool writable = false;
     return !OpenListedFile(folder, name, FILE_READ_ATTRIBUTES, true, file, writable) && writable &&
            OverwriteOpenFile(file.Get(), passes);
+}
+
+FileRemoval RemoveLinkEntry(const OpenedFolder& folder, const std::wstring& name) {
+    if (!IsWindowsName(name)) return FileRemoval::NotAsListed;
+    LONG status = 0;
+    const FileHandle link =
+        folder.OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT, status);
+    if (!link) return RemovalOfFailedOpen(status);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &tag, sizeof(tag)) || !IsLink(tag.FileAttributes) ||
+        !folder.IsEntry(link.Get(), name))
+        return FileRemoval::NotAsListed;
+    return MarkForDeletion(link.Get()) ? FileRemoval::Removed : FileRemoval::Failed;
 }
 
 bool RemoveEmptyFolder(const OpenedFolder& folder) {

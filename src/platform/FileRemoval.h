@@ -37,6 +37,27 @@ FileRemoval RemoveFileEntry(const OpenedFolder& folder, const std::wstring& name
 // plain file there.
 bool OverwriteFileEntry(const OpenedFolder& folder, const std::wstring& name, int32_t passes);
 
+// Destroys the file name of folder (whose path is folderPath, with its
+// trailing backslash): overwritten with passes passes of random bytes (at
+// least one), renamed in place to a random name of the same length, cut to
+// no length, and deleted. A link that shows as one is removed as a link, and
+// a file with another name (hard link) loses this name only: neither is
+// opened for writing. A read-only file is destroyed too. overwritten says
+// whether the content was.
+struct Shredding {
+    FileRemoval removal = FileRemoval::Failed;
+    bool overwritten = false;
+};
+Shredding ShredFileEntry(const OpenedFolder& folder, const std::wstring& folderPath, const std::wstring& name,
+                         int32_t passes);
+
+// Removes the link name of folder as a link, where the system shows it as
+// one (a reparse point: a symbolic link, a junction): its target is never
+// opened. NotAsListed for anything else, a Unix link under Wine included
+// (its handle leads to the target, and a delete through it would take the
+// target).
+FileRemoval RemoveLinkEntry(const OpenedFolder& folder, const std::wstring& name);
+
 // Removes the folder when it is empty (it goes once every handle to it is
 // closed); false when anything is left inside or the system refuses.
 bool RemoveEmptyFolder(const OpenedFolder& folder);

@@ -54,8 +54,9 @@ std::optional<std::wstring> SystemPathOf(HANDLE handle) {
 
 std::optional<OpenedFolder> OpenedFolder::Open(const std::wstring& path) {
     // Under Wine a Unix link to a folder shows as a reparse point only to
-    // the path: a handle gets its target.
-    if (!IsPlainFolder(path)) return std::nullopt;
+    // the path: a handle gets its target. A drive's root is the drive,
+    // whatever Wine maps it to.
+    if (!IsPlainFolder(path) && !IsRootFolder(WithBackslash(path))) return std::nullopt;
     FileHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                   nullptr));

@@ -27,6 +27,24 @@ constexpr int32_t kMaximized = 3;
 // really holds, in rising order. A key that is missing would tick nothing,
 // so only these are read: a damaged file with a huge count then costs no
 // more than the keys it has.
+// Drive letters as settings.ini keeps them ("CD") and as the record
+// does (a bit a letter); anything but a letter is no drive.
+uint32_t DriveLettersMask(const std::wstring& letters) {
+    uint32_t mask = 0;
+    for (const wchar_t c : letters) {
+        const wchar_t upper = static_cast<wchar_t>(towupper(c));
+        if (upper >= L'A' && upper <= L'Z') mask |= 1u << (upper - L'A');
+    }
+    return mask;
+}
+
+std::wstring DriveLettersText(uint32_t mask) {
+    std::wstring letters;
+    for (int letter = 0; letter < 26; ++letter)
+        if (mask & (1u << letter)) letters += static_cast<wchar_t>(L'A' + letter);
+    return letters;
+}
+
 std::vector<int32_t> SelectedKeys(const TIniFile& ini, int32_t count) {
     std::vector<int32_t> numbers;
     for (const auto& key : ini.KeyNames(kNodeSelected)) {
@@ -63,6 +81,7 @@ void Load(const TIniFile& ini, ITickedNodes& tree, const ISettingsWindow& window
     s.ShowLogTempInternetFiles = ini.ReadBool(kSettings, L"ShowLogTempInternetFiles", false);
     s.ShowLogRecycleBin = ini.ReadBool(kSettings, L"ShowLogRecycleBin", false);
     s.FastScan = ini.ReadBool(kSettings, L"FastScan", true);
+    s.WipeDrives = DriveLettersMask(ini.ReadString(kSettings, L"WipeFreeSpaceDrives", L""));
 
     if (ini.ReadInteger(kWindow, L"State", 1) == kMaximized) {
         s.WindowState = 2;
@@ -98,6 +117,7 @@ void Save(TIniText& ini, const ITickedNodes& tree, const ISettingsWindow& window
     ini.WriteBool(kSettings, L"ShowLogTempInternetFiles", s.ShowLogTempInternetFiles);
     ini.WriteBool(kSettings, L"ShowLogRecycleBin", s.ShowLogRecycleBin);
     ini.WriteBool(kSettings, L"FastScan", s.FastScan);
+    ini.WriteString(kSettings, L"WipeFreeSpaceDrives", DriveLettersText(s.WipeDrives));
 
     if (const UINT showCmd = window.PlacementShowCmd()) ini.WriteInteger(kWindow, L"State", static_cast<int32_t>(showCmd));
     const WindowBounds bounds = window.Bounds();

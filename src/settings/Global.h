@@ -63,6 +63,9 @@ struct TSettingsRecord {
     SharedSetting<bool> ShowLogTempInternetFiles;
     SharedSetting<bool> ShowLogRecycleBin;
     SharedSetting<bool> FastScan;
+    // The drives "Advanced - Wipe Free Space" wipes: bit n for the drive
+    // letter 'A' + n; none, the drive Windows is on.
+    SharedSetting<uint32_t> WipeDrives;
     uint8_t WindowState = 0;  // 2 = start maximized
     int32_t Left = 0;
     int32_t Top = 0;

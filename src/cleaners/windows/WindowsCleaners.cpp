@@ -18,6 +18,7 @@
 #include "base/Texts.h"
 #include "cleaners/ShellKeys.h"
 #include "platform/Folders.h"
+#include "platform/FreeSpaceWipe.h"
 #include "platform/SystemLookups.h"
 #include "settings/Global.h"
 
@@ -172,6 +173,28 @@ void CleanUserAssist(CleanerRun& run) {
 
 void CleanPaintRecent(CleanerRun& run) {
     run.ItemCount = run.DeleteUserRegKey(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
+}
+
+void CleanWipeFreeSpace(CleanerRun& run) {
+    const uint32_t chosen = Settings.WipeDrives;
+    const std::wstring windows = GetWindowsDir();
+    std::vector<std::wstring> roots;
+    for (const auto& root : FixedDriveRoots()) {
+        const bool taken = chosen ? (chosen & (1u << (root[0] - L'A'))) != 0
+                                  : !windows.empty() && towupper(windows[0]) == root[0];
+        if (taken) roots.push_back(root);
+    }
+    if (roots.empty()) return;
+    if (!run.IsTestRun()) {
+        std::wstring warning = LoadText(IDS_WIPE_FREE_SPACE_WARNING);
+        for (const auto& root : roots)
+            if (IsSolidStateDrive(root).value_or(false)) warning += L" " + root + LoadText(IDS_WIPE_SOLID_STATE);
+        if (!run.ConfirmDespiteWarning(L"Advanced - Wipe Free Space", warning)) return;
+    }
+    for (const auto& root : roots) {
+        if (run.Terminated()) return;
+        run.WipeDriveFreeSpace(root);
+    }
 }
 
 }  // namespace klarvex

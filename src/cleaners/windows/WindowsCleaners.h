@@ -21,5 +21,8 @@ void CleanMenuOrderCache(CleanerRun& run);
 void CleanTrayNotifications(CleanerRun& run);
 void CleanUserAssist(CleanerRun& run);
 void CleanPaintRecent(CleanerRun& run);
+// The free space of the drives the settings choose (the drive Windows is
+// on unless they choose others), asked about before a Clean.
+void CleanWipeFreeSpace(CleanerRun& run);
 
 }  // namespace klarvex
