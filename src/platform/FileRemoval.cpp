@@ -181,7 +181,6 @@ Shredding ShredFileEntry(const OpenedFolder& folder, const std::wstring& folderP
     RenameAtRandom(file.Get(), folderPath, name);
     FILE_END_OF_FILE_INFO empty{};
     SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &empty, sizeof(empty));
-    FlushFileBuffers(file.Get());
     const bool gone = MarkForDeletion(file.Get()) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get()));
     return {gone ? FileRemoval::Removed : FileRemoval::Failed, true};
 }
