@@ -44,6 +44,8 @@
 #define IDS_WIPE_FREE_SPACE_WARNING 426
 #define IDS_WIPE_SOLID_STATE 427
 #define IDS_SHRED_QUESTION 428
+#define IDS_SHRED_FILES_TITLE 429
+#define IDS_SHRED_FOLDER_TITLE 430
 // Databases and jump lists rewritten or left as they are.
 #define IDS_SKIPPING_LINKED_DATABASE 420
 #define IDS_DATABASE_NOT_REBUILT 421

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include "app/About.h"
@@ -7,6 +8,7 @@
 #include "app/MainLayout.h"
 #include "app/MainRes.h"
 #include "app/SaveLogDialog.h"
+#include "app/ShredChoice.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
@@ -109,6 +111,8 @@ void TfrmMain::OnInit() {
     Button_SetCheck(Item(IDC_FAST_MODE), Settings.FastScan ? BST_CHECKED : BST_UNCHECKED);
     LayoutMainWindow(Handle(), dpi_);
     bossKey_.Attach(Handle());
+    // Files and folders dropped onto the window are shredded, once asked.
+    DragAcceptFiles(Handle(), TRUE);
     if (Settings.EnableHotkey) {
         bossKey_.Unregister();  // what an earlier run left under the same name
         bossKey_.Register();
@@ -124,6 +128,12 @@ void TfrmMain::CreateTitleFont() {
     SendMessageW(Item(IDC_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(created.Get()), FALSE);
     // The title no longer uses the old font once it has the new one.
     titleFont_ = std::move(created);
+}
+
+void TfrmMain::Shred(std::vector<std::wstring> paths) {
+    if (paths.empty() || runControl_.Running()) return;
+    if (!ConfirmShred(Handle(), CountToShred(paths))) return;
+    runControl_.Shred(std::move(paths));
 }
 
 void TfrmMain::AddFastModeTooltip() {
@@ -203,6 +213,13 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         case WM_HOTKEY:
             bossKey_.OnHotkey(wParam);
             return true;
+        case WM_DROPFILES: {
+            const HDROP drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::wstring> paths = DroppedPaths(drop);
+            DragFinish(drop);
+            Shred(std::move(paths));
+            return true;
+        }
         case WM_CLOSE:
             OnClose();
             return true;
@@ -323,6 +340,12 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
         }
         case IDM_INDEX_DAT_VIEWER:
             OpenIndexDatViewer();
+            return true;
+        case IDM_SHRED_FILES:
+            Shred(ChooseFilesToShred(Handle()));
+            return true;
+        case IDM_SHRED_FOLDER:
+            Shred(ChooseFolderToShred(Handle()));
             return true;
         case IDM_SETTINGS:
             OpenSettings();

@@ -77,6 +77,9 @@ private:
     void SaveLogToFile();
     void OpenCustomListsEditor();
     void OpenIndexDatViewer();
+    // Shreds what the user chose or dropped, once the question that says
+    // how much will go is answered Yes; nothing while a run goes on.
+    void Shred(std::vector<std::wstring> paths);
     void ShowAbout();
     void OpenSettings();
 
@@ -100,8 +103,8 @@ private:
     void SetLogTextColor(COLORREF color) override;
     void ClearLog() override;
     void FinishLog() override;
-    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-                     bool automatic) override;
+    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation, bool automatic,
+                     TClearTaskThread::CleanerTable table) override;
     void TerminateRunner() override;
     void SetTimer(bool on) override;
     void PostCleanStart() override;

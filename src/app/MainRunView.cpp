@@ -88,8 +88,8 @@ void TfrmMain::FinishLog() {
 }
 
 bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-                           bool automatic) {
-    return runners_.Start(Handle(), kind, names, generation, automatic);
+                           bool automatic, TClearTaskThread::CleanerTable table) {
+    return runners_.Start(Handle(), kind, names, generation, automatic, table);
 }
 
 void TfrmMain::TerminateRunner() { runners_.StopAll(); }

@@ -4,6 +4,7 @@
 
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "cleaners/CleanerTable.h"
 #include "cleaners/RunningBrowsers.h"
 #include "settings/Global.h"
 
@@ -24,12 +25,14 @@ void TRunControl::TestClick() {
     // The button reads "Test" while the confirmation of a Clean is open;
     // a Test must not take over that run.
     if (running_) return;
+    shredPaths_.clear();
     runMode_ = rmTest;
     StartRun();
 }
 
 void TRunControl::CleanClick() {
     if (running_) return;
+    shredPaths_.clear();
     preCountTotal_ = 0;
     runMode_ = rmCleanRequested;
     StartRun();
@@ -44,8 +47,17 @@ void TRunControl::MenuTest() {
 
 void TRunControl::MenuClean() { CleanClick(); }
 
+void TRunControl::Shred(std::vector<std::wstring> paths) {
+    if (running_ || paths.empty()) return;
+    shredPaths_ = std::move(paths);
+    preCountTotal_ = 0;
+    runMode_ = rmCleanRequested;
+    StartRun();
+}
+
 void TRunControl::AutoRun() {
     if (running_) return;
+    shredPaths_.clear();
     runMode_ = rmAuto;
     StartRun();
     if (silentStart_ && running_) view_.SetTimer(true);
@@ -69,7 +81,8 @@ void TRunControl::ApplyStartSwitch(const StartSwitch& start, bool autoCleanSetti
 }
 
 void TRunControl::StartRun() {
-    tickedNames_ = view_.CollectTickedItems();
+    const bool shredding = !shredPaths_.empty();
+    tickedNames_ = shredding ? shredPaths_ : view_.CollectTickedItems();
     // A silent start that cannot run ends the program: a hidden window
     // nobody can reach must not be left behind.
     auto refuse = [this] {
@@ -82,7 +95,7 @@ void TRunControl::StartRun() {
     }
     if (running_) return;
 
-    if (runMode_ != rmClean) {
+    if (runMode_ != rmClean && !shredding) {
         if (runMode_ != rmTest) {
             const std::wstring refusal = RunningBrowserRefusal(
                 tickedNames_, [this](const KnownBrowser& browser) { return view_.BrowserOpen(browser); });
@@ -130,7 +143,8 @@ void TRunControl::StartRun() {
 
     const uint32_t generation = ++lastGeneration_ == 0 ? ++lastGeneration_ : lastGeneration_;
     activeGeneration_ = generation;
-    if (!view_.StartRunner(test ? RunKind::Test : RunKind::Clean, tickedNames_, generation, runMode_ == rmAuto)) {
+    if (!view_.StartRunner(test ? RunKind::Test : RunKind::Clean, tickedNames_, generation, runMode_ == rmAuto,
+                           shredding ? ShredderFor : CleanerFor)) {
         activeGeneration_ = 0;
         if (CountingPass()) {
             view_.SetLogTextColor(savedLogColor_);
@@ -159,6 +173,7 @@ void TRunControl::Cancel() {
 }
 
 void TRunControl::ResetToIdle() {
+    shredPaths_.clear();
     testIsCancel_ = false;
     view_.SetTestButtonCancel(false);
     view_.SetTimer(false);
@@ -194,6 +209,7 @@ void TRunControl::OnDone(int32_t total, uint32_t generation) {
     SetProgressPosition(kProgressMax);
     SetProgressCaption(LoadText(IDS_FINISHED), true);
     running_ = false;
+    shredPaths_.clear();
     if (silentStart_) view_.CloseWindow();
 }
 

@@ -48,10 +48,10 @@ public:
     virtual void FinishLog() = 0;
 
     // Starts a runner for the run with that generation (automatic: a clean
-    // started by -Auto or /s, which shows no notices); false when no thread
-    // could be started.
+    // started by -Auto or /s, which shows no notices) of names through
+    // table; false when no thread could be started.
     virtual bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-                             bool automatic) = 0;
+                             bool automatic, TClearTaskThread::CleanerTable table) = 0;
     virtual void TerminateRunner() = 0;
     virtual void SetTimer(bool on) = 0;
     virtual void PostCleanStart() = 0;
@@ -77,6 +77,10 @@ public:
     void MenuTest();
     void MenuClean();
     void AutoRun();
+    // Destroys the files and folders at paths, which the user was asked
+    // about already: a Clean of them (ShredderFor), counted first as every
+    // Clean is.
+    void Shred(std::vector<std::wstring> paths);
     // The Fast Mode check box was set or cleared.
     void FastModeClicked(bool checked);
 
@@ -122,6 +126,7 @@ private:
 
     IRunView& view_;
     std::vector<std::wstring> tickedNames_;
+    std::vector<std::wstring> shredPaths_;  // the run shreds these instead of running the ticked items
     bool silentStart_ = false;
     int32_t progressStep_ = 0;
     COLORREF savedLogColor_ = 0;

@@ -72,11 +72,11 @@ void TRunLink::AnswerNoFromNowOn() {
 }
 
 bool TRunners::Start(HWND window, RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-                     bool automatic) {
+                     bool automatic, TClearTaskThread::CleanerTable table) {
     // Runners of earlier runs that have ended are let go here.
     std::erase_if(runs_, [](const Record& run) { return WaitForSingleObject(run.thread.Get(), 0) == WAIT_OBJECT_0; });
     auto link = std::make_shared<TRunLink>(window, generation);
-    auto* runner = new TClearTaskThread(kind, *link, names, CleanerFor);
+    auto* runner = new TClearTaskThread(kind, *link, names, table);
     runner->SetAutomaticRun(automatic);
     std::stop_source stop = runner->StopSource();
     UniqueHandle thread = TClearTaskThread::Start(runner);

@@ -104,7 +104,7 @@ public:
     // Starts a runner for the run with that generation; false when no
     // thread could be started.
     bool Start(HWND window, RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-               bool automatic);
+               bool automatic, TClearTaskThread::CleanerTable table);
     // The link of that run while its runner may still be running.
     std::shared_ptr<TRunLink> Find(uint32_t generation) const;
     // Every runner is asked to stop; what they ask is answered No.

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "app/RunControl.h"
+#include "cleaners/CleanerTable.h"
 #include "cleaners/RunningBrowsers.h"
 #include "settings/Global.h"
 
@@ -42,6 +43,7 @@ public:
         uint32_t generation;
         bool fastScan;
         bool automatic;
+        TClearTaskThread::CleanerTable table;
     };
     std::vector<Start> starts;
     int terminations = 0;
@@ -75,10 +77,10 @@ public:
     void SetLogTextColor(COLORREF color) override { textColor = color; }
     void ClearLog() override { ++logClears; }
     void FinishLog() override { ++logFinishes; }
-    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
-                     bool automatic) override {
+    bool StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation, bool automatic,
+                     TClearTaskThread::CleanerTable table) override {
         if (!runnerStarts) return false;
-        starts.push_back({kind, names, generation, Settings.FastScan, automatic});
+        starts.push_back({kind, names, generation, Settings.FastScan, automatic, table});
         return true;
     }
     void TerminateRunner() override { ++terminations; }
@@ -142,6 +144,30 @@ TEST_F(RunControlTest, CleanCountsInvisiblyInFastModeThenRemovesWithTheUsersSett
     EXPECT_EQ(view.position, 1000);
     EXPECT_EQ(view.caption, L"Finished!");
     EXPECT_FALSE(view.cancelCaption);
+}
+
+// A shred was asked about by the window: it is counted and run as a Clean
+// of the paths, never of the ticked items, with no second question and no
+// browser check; the next Clean is of the ticked items again.
+TEST_F(RunControlTest, AShredIsACleanOfThePathsAndLeavesTheNextCleanToTheTree) {
+    view.openPrograms.insert(L"firefox.exe");
+    const std::vector<std::wstring> paths{L"D:\\secret.txt", L"D:\\folder"};
+    control.Shred(paths);
+    control.OnDone(3, LastGeneration());
+    control.OnCleanStart();
+    ASSERT_EQ(view.starts.size(), 2u);
+    for (const auto& start : view.starts) {
+        EXPECT_EQ(start.names, paths);
+        EXPECT_EQ(start.table, &ShredderFor);
+    }
+    EXPECT_EQ(view.starts[1].kind, RunKind::Clean);
+    EXPECT_EQ(view.confirmations, 0);
+    EXPECT_TRUE(view.infos.empty());
+    control.OnDone(3, LastGeneration());
+    view.openPrograms.clear();
+    CleanUpToRemoval(1);
+    EXPECT_EQ(view.starts.back().names, view.ticked);
+    EXPECT_EQ(view.starts.back().table, &CleanerFor);
 }
 
 TEST_F(RunControlTest, ProgressShareNeverLeavesTheBar) {
