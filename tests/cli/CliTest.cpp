@@ -77,7 +77,7 @@ TEST_F(Cli, ListPrintsTheCatalogueInTreeOrderWithInstalledApplications) {
     const ProcessResult result = RunCli({L"--list"});
     ASSERT_EQ(result.exitCode, 0) << WideToUtf8(result.err);
     const auto& lines = result.out;
-    ASSERT_EQ(lines.size(), 85u + 1);  // the catalogue and one application
+    ASSERT_EQ(lines.size(), 86u + 1);  // the catalogue and one application
     EXPECT_EQ(lines.front(), L"Internet Explorer - Recently Typed URLs");
     EXPECT_EQ(lines[7], L"Windows - Recent Documents");
     EXPECT_EQ(lines[lines.size() - 11], L"Applications - ICQ");
@@ -95,7 +95,7 @@ TEST_F(Cli, AWinapp2FileBesideTheProgramAddsItsDetectedEntriesWhoseWarningsNeedY
                    "[Demo Tool *]\r\nDetectFile=" + WideToUtf8(folder.Path()) + "\r\nWarning=Takes your logs.\r\n"
                    "FileKey1=" + WideToUtf8(folder.Path()) + "|*.log\r\n");
     const ProcessResult list = RunCli({L"--list"});
-    ASSERT_EQ(list.out.size(), 85u + 2);
+    ASSERT_EQ(list.out.size(), 86u + 2);
     EXPECT_EQ(list.out[list.out.size() - 12], L"Applications - ICQ");
     EXPECT_EQ(list.out[list.out.size() - 11], L"Applications - Demo Tool");
 

@@ -34,7 +34,7 @@ TEST(Catalogue, HasItsCategoriesInTreeOrderWithTheirNumbers) {
         EXPECT_EQ(c[i].State, TickState::NoCheckBox);
     }
     const auto names = catalogue.AllItemNames();
-    EXPECT_EQ(names.size(), 7u + 9 + 5 + 6 + 8 + 7 + 7 + 7 + 8 + 6 + 5 + 0 + 1 + 9);
+    EXPECT_EQ(names.size(), 7u + 9 + 5 + 6 + 8 + 7 + 7 + 7 + 9 + 6 + 5 + 0 + 1 + 9);
     EXPECT_EQ(names.front(), L"Internet Explorer - Recently Typed URLs");
     EXPECT_EQ(names.back(), L"Windows Explorer - Activity History");
     EXPECT_EQ(names[7 + 9 + 5 + 6 + 8 + 3], L"Google Chrome - Stored passwords in Forms");
