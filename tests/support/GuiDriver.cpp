@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -89,6 +90,30 @@ void ClickOn(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
     ClickAt(control, rect);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) ? thread.hwndFocus : nullptr;
+}
+
+std::vector<std::wstring> RepeatedAccessKeys(HWND window) {
+    std::map<wchar_t, std::vector<std::wstring>> marked;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring text = WindowTextOf(child);
+        size_t at = 0;
+        while ((at = text.find(L'&', at)) != std::wstring::npos && at + 1 < text.size() && text[at + 1] == L'&') at += 2;
+        if (at != std::wstring::npos && at + 1 < text.size()) marked[towlower(text[at + 1])].push_back(text);
+    }
+    std::vector<std::wstring> repeated;
+    for (const auto& [key, texts] : marked) {
+        if (texts.size() < 2) continue;
+        std::wstring line(1, key);
+        for (const auto& text : texts) line += L" \"" + text + L"\"";
+        repeated.push_back(line);
+    }
+    return repeated;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
