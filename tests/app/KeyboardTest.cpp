@@ -23,6 +23,7 @@
 #include "dialogs/OptionsRes.h"
 #include "support/GuiDriver.h"
 #include "support/Process.h"
+#include "support/ShellHandlers.h"
 
 namespace klarvex::testing {
 namespace {
@@ -33,7 +34,9 @@ protected:
     // The program, started on the files written so far.
     KlarvexApp& Start() {
         app = std::make_unique<KlarvexApp>();
-        app->Main();
+        // X gives the focus only to a window it shows already.
+        if (HWND main = app->Main()) WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5s);
+        std::this_thread::sleep_for(300ms);
         return *app;
     }
     // Keys pressed in window. A combination's keys are let go a little
@@ -51,7 +54,8 @@ protected:
     HWND Open(HWND owner, const std::wstring& keys, const std::wstring& caption) const {
         Keys(owner, keys);
         HWND dialog = app->WaitForWindow(L"#32770", caption);
-        if (dialog) WaitUntil([&] { return IsChild(dialog, FocusOf(dialog)) != FALSE; }, 5s);
+        if (dialog) WaitUntil([&] { return IsWindowVisible(dialog) && IsChild(dialog, FocusOf(dialog)); }, 5s);
+        std::this_thread::sleep_for(300ms);
         return dialog;
     }
     static bool CloseByEsc(HWND dialog) {
@@ -191,7 +195,8 @@ TEST_F(KeyboardTest, TheCleanConfirmationOpensOnCancelAndEnterRemovesNothing) {
     EXPECT_EQ(ticked.Close(), 0);
 }
 
-// Space on the tree's selection flips its tick once; Esc cancels a run.
+// Space on the tree's selection flips its tick once; Esc cancels a run;
+// F1 opens the help, Ctrl+Shift+S saves the log.
 TEST_F(KeyboardTest, TheMainWindowsOwnKeys) {
     std::string ticked = "[Settings]\r\nFastScan=0\r\n[NodeSelected]\r\n";
     int count = 0;
@@ -214,6 +219,20 @@ TEST_F(KeyboardTest, TheMainWindowsOwnKeys) {
     EXPECT_EQ(WindowTextOf(app.Control(IDC_RUN_STATUS)), L"Cancelled");
     EXPECT_EQ(app.TickState(first), flipped);
     EXPECT_TRUE(app.SaveScreenshot(L"keyboard-main-cancelled"));
+
+    Keys(main, L"ctrl+shift+s");
+    HWND save = app.WaitForWindow(L"#32770", L"Save as Text");
+    ASSERT_TRUE(save);
+    EXPECT_TRUE(CloseByEsc(save));
+    // Last: the program the shell starts takes the focus.
+    ShellHandlers handlers({L"https"});
+    const std::wstring opened = ExeDir() + L"klarvex-opened.txt";
+    DeleteFileW(opened.c_str());
+    Keys(main, L"F1");
+    EXPECT_TRUE(WaitUntil([&] { return Exists(opened); }, 10s));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(ReadTextFile(opened), L"https://www.klarvex.example/help/\n");
+    DeleteFileW(opened.c_str());
     EXPECT_EQ(app.Close(), 0);
 }
 
