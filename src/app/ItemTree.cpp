@@ -57,10 +57,12 @@ LRESULT CALLBACK TItemTree::TreeProc(HWND tree, UINT message, WPARAM wParam, LPA
                                      DWORD_PTR self) {
     switch (message) {
         case WM_KEYDOWN:
+        case WM_CHAR:  // some trees flip on the character rather than the key
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
             const LRESULT result = DefSubclassProc(tree, message, wParam, lParam);
-            if (message != WM_KEYDOWN || wParam == VK_SPACE) reinterpret_cast<TItemTree*>(self)->RefreshTicks();
+            const bool key = message == WM_KEYDOWN || message == WM_CHAR;
+            if (!key || wParam == VK_SPACE) reinterpret_cast<TItemTree*>(self)->RefreshTicks();
             return result;
         }
         case WM_NCDESTROY:

@@ -436,6 +436,7 @@ TEST_F(MainWindowTest, AWinapp2EntryShowsInTheTreeAndAsksAboutItsWarningBeforeIt
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& text) {
         return text.find(L"Demo Tool: Takes your logs.") != std::wstring::npos;
     }));
+    EXPECT_TRUE(WaitUntil([&] { return KlarvexApp::BoxIcon(question) == IDI_WARNING; }, 3s)) << "a question that removes";
     app.SaveScreenshot(question, L"winapp2-warning");
     EXPECT_TRUE(Exists(folder / L"trace.log")) << "nothing goes before the answer";
     PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
