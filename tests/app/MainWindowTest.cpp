@@ -205,6 +205,8 @@ TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTakesEffectOn
     SendMessageW(GetDlgItem(ask, IDC_ASK_DONT_SHOW), BM_CLICK, 0, 0);
     ASSERT_TRUE(KlarvexApp::ClickToClose(ask, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s));
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_RUN_STATUS)).rfind(L"Finished! Total items to be removed: ", 0), 0u)
+        << "the end of the run as plain text";
     EXPECT_EQ(app.Close(), 0);
     EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"0");
 }

@@ -99,20 +99,17 @@ HWND FocusOf(HWND window) {
 }
 
 std::vector<std::wstring> RepeatedAccessKeys(HWND window) {
-    std::map<wchar_t, std::vector<std::wstring>> marked;
+    std::map<wchar_t, std::wstring> marked;  // a letter, the texts marking it
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring text = WindowTextOf(child);
-        size_t at = 0;
-        while ((at = text.find(L'&', at)) != std::wstring::npos && at + 1 < text.size() && text[at + 1] == L'&') at += 2;
-        if (at != std::wstring::npos && at + 1 < text.size()) marked[towlower(text[at + 1])].push_back(text);
+        std::wstring text = WindowTextOf(child), plain = text;
+        for (size_t at; (at = plain.find(L"&&")) != std::wstring::npos;) plain.erase(at, 2);
+        const size_t at = plain.find(L'&');
+        if (at != std::wstring::npos && at + 1 < plain.size())
+            marked[towlower(plain[at + 1])] += L" \"" + text + L"\"";
     }
     std::vector<std::wstring> repeated;
-    for (const auto& [key, texts] : marked) {
-        if (texts.size() < 2) continue;
-        std::wstring line(1, key);
-        for (const auto& text : texts) line += L" \"" + text + L"\"";
-        repeated.push_back(line);
-    }
+    for (const auto& [key, texts] : marked)
+        if (texts.find(L"\" \"") != std::wstring::npos) repeated.push_back(std::wstring(1, key) + texts);
     return repeated;
 }
 
