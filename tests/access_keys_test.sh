@@ -2,7 +2,6 @@
 # No access key ("&x") twice in one dialog or on one menu level of the
 # resource files; a dialog's menu bar counts as the dialog's, whose controls
 # would take its letters.  access_keys_test.sh [FILE.rc...] (all by default)
-# Texts set at run time are checked in the running program (KeyboardTest).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 [ $# -gt 0 ] || set -- $(find "$root/src" "$root/res" -name '*.rc' | sort)

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <string>
 #include <thread>
 
@@ -96,21 +95,6 @@ HWND FocusOf(HWND window) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) ? thread.hwndFocus : nullptr;
-}
-
-std::vector<std::wstring> RepeatedAccessKeys(HWND window) {
-    std::map<wchar_t, std::wstring> marked;  // a letter, the texts marking it
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        std::wstring text = WindowTextOf(child), plain = text;
-        for (size_t at; (at = plain.find(L"&&")) != std::wstring::npos;) plain.erase(at, 2);
-        const size_t at = plain.find(L'&');
-        if (at != std::wstring::npos && at + 1 < plain.size())
-            marked[towlower(plain[at + 1])] += L" \"" + text + L"\"";
-    }
-    std::vector<std::wstring> repeated;
-    for (const auto& [key, texts] : marked)
-        if (texts.find(L"\" \"") != std::wstring::npos) repeated.push_back(std::wstring(1, key) + texts);
-    return repeated;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -41,9 +41,6 @@ void ClickOn(HWND control);
 
 // The control that has the keyboard focus in the thread of window.
 HWND FocusOf(HWND window);
-// The access keys ("&x") that two or more controls of the window mark,
-// each with the texts that mark it.
-std::vector<std::wstring> RepeatedAccessKeys(HWND window);
 
 class KlarvexApp {
 public:
