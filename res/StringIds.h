@@ -89,6 +89,9 @@
 #define IDS_URL_UPDATE 631
 #define IDS_CANNOT_CREATE_MAIN_WINDOW 632
 #define IDS_DONATE 633
+// The keyboard's ways through the main window.
+#define IDS_TEST_BUTTON 650
+#define IDS_CANCELLED 651
 
 // The index.dat viewer and the custom lists editor.
 #define IDS_INDEX_DAT_VIEWER 800

@@ -20,6 +20,9 @@ void TfrmAbout::OnInit() {
     // A plain link: the click opens the address itself (Wine's link control
     // shows an href attribute set at run time as raw text).
     SetItemText(IDC_ABOUT_HOME, L"<a>" + home + L"</a>");
+    // Enter or Esc closes the box at once; Tab reaches the donation and
+    // the home page.
+    FocusOnOpen(IDOK);
 }
 
 bool TfrmAbout::OnCommand(WORD id, WORD code, HWND control) {

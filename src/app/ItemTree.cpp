@@ -16,6 +16,7 @@ LPARAM NodeParam(size_t category, size_t itemPlusOne) {
 
 void TItemTree::Build(HWND tree, int checkBoxSize) {
     tree_ = tree;
+    SetWindowSubclass(tree_, TreeProc, 0, reinterpret_cast<DWORD_PTR>(this));
     SetCheckBoxSize(checkBoxSize);
     const auto& categories = catalogue_.Categories();
     categoryNodes_.assign(categories.size(), nullptr);
@@ -42,9 +43,35 @@ void TItemTree::Build(HWND tree, int checkBoxSize) {
 
 void TItemTree::SetCheckBoxSize(int size) {
     ImageList images = CreateCheckBoxImages(size);
-    TreeView_SetImageList(tree_, images.Get(), TVSIL_STATE);
-    // The tree no longer uses the old pictures once the new ones are set.
+    HIMAGELIST previous = TreeView_SetImageList(tree_, images.Get(), TVSIL_STATE);
+    // The pictures the tree made for its check boxes are the program's to
+    // free; the tree no longer uses the old ones once the new are set.
+    if (previous && previous != stateImages_.Get()) ImageList_Destroy(previous);
     stateImages_ = std::move(images);
+}
+
+// The tree would flip a check box itself on the space bar and on a double
+// click; the catalogue's ticks are put back at once (a tick the catalogue
+// takes has been set already, through the main window).
+LRESULT CALLBACK TItemTree::TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self) {
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_CHAR:  // some trees flip on the character rather than the key
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            const LRESULT result = DefSubclassProc(tree, message, wParam, lParam);
+            const bool key = message == WM_KEYDOWN || message == WM_CHAR;
+            if (!key || wParam == VK_SPACE) reinterpret_cast<TItemTree*>(self)->RefreshTicks();
+            return result;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(tree, TreeProc, 0);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(tree, message, wParam, lParam);
 }
 
 void TItemTree::RefreshTicks() {

@@ -12,7 +12,9 @@
 namespace klarvex {
 
 // The tree view of the main window bound to the catalogue: one node per
-// category and item, each node's state image showing its tick.
+// category and item, each node's state image showing its tick. The tree
+// has check boxes (TVS_CHECKBOXES), so that accessibility tools read the
+// ticks; the catalogue sets them, never the tree itself.
 class TItemTree {
 public:
     explicit TItemTree(TCatalogue& catalogue) : catalogue_(catalogue) {}
@@ -41,6 +43,9 @@ public:
     void StoreExpandState();
 
 private:
+    static LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self);
+
     struct Position {
         size_t category = 0;
         size_t itemPlusOne = 0;  // 0: the category itself

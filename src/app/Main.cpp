@@ -359,8 +359,9 @@ bool TfrmMain::OnNotify(const NMHDR& header, LRESULT& result) {
     switch (header.idFrom) {
         case IDC_TREE:
             if (header.code == NM_CLICK) {
-                OnTreeClick();
-                result = 0;
+                // Nonzero: the tree leaves its check box alone, the
+                // catalogue has set it.
+                result = OnTreeClick() ? 1 : 0;
                 return true;
             }
             if (header.code == TVN_KEYDOWN && reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey == VK_SPACE) {
@@ -384,11 +385,15 @@ void TfrmMain::OnTimer(UINT_PTR id) {
     if (id == kRunTimerId) runControl_.OnTimer();
 }
 
-void TfrmMain::OnTreeClick() {
+bool TfrmMain::OnTreeClick() {
     const DWORD position = GetMessagePos();
     const TItemTree::Hit hit = tree_.HitAt({GET_X_LPARAM(position), GET_Y_LPARAM(position)});
-    if (hit.part == TItemTree::HitPart::CheckBox) ToggleNode(hit.node);
-    else if (hit.part == TItemTree::HitPart::Label && tree_.IsNewListItem(hit.node)) OpenCustomListsEditor();
+    if (hit.part == TItemTree::HitPart::CheckBox) {
+        ToggleNode(hit.node);
+        return true;
+    }
+    if (hit.part == TItemTree::HitPart::Label && tree_.IsNewListItem(hit.node)) OpenCustomListsEditor();
+    return false;
 }
 
 void TfrmMain::ToggleNode(HTREEITEM node) {

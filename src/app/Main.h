@@ -47,7 +47,8 @@ protected:
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnTimer(UINT_PTR id) override;
     void OnOK() override {}
-    void OnCancel() override {}
+    // Esc: a run in progress is cancelled.
+    void OnCancel() override { runControl_.EscapePressed(); }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -65,7 +66,8 @@ private:
     bool OnCtlColorListBox(HDC dc, HWND control, LRESULT& result);
     bool OnContextMenu(HWND target, POINT at);
     void OnInitMenuPopup(HMENU menu);
-    void OnTreeClick();
+    // A click in the tree; true when it was on a check box.
+    bool OnTreeClick();
     void ToggleNode(HTREEITEM node);
     bool LogHasLines() const;
 
@@ -98,6 +100,7 @@ private:
     void ShowProgress(int32_t position, const std::wstring& caption, bool captionVisible) override;
     void SetTotalLabel(const std::wstring& text) override;
     void SetNumber(int32_t count) override;
+    void SetStatus(const std::wstring& text) override;
     COLORREF LogTextColor() const override { return logTextColor_; }
     COLORREF LogBackColor() const override { return GetSysColor(COLOR_WINDOW); }
     void SetLogTextColor(COLORREF color) override;

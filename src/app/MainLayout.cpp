@@ -64,8 +64,12 @@ void LayoutMainWindow(HWND window, int dpi) {
     place(IDC_LOG, innerLeft, logTop, innerWidth, logBottom - logTop);
 
     const int cleanLeft = innerLeft + innerWidth - buttonWidth;
+    const int testLeft = cleanLeft - scale(20) - buttonWidth;
     place(IDC_CLEAN, cleanLeft, buttonTop, buttonWidth, buttonHeight);
-    place(IDC_TEST, cleanLeft - scale(20) - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    place(IDC_TEST, testLeft, buttonTop, buttonWidth, buttonHeight);
+    // The run's state in words, left of the buttons.
+    place(IDC_RUN_STATUS, innerLeft, buttonTop + (buttonHeight - labelHeight) / 2, testLeft - scale(8) - innerLeft,
+          labelHeight);
 
     const int clearingTop = logBottom + scale(8);
     const int clearingWidth = scale(50);

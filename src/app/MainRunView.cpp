@@ -34,10 +34,12 @@ bool TfrmMain::ConfirmClean() {
     return ask.ShowModal(Handle()) == IDYES;
 }
 
-void TfrmMain::SetTestButtonCancel(bool cancel) { SetItemText(IDC_TEST, LoadText(cancel ? IDS_CANCEL : IDS_TEST)); }
+void TfrmMain::SetTestButtonCancel(bool cancel) {
+    SetItemText(IDC_TEST, LoadText(cancel ? IDS_CANCEL : IDS_TEST_BUTTON));
+}
 
 void TfrmMain::ShowProgressControls() {
-    for (int id : {IDC_PROGRESS, IDC_CLEARING_LABEL, IDC_CURRENT_ITEM, IDC_TOTAL_ITEMS, IDC_NUMBER})
+    for (int id : {IDC_PROGRESS, IDC_CLEARING_LABEL, IDC_CURRENT_ITEM, IDC_TOTAL_ITEMS, IDC_NUMBER, IDC_RUN_STATUS})
         ShowWindow(Item(id), SW_SHOW);
 }
 
@@ -53,6 +55,8 @@ void TfrmMain::SetTotalLabel(const std::wstring& text) {
 }
 
 void TfrmMain::SetNumber(int32_t count) { SetItemText(IDC_NUMBER, IntToStr(count)); }
+
+void TfrmMain::SetStatus(const std::wstring& text) { SetItemText(IDC_RUN_STATUS, text); }
 
 void TfrmMain::SetLogTextColor(COLORREF color) {
     logTextColor_ = color;

@@ -55,6 +55,10 @@ void TRunControl::Shred(std::vector<std::wstring> paths) {
     StartRun();
 }
 
+void TRunControl::EscapePressed() {
+    if (testIsCancel_) Cancel();
+}
+
 void TRunControl::AutoRun() {
     if (running_) return;
     shredPaths_.clear();
@@ -137,8 +141,9 @@ void TRunControl::StartRun() {
 
     view_.ClearLog();
     const bool test = runMode_ == rmTest;
-    view_.SetTotalLabel(LoadText(IDS_TOTAL) + L" " + LoadText(IDS_ITEMS) + L" " +
-                        LoadText(test ? IDS_WILL_BE_REMOVED : IDS_TO_BE_REMOVED) + L": ");
+    totalLabel_ = LoadText(IDS_TOTAL) + L" " + LoadText(IDS_ITEMS) + L" " +
+                  LoadText(test ? IDS_WILL_BE_REMOVED : IDS_TO_BE_REMOVED) + L": ";
+    view_.SetTotalLabel(totalLabel_);
     view_.SetNumber(0);
 
     const uint32_t generation = ++lastGeneration_ == 0 ? ++lastGeneration_ : lastGeneration_;
@@ -170,6 +175,7 @@ void TRunControl::Cancel() {
         view_.SetLogTextColor(savedLogColor_);
         Settings.FastScan = savedFastScan_;
     }
+    SetStatus(LoadText(IDS_CANCELLED));
 }
 
 void TRunControl::ResetToIdle() {
@@ -208,6 +214,8 @@ void TRunControl::OnDone(int32_t total, uint32_t generation) {
     view_.SetTimer(false);
     SetProgressPosition(kProgressMax);
     SetProgressCaption(LoadText(IDS_FINISHED), true);
+    view_.SetNumber(total);
+    SetStatus(LoadText(IDS_FINISHED) + L" " + totalLabel_ + IntToStr(total));
     running_ = false;
     shredPaths_.clear();
     if (silentStart_) view_.CloseWindow();
@@ -254,6 +262,14 @@ void TRunControl::SetProgressCaption(const std::wstring& caption, bool visible) 
 
 void TRunControl::ShowProgressState() {
     view_.ShowProgress(progressPosition_, progressCaption_, progressCaptionVisible_);
+    SetStatus(progressCaptionVisible_ ? progressCaption_ : std::wstring());
+}
+
+// Only a change is passed on: a screen reader may read out every one.
+void TRunControl::SetStatus(const std::wstring& text) {
+    if (text == status_) return;
+    status_ = text;
+    view_.SetStatus(text);
 }
 
 }  // namespace klarvex

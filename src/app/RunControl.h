@@ -39,6 +39,9 @@ public:
     virtual void ShowProgress(int32_t position, const std::wstring& caption, bool captionVisible) = 0;
     virtual void SetTotalLabel(const std::wstring& text) = 0;
     virtual void SetNumber(int32_t count) = 0;
+    // The run's state as plain text, beside what the bar paints: for
+    // screen readers, and for whoever reads rather than looks.
+    virtual void SetStatus(const std::wstring& text) = 0;
 
     virtual COLORREF LogTextColor() const = 0;
     virtual COLORREF LogBackColor() const = 0;
@@ -76,6 +79,8 @@ public:
     void CleanClick();
     void MenuTest();
     void MenuClean();
+    // Esc in the window: cancels a run in progress, like the Cancel button.
+    void EscapePressed();
     void AutoRun();
     // Destroys the files and folders at paths, which the user was asked
     // about already: a Clean of them (ShredderFor), counted first as every
@@ -122,6 +127,7 @@ private:
     void SetProgressPosition(int32_t position);
     void SetProgressCaption(const std::wstring& caption, bool visible);
     void ShowProgressState();
+    void SetStatus(const std::wstring& text);
     void ResetToIdle();
 
     IRunView& view_;
@@ -140,6 +146,8 @@ private:
     int32_t progressPosition_ = 0;
     std::wstring progressCaption_;
     bool progressCaptionVisible_ = false;
+    std::wstring totalLabel_;
+    std::wstring status_;  // what the view was last told
     uint32_t lastGeneration_ = 0;    // the run whose lines the log shows
     uint32_t activeGeneration_ = 0;  // 0: no runner of ours is running
     bool cleanStartPending_ = false;  // a counting pass has ended, WM_CLEAN_START is on its way

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "base/Handles.h"
 #include "base/PathText.h"
@@ -71,7 +72,7 @@ FolderChoice TfrmAddFolder::Choice() const {
     return choice;
 }
 
-void TfrmAddFolder::UpdateOk() { EnableWindow(Item(IDOK), FolderChoiceComplete(Choice())); }
+void TfrmAddFolder::UpdateOk() { EnableItem(IDOK, FolderChoiceComplete(Choice())); }
 
 bool TfrmAddFolder::OnCommand(WORD id, WORD code, HWND control) {
     switch (id) {
@@ -129,9 +130,13 @@ void TfrmAddFolder::BrowseClick() {
 
 void TfrmAddFolder::ModeChanged() {
     const bool many = ManyFilesMode();
-    for (int id : {IDC_AF_MODE_GROUP, IDC_AF_DELETE_FOLDER, IDC_AF_DELETE_FILES, IDC_AF_MASK, IDC_AF_MASK_EXAMPLE})
-        ShowWindow(Item(id), many ? SW_SHOW : SW_HIDE);
-    for (int id : {IDC_AF_FILE_GROUP, IDC_AF_FILES}) ShowWindow(Item(id), many ? SW_HIDE : SW_SHOW);
+    const std::initializer_list<int> manyFiles = {IDC_AF_MODE_GROUP, IDC_AF_DELETE_FOLDER, IDC_AF_DELETE_FILES,
+                                                  IDC_AF_MASK_LABEL, IDC_AF_MASK,       IDC_AF_MASK_EXAMPLE};
+    const std::initializer_list<int> oneFile = {IDC_AF_FILE_GROUP, IDC_AF_FILES};
+    // The controls that come are shown before the others go: the focus
+    // has somewhere to go.
+    for (int id : many ? manyFiles : oneFile) ShowItem(id, true);
+    for (int id : many ? oneFile : manyFiles) ShowItem(id, false);
     if (!many) FillFileList();
     UpdateOk();
 }

@@ -19,6 +19,7 @@ void TfrmAddRegistry::OnInit() {
                                                                 : IDC_AR_WASH_VALUE;
     CheckRadioButton(Handle(), IDC_AR_WASH_KEY, IDC_AR_WASH_VALUE, mode);
     UpdateControls();
+    FocusOnOpen(IDC_AR_KEY);
 }
 
 RegistryChoice TfrmAddRegistry::Choice() const {
@@ -33,8 +34,8 @@ RegistryChoice TfrmAddRegistry::Choice() const {
 
 void TfrmAddRegistry::UpdateControls() {
     const RegistryChoice choice = Choice();
-    EnableWindow(Item(IDC_AR_VALUE), choice.mode == RegistryMode::Value);
-    EnableWindow(Item(IDOK), RegistryChoiceComplete(choice));
+    EnableItem(IDC_AR_VALUE, choice.mode == RegistryMode::Value);
+    EnableItem(IDOK, RegistryChoiceComplete(choice));
 }
 
 bool TfrmAddRegistry::OnCommand(WORD id, WORD code, HWND control) {

@@ -19,14 +19,17 @@ void TfrmAskDelete::OnInit() {
         SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
     SetItemText(IDC_ASK_PERMANENT, LoadText(IDS_ASK_PERMANENT));
     SetItemText(IDC_ASK_PROCEED, LoadText(IDS_ASK_PROCEED));
+    // A shared icon of the system: nothing to free.
+    SendMessageW(Item(IDC_ASK_ICON), STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+    SendMessageW(Handle(), DM_SETDEFID, IDCANCEL, 0);
+    FocusOnOpen(IDCANCEL);
 }
 
-bool TfrmAskDelete::OnCommand(WORD id, WORD code, HWND control) {
-    if (id == IDC_ASK_DONT_SHOW && code == BN_CLICKED) {
-        Settings.AskForSweep = SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED;
-        return true;
-    }
-    return TDialogBase::OnCommand(id, code, control);
+// The question goes away only with a Yes: a Cancel, a close or Esc keeps
+// asking, whatever the check box says.
+void TfrmAskDelete::OnOK() {
+    if (IsDlgButtonChecked(Handle(), IDC_ASK_DONT_SHOW) == BST_CHECKED) Settings.AskForSweep = false;
+    End(IDYES);
 }
 
 }  // namespace klarvex

@@ -5,8 +5,8 @@
 
 namespace klarvex {
 
-// Asks before a Clean removes anything. Its check box turns the question
-// off (AskForSweep) at once, whichever button closes the dialog.
+// Asks before a Clean removes anything. It opens on Cancel, the default;
+// its check box turns the question off (AskForSweep) when OK is pressed.
 class TfrmAskDelete final : public TDialogBase {
 public:
     TfrmAskDelete();
@@ -17,8 +17,7 @@ public:
 
 protected:
     void OnInit() override;
-    bool OnCommand(WORD id, WORD code, HWND control) override;
-    void OnOK() override { End(IDYES); }
+    void OnOK() override;
     void OnCancel() override { End(IDNO); }
 
 private:

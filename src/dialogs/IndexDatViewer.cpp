@@ -120,11 +120,12 @@ void TfrmIndexDatViewer::PlaceControls() {
     };
     static constexpr Place kPlaces[] = {
         {IDC_IDX_LOCATION_GROUP, 8, 4, 660, 54},
-        {IDC_IDX_FILE_NAME, 18, 24, 598, 22},
-        {IDC_IDX_BROWSE, 622, 24, 36, 22},
+        {IDC_IDX_FILE_NAME, 18, 24, 556, 22},
+        {IDC_IDX_BROWSE, 580, 24, 78, 22},
         {IDC_IDX_SEPARATOR, 8, 65, 660, 2},
         {IDC_IDX_PROGRESS, 8, 61, 660, 10},
-        {IDC_IDX_LIST, 8, 78, 660, 376},
+        {IDC_IDX_LIST_LABEL, 8, 76, 300, 16},
+        {IDC_IDX_LIST, 8, 94, 660, 360},
         {IDC_IDX_TOTAL_LABEL, 8, 470, 80, 18},
         {IDC_IDX_TOTAL, 90, 465, 100, 26},
         {IDC_IDX_MORE, 352, 464, 122, 28},
@@ -213,7 +214,7 @@ void TfrmIndexDatViewer::ShowClick() {
     if (!IsIndexDatFileName(path)) {
         MessageBoxW(Handle(), LoadText(IDS_WRONG_INDEX_DAT).c_str(), LoadText(IDS_INDEX_DAT_VIEWER).c_str(),
                     MB_OK | MB_ICONWARNING);
-        SetFocus(Item(IDC_IDX_FILE_NAME));
+        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_IDX_FILE_NAME)), TRUE);
         return;
     }
 
@@ -254,6 +255,18 @@ void TfrmIndexDatViewer::GetRowData(NMLVDISPINFOW& info) const {
         item.pszText[length] = L'\0';
     }
     if (item.mask & LVIF_IMAGE) item.iImage = rows_.ImageIndex(row);
+}
+
+// Enter on a selected row opens it, as a double click does; elsewhere, and
+// with no row selected, Enter is "&Show" as ever.
+bool TfrmIndexDatViewer::OnDialogKey(const MSG& message) {
+    HWND list = Item(IDC_IDX_LIST);
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN || message.hwnd != list ||
+        GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0 ||
+        ListView_GetNextItem(list, -1, LVNI_SELECTED) < 0)
+        return false;
+    ListDoubleClick();
+    return true;
 }
 
 void TfrmIndexDatViewer::ListDoubleClick() {

@@ -8,7 +8,8 @@ namespace klarvex {
 
 // The index.dat viewer: the user picks an index.dat file and sees every
 // address it records with its time stamp; a double click opens a web
-// address. The list is virtual: its rows live in `rows_` alone.
+// address (Enter on the selected row, by keyboard). The list is virtual:
+// its rows live in `rows_` alone.
 //
 // The read keeps the window's messages flowing. While it runs, "&Show" is
 // ignored (a second read would empty the lists the first one fills) and a
@@ -24,6 +25,7 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnCancel() override;
+    bool OnDialogKey(const MSG& message) override;
 
 private:
     class ReadProgress;

@@ -76,9 +76,9 @@ void TfrmNewCustomItem::SelectRow(int row) {
 
 void TfrmNewCustomItem::UpdateActions() {
     const int selected = SelectedRow();
-    EnableWindow(Item(IDC_NCI_EDIT), selected >= 0 && IsRegistryEntry(RowText(selected)));
-    EnableWindow(Item(IDC_NCI_REMOVE), selected >= 0);
-    EnableWindow(Item(IDOK), RowCount() > 0);
+    EnableItem(IDC_NCI_EDIT, selected >= 0 && IsRegistryEntry(RowText(selected)));
+    EnableItem(IDC_NCI_REMOVE, selected >= 0);
+    EnableItem(IDOK, RowCount() > 0);
 }
 
 bool TfrmNewCustomItem::OnCommand(WORD id, WORD code, HWND control) {
@@ -139,7 +139,9 @@ void TfrmNewCustomItem::RemoveClick() {
     const int next = SelectionAfterRemove(row, RowCount());
     ListView_DeleteItem(List(), row);
     SelectRow(next);
-    if (next >= 0) SetFocus(List());
+    // The list keeps the keyboard, an empty one too: "Remove" and OK may
+    // have just been disabled.
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(List()), TRUE);
     UpdateActions();
 }
 

@@ -22,11 +22,24 @@ constexpr int kOverwritePassesMax = 10;
 
 constexpr std::initializer_list<int> kGeneralPage = {
     IDC_OPT_FAST_SCAN,  IDC_OPT_SHOW_LOG_TEMP_FILES, IDC_OPT_SHOW_LOG_RECYCLE_BIN, IDC_OPT_ASK_CLEAR,
-    IDC_OPT_AUTO_START, IDC_OPT_START_WASH,          IDC_OPT_WIPE_FILE,            IDC_OPT_WIPE_NUMBER};
+    IDC_OPT_AUTO_START, IDC_OPT_START_WASH,          IDC_OPT_WIPE_FILE,            IDC_OPT_WIPE_NUMBER_LABEL,
+    IDC_OPT_WIPE_NUMBER};
 constexpr std::initializer_list<int> kBossKeyPage = {IDC_OPT_BOSS_LINE1, IDC_OPT_BOSS_LINE2, IDC_OPT_BOSS_KEY,
                                                      IDC_OPT_HIDE_LABEL, IDC_OPT_HIDE};
 
 bool Contains(const std::wstring& text, const wchar_t* word) { return text.find(word) != std::wstring::npos; }
+
+bool Held(int key) { return GetKeyState(key) < 0; }
+
+// The keys the combination box leaves to the dialog, so that it never
+// keeps the keyboard: Tab and Shift+Tab move on, Esc and Enter close the
+// dialog, as everywhere else in it. With Ctrl or Alt held (or Shift, for
+// Esc and Enter) they are combinations like any other.
+bool LeavesCombinationBox(WPARAM key) {
+    if (Held(VK_CONTROL) || Held(VK_MENU)) return false;
+    if (key == VK_TAB) return true;
+    return (key == VK_ESCAPE || key == VK_RETURN) && !Held(VK_SHIFT);
+}
 
 }  // namespace
 
@@ -63,6 +76,7 @@ void TfrmOptions::OnInit() {
     SendMessageW(hint_, TTM_ACTIVATE, IsChecked(IDC_OPT_WIPE_FILE), 0);
     TabCtrl_SetCurSel(pages, 0);
     ShowPage(0);
+    FocusOnOpen(IDC_OPT_PAGES);
 }
 
 void TfrmOptions::CreateWipeFileHint() {
@@ -86,6 +100,27 @@ void TfrmOptions::ShowPage(int page) {
     HWND focus = GetFocus();
     if (focus && !IsWindowVisible(focus))
         SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_OPT_PAGES)), TRUE);
+}
+
+void TfrmOptions::TurnPage(bool forward) {
+    HWND pages = Item(IDC_OPT_PAGES);
+    const int count = TabCtrl_GetItemCount(pages);
+    if (count <= 0) return;
+    const int page = (TabCtrl_GetCurSel(pages) + (forward ? 1 : count - 1)) % count;
+    TabCtrl_SetCurSel(pages, page);
+    ShowPage(page);
+}
+
+// The combination box takes Ctrl+Tab for itself, like every combination.
+bool TfrmOptions::OnDialogKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || !Held(VK_CONTROL) || Held(VK_MENU) || message.hwnd == Item(IDC_OPT_HIDE))
+        return false;
+    switch (message.wParam) {
+        case VK_TAB: TurnPage(!Held(VK_SHIFT)); return true;
+        case VK_NEXT: TurnPage(true); return true;
+        case VK_PRIOR: TurnPage(false); return true;
+        default: return false;
+    }
 }
 
 bool TfrmOptions::IsChecked(int id) const { return IsDlgButtonChecked(Handle(), id) == BST_CHECKED; }
@@ -181,25 +216,62 @@ void TfrmOptions::ReleaseTestHotkey() {
     TestAtom = 0;
 }
 
-void TfrmOptions::eHideKeyDown(WPARAM key) {
-    const KeyCapture capture = CaptureKey(static_cast<uint16_t>(key), GetKeyState(VK_CONTROL) < 0,
-                                          GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0);
+TfrmOptions::Capture TfrmOptions::CurrentCapture() const {
+    return {ItemText(IDC_OPT_HIDE), EditedSettings.Hotkey.CharString, EditedSettings.Hotkey.CharAscII};
+}
+
+void TfrmOptions::Restore(const Capture& capture) {
     HWND edit = Item(IDC_OPT_HIDE);
-    SetWindowTextW(edit, capture.shown.c_str());
-    const auto end = static_cast<WPARAM>(capture.shown.size());
+    SetWindowTextW(edit, capture.text.c_str());
+    const auto end = static_cast<WPARAM>(capture.text.size());
     SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
     EditedSettings.Hotkey.CharString = capture.name;
     EditedSettings.Hotkey.CharAscII = capture.code;
 }
 
-// The combination box takes every key for the capture: none of them edits
-// its text, moves the focus or presses a button, and nothing is typed,
-// pasted or cut into it.
+void TfrmOptions::eHideKeyDown(WPARAM key, LPARAM flags) {
+    const bool ctrl = Held(VK_CONTROL), shift = Held(VK_SHIFT), alt = Held(VK_MENU);
+    // Backspace alone empties the box: the way to clear the combination.
+    if (key == VK_BACK && !ctrl && !shift && !alt) {
+        Restore({});
+        return;
+    }
+    const bool repeated = (flags & (1 << 30)) != 0;
+    if (key != VK_SHIFT) beforeShift_.reset();
+    else if (!repeated && !ctrl && !alt) beforeShift_ = CurrentCapture();
+    const KeyCapture capture = CaptureKey(static_cast<uint16_t>(key), ctrl, shift, alt);
+    Restore({capture.shown, capture.name, capture.code});
+}
+
+// The combination box takes every key for the capture but those that
+// leave it (LeavesCombinationBox): none of them edits its text, and
+// nothing is typed, pasted or cut into it.
 LRESULT CALLBACK TfrmOptions::HotkeyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                              DWORD_PTR self) {
     switch (message) {
-        case WM_GETDLGCODE:
+        case WM_GETDLGCODE: {
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key && key->message == WM_KEYDOWN && LeavesCombinationBox(key->wParam))
+                return DefSubclassProc(edit, message, wParam, lParam) & ~DLGC_WANTALLKEYS;
             return DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        }
+        case WM_SETFOCUS:
+            reinterpret_cast<TfrmOptions*>(self)->beforeShift_.reset();
+            break;
+        case WM_KILLFOCUS: {
+            // Left by Shift+Tab: the Shift was part of the way out.
+            auto& dialog = *reinterpret_cast<TfrmOptions*>(self);
+            if (dialog.beforeShift_ && Held(VK_SHIFT) && Held(VK_TAB)) {
+                try {
+                    dialog.Restore(*dialog.beforeShift_);
+                } catch (...) {
+                    // Only the memory for a string can fail: the box keeps
+                    // what it showed.
+                }
+            }
+            dialog.beforeShift_.reset();
+            break;
+        }
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             // The character the key makes is already on its way; with Alt
@@ -210,7 +282,7 @@ LRESULT CALLBACK TfrmOptions::HotkeyEditProc(HWND edit, UINT message, WPARAM wPa
             while (PeekMessageW(&character, edit, WM_SYSCHAR, WM_SYSDEADCHAR, PM_REMOVE | PM_NOYIELD)) {
             }
             try {
-                reinterpret_cast<TfrmOptions*>(self)->eHideKeyDown(wParam);
+                reinterpret_cast<TfrmOptions*>(self)->eHideKeyDown(wParam, lParam);
             } catch (...) {
                 // Nothing a capture does can fail but the memory for a
                 // string: the box keeps what it showed.

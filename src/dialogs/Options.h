@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "settings/Global.h"
@@ -33,8 +34,16 @@ protected:
     void OnOK() override;
     void OnCancel() override { Close(IDCANCEL); }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnDialogKey(const MSG& message) override;
 
 private:
+    // What the combination box shows and the key it stands for.
+    struct Capture {
+        std::wstring text;
+        std::wstring name;
+        uint16_t code = 0;
+    };
+
     static LRESULT CALLBACK HotkeyEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR self);
 
@@ -45,9 +54,14 @@ private:
     void ReleaseTestHotkey();
 
     void ShowPage(int page);
+    // Ctrl+Tab and Ctrl+PgDn: the next page; with Shift, or Ctrl+PgUp, the
+    // one before.
+    void TurnPage(bool forward);
     void CreateWipeFileHint();
     void cbWipeFileClick();
-    void eHideKeyDown(WPARAM key);
+    void eHideKeyDown(WPARAM key, LPARAM flags);
+    Capture CurrentCapture() const;
+    void Restore(const Capture& capture);
     bool IsChecked(int id) const;
     void SetChecked(int id, bool checked) const;
     // Every way out of the dialog: the hint delay goes back first.
@@ -65,6 +79,9 @@ private:
     std::wstring InitialHotkeyText;
     std::wstring LastGoodCharString;
     uint16_t LastGoodCharAscII = 0;
+    // The box as it was before Shift went down, while Shift alone is what
+    // it captured since: a Shift+Tab that leaves the box takes that back.
+    std::optional<Capture> beforeShift_;
 };
 
 }  // namespace klarvex

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "base/Exception.h"
 #include "base/Strings.h"
@@ -36,12 +37,71 @@ bool ReturnsResultDirectly(UINT message) {
     }
 }
 
+// An exception caught at the edge to Windows, shown in an error box.
+void ShowCaughtException(HWND window) {
+    try {
+        throw;
+    } catch (const Exception& e) {
+        ShowErrorBox(window, e.Message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(window, Utf8ToWide(e.what()));
+    } catch (...) {
+        ShowErrorBox(window, LoadText(IDS_UNKNOWN_ERROR));
+    }
+}
+
+// The modal dialogs of this thread, the innermost last, and the message
+// filter that hands them their keys while there is one. The dialog
+// manager's own loop offers every message to the filter before it makes
+// Tab, Esc, Enter or an access key of it.
+thread_local std::vector<TDialogBase*> modalDialogs;
+thread_local HHOOK keyFilter = nullptr;
+
 }  // namespace
+
+class TDialogBase::ModalKeys {
+public:
+    explicit ModalKeys(TDialogBase* dialog) {
+        if (modalDialogs.empty())
+            keyFilter = SetWindowsHookExW(WH_MSGFILTER, KeyFilter, nullptr, GetCurrentThreadId());
+        modalDialogs.push_back(dialog);
+    }
+    ~ModalKeys() {
+        modalDialogs.pop_back();
+        if (modalDialogs.empty() && keyFilter) {
+            UnhookWindowsHookEx(keyFilter);
+            keyFilter = nullptr;
+        }
+    }
+    ModalKeys(const ModalKeys&) = delete;
+    ModalKeys& operator=(const ModalKeys&) = delete;
+};
 
 INT_PTR TDialogBase::ShowModal(HWND owner) {
     modal_ = true;
+    ModalKeys keys(this);
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+LRESULT CALLBACK TDialogBase::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && !modalDialogs.empty()) {
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
+        TDialogBase* dialog = modalDialogs.back();
+        HWND window = dialog->window_;
+        // Only keys meant for the innermost dialog: a message box it opened
+        // has keys of its own.
+        if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) && window &&
+            (message.hwnd == window || IsChild(window, message.hwnd))) {
+            try {
+                if (dialog->OnDialogKey(message)) return 1;
+            } catch (...) {
+                ShowCaughtException(window);
+                return 1;
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 HWND TDialogBase::Create(HWND owner) {
@@ -80,6 +140,25 @@ std::wstring TDialogBase::ItemText(int id) const {
 
 void TDialogBase::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(window_, id, text.c_str()); }
 
+void TDialogBase::MoveFocusOff(HWND control) const {
+    HWND focus = GetFocus();
+    if (!focus || (focus != control && !IsChild(control, focus))) return;
+    HWND next = GetNextDlgTabItem(window_, control, FALSE);
+    if (next && next != control) SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+}
+
+void TDialogBase::EnableItem(int id, bool enable) const {
+    HWND control = Item(id);
+    if (!enable) MoveFocusOff(control);
+    EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void TDialogBase::ShowItem(int id, bool show) const {
+    HWND control = Item(id);
+    if (!show) MoveFocusOff(control);
+    ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
 void TDialogBase::CenterOnOwner() const {
     HWND owner = GetWindow(window_, GW_OWNER);
     RECT dialog, around;
@@ -113,12 +192,8 @@ INT_PTR CALLBACK TDialogBase::DialogProc(HWND window, UINT message, WPARAM wPara
             self->window_ = nullptr;
         }
         return handled;
-    } catch (const Exception& e) {
-        ShowErrorBox(window, e.Message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(window, Utf8ToWide(e.what()));
     } catch (...) {
-        ShowErrorBox(window, LoadText(IDS_UNKNOWN_ERROR));
+        ShowCaughtException(window);
     }
     return FALSE;
 }
@@ -127,7 +202,10 @@ INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             OnInit();
-            return TRUE;
+            if (initialFocus_ == 0) return TRUE;
+            // FALSE: the dialog manager leaves the focus where it was put.
+            SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(initialFocus_)), TRUE);
+            return FALSE;
         case WM_COMMAND:
             return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
         case WM_NOTIFY: {
@@ -157,7 +235,7 @@ void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& capti
 
 bool AskYesNoBox(HWND owner, const std::wstring& text) {
     return MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(),
-                       MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {

@@ -37,6 +37,9 @@ protected:
     virtual void OnCancel() { End(IDCANCEL); }
     // Any other message; set result and return true when handled.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A key pressed in the modal dialog, before the dialog manager makes
+    // Tab, Esc, Enter or an access key of it; true when it was used.
+    virtual bool OnDialogKey(const MSG&) { return false; }
 
     // Ends a modal dialog with that result, or destroys a modeless one.
     void End(INT_PTR result);
@@ -46,20 +49,35 @@ protected:
     // Centres the dialog on its owner window, kept inside the owner's
     // monitor.
     void CenterOnOwner() const;
+    // The control that has the focus when the dialog opens (called from
+    // OnInit); without it, the first control of the tab order.
+    void FocusOnOpen(int id) { initialFocus_ = id; }
+    // Enable, disable, show or hide a control. A control that has the focus
+    // hands it on to the next one first: a disabled or hidden control would
+    // keep the keyboard with it.
+    void EnableItem(int id, bool enable) const;
+    void ShowItem(int id, bool show) const;
 
 private:
+    class ModalKeys;
+
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void MoveFocusOff(HWND control) const;
 
     UINT templateId_;
     HWND window_ = nullptr;
     bool modal_ = false;
+    int initialFocus_ = 0;
 };
 
 // Message boxes with the product name as their caption.
 void ShowInfoBox(HWND owner, const std::wstring& text);
 void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& caption);
-bool AskYesNoBox(HWND owner, const std::wstring& text);  // No is the default
+// A question whose Yes removes or overwrites something: the warning icon,
+// and No is the default.
+bool AskYesNoBox(HWND owner, const std::wstring& text);
 void ShowErrorBox(HWND owner, const std::wstring& text);
 
 // Centres a window on its owner (on the work area when it has none or

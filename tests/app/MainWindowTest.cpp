@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, TicksThroughTheTreeAndRunsATest) {
 
     SendMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s)) << "progress caption: " << std::string(app.ProgressCaption().begin(), app.ProgressCaption().end());
-    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Test");
     EXPECT_EQ(SendMessageW(app.Control(IDC_PROGRESS), PBM_GETPOS, 0, 0), 1000);
     EXPECT_EQ(WindowTextOf(app.Control(IDC_TOTAL_ITEMS)), L"Total items will be removed: ");
 
@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, RefusesToRunWithNothingTicked) {
         EXPECT_TRUE(Contains(texts, L"Please select items you want to clear from the left list firstly."));
         EXPECT_TRUE(KlarvexApp::ClickToClose(box, IDOK));
     }
-    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Test");
     EXPECT_FALSE(IsWindowVisible(app.Control(IDC_PROGRESS)));
     EXPECT_TRUE(app.LogLines().empty());
     EXPECT_EQ(app.Close(), 0);
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, CleanAsksThenCountsThenShowsOnlyTheRemovalRun) {
     const auto texts = KlarvexApp::StaticTexts(ask);
     EXPECT_TRUE(Contains(texts, L"This process will permanently delete files from your system."));
     EXPECT_TRUE(Contains(texts, L"Are you sure you wish to proceed?"));
-    EXPECT_EQ(WindowTextOf(GetDlgItem(ask, IDC_ASK_DONT_SHOW)), L"Don't show me this message again");
+    EXPECT_EQ(WindowTextOf(GetDlgItem(ask, IDC_ASK_DONT_SHOW)), L"&Don't show me this message again");
     EXPECT_TRUE(app.LogLines().empty()) << "nothing runs before the answer";
     PostMessageW(GetDlgItem(ask, IDOK), BM_CLICK, 0, 0);
 
@@ -177,13 +177,15 @@ TEST_F(MainWindowTest, CleanAsksThenCountsThenShowsOnlyTheRemovalRun) {
     EXPECT_FALSE(AnyStartsWith(log, L"Test: ")) << "the counting pass is not part of the log";
     EXPECT_TRUE(AnyStartsWith(log, L"Total items to be removed = "));
     EXPECT_EQ(WindowTextOf(app.Control(IDC_TOTAL_ITEMS)), L"Total items to be removed: ");
-    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Test");
     EXPECT_EQ(app.Close(), 0);
     EXPECT_EQ(settings.Read(L"Settings", L"FastScan"), L"0") << "the counting pass gives fast mode back";
     EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"1");
 }
 
-TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTurnsTheQuestionOff) {
+// The check box turns the question off only with a Yes: a refused Clean
+// asks again next time.
+TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTakesEffectOnlyWithOk) {
     settings.Write(TickedSettings({"Windows - Clipboard"}, "[Settings]\r\nAskForSweep=1\r\n"));
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
@@ -194,7 +196,17 @@ TEST_F(MainWindowTest, RefusedConfirmationRunsNothingAndItsCheckBoxTurnsTheQuest
     ASSERT_TRUE(KlarvexApp::ClickToClose(ask, IDCANCEL));
     std::this_thread::sleep_for(500ms);
     EXPECT_TRUE(app.LogLines().empty());
-    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Test");
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Test");
+
+    PostMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
+    ask = app.WaitForWindow(L"#32770", L"Run Klarvex");
+    ASSERT_TRUE(ask) << "Cancel did not turn the question off";
+    EXPECT_FALSE(KlarvexApp::Checked(ask, IDC_ASK_DONT_SHOW));
+    SendMessageW(GetDlgItem(ask, IDC_ASK_DONT_SHOW), BM_CLICK, 0, 0);
+    ASSERT_TRUE(KlarvexApp::ClickToClose(ask, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Finished(app); }, 60s));
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_RUN_STATUS)).rfind(L"Finished! Total items to be removed: ", 0), 0u)
+        << "the end of the run as plain text";
     EXPECT_EQ(app.Close(), 0);
     EXPECT_EQ(settings.Read(L"Settings", L"AskForSweep"), L"0");
 }
@@ -207,10 +219,10 @@ TEST_F(MainWindowTest, CancelReturnsToIdleAndTheCancelledRunShowsTheItemItWasIn)
     ASSERT_TRUE(app.Main());
     HWND test = app.Control(IDC_TEST);
     SendMessageW(test, BM_CLICK, 0, 0);
-    EXPECT_EQ(WindowTextOf(test), L"Cancel");
+    EXPECT_EQ(WindowTextOf(test), L"&Cancel");
     ASSERT_TRUE(WaitUntil([&] { return !app.LogLines().empty(); }, 30s)) << "the first item never started";
     SendMessageW(test, BM_CLICK, 0, 0);
-    EXPECT_EQ(WindowTextOf(test), L"Test");
+    EXPECT_EQ(WindowTextOf(test), L"&Test");
 
     auto endsWithAnItemSummary = [](const std::vector<std::wstring>& log) {
         return log.size() >= 4 && log[log.size() - 1].empty() && log[log.size() - 3].empty() &&
@@ -251,7 +263,7 @@ TEST_F(MainWindowTest, CancelDuringTheCountingPassRestoresFastModeAndRemovesNoth
     SendMessageW(app.Control(IDC_CLEAN), BM_CLICK, 0, 0);
     EXPECT_EQ(app.ProgressCaption(), L"Prepare to clean...");
     SendMessageW(test, BM_CLICK, 0, 0);
-    EXPECT_EQ(WindowTextOf(test), L"Test");
+    EXPECT_EQ(WindowTextOf(test), L"&Test");
     std::this_thread::sleep_for(2s);
     EXPECT_FALSE(AnyStartsWith(app.LogLines(), L"Clean: ")) << "no removal run after a cancelled counting pass";
     EXPECT_EQ(app.Close(), 0);
@@ -366,7 +378,7 @@ TEST_F(MainWindowTest, EndOfTheWindowsSessionStoresTheSettings) {
     ASSERT_TRUE(app.Main());
     SendMessageW(app.Control(IDC_FAST_MODE), BM_CLICK, 0, 0);
     SendMessageW(app.Control(IDC_TEST), BM_CLICK, 0, 0);
-    ASSERT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"Cancel");
+    ASSERT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Cancel");
     SendMessageTimeoutW(app.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, nullptr);
     DWORD_PTR answered = 1;
     ASSERT_TRUE(SendMessageTimeoutW(app.Main(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &answered));
@@ -426,6 +438,7 @@ TEST_F(MainWindowTest, AWinapp2EntryShowsInTheTreeAndAsksAboutItsWarningBeforeIt
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& text) {
         return text.find(L"Demo Tool: Takes your logs.") != std::wstring::npos;
     }));
+    EXPECT_TRUE(WaitUntil([&] { return KlarvexApp::BoxIcon(question) == IDI_WARNING; }, 3s)) << "a question that removes";
     app.SaveScreenshot(question, L"winapp2-warning");
     EXPECT_TRUE(Exists(folder / L"trace.log")) << "nothing goes before the answer";
     PostMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);

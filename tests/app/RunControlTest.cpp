@@ -34,6 +34,7 @@ public:
     bool captionVisible = false;
     std::wstring totalLabel;
     int32_t number = -1;
+    std::wstring status;
     COLORREF textColor = kText;
     int logClears = 0;
     int logFinishes = 0;
@@ -72,6 +73,7 @@ public:
     }
     void SetTotalLabel(const std::wstring& text) override { totalLabel = text; }
     void SetNumber(int32_t count) override { number = count; }
+    void SetStatus(const std::wstring& text) override { status = text; }
     COLORREF LogTextColor() const override { return textColor; }
     COLORREF LogBackColor() const override { return kBack; }
     void SetLogTextColor(COLORREF color) override { textColor = color; }
@@ -117,6 +119,7 @@ TEST_F(RunControlTest, CleanCountsInvisiblyInFastModeThenRemovesWithTheUsersSett
     EXPECT_EQ(view.textColor, kBack);
     EXPECT_EQ(view.caption, L"Prepare to clean...");
     EXPECT_TRUE(view.captionVisible);
+    EXPECT_EQ(view.status, L"Prepare to clean...") << "what the bar paints is also plain text";
     EXPECT_FALSE(view.timerOn) << "nothing moves the bar while counting";
 
     control.OnProgress(7, LastGeneration());
@@ -139,10 +142,13 @@ TEST_F(RunControlTest, CleanCountsInvisiblyInFastModeThenRemovesWithTheUsersSett
     control.OnProgress(10, LastGeneration());
     EXPECT_EQ(view.position, 250);
     EXPECT_EQ(view.caption, L"25%");
+    EXPECT_EQ(view.status, L"25%");
     control.OnDone(40, LastGeneration());
     EXPECT_FALSE(control.Running());
     EXPECT_EQ(view.position, 1000);
     EXPECT_EQ(view.caption, L"Finished!");
+    EXPECT_EQ(view.status, L"Finished! Total items to be removed: 40");
+    EXPECT_EQ(view.number, 40);
     EXPECT_FALSE(view.cancelCaption);
 }
 
@@ -267,11 +273,14 @@ TEST_F(RunControlTest, CancelDuringCountingPassGivesTheLogAndFastModeBack) {
     Settings.FastScan = false;
     control.CleanClick();
     EXPECT_TRUE(Settings.FastScan);
-    control.TestClick();
+    control.EscapePressed();  // as the Cancel button
     EXPECT_FALSE(Settings.FastScan);
     EXPECT_EQ(view.textColor, kText);
     EXPECT_FALSE(view.cancelCaption);
     EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(view.status, L"Cancelled");
+    control.EscapePressed();
+    EXPECT_EQ(view.terminations, 1) << "Esc with no run going does nothing";
 }
 
 // The check box clicked while the counting pass forces fast mode: the

@@ -203,11 +203,11 @@ TEST_F(CookiesManagerTest, ListsTheFolderBesideTheKeepListAndOkWritesTheListBack
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_FALSE(IsWindowEnabled(app->Main())) << "the manager is modal";
     const Names labels = KlarvexApp::StaticTexts(manager);
-    EXPECT_NE(std::find(labels.begin(), labels.end(), L"All cookies found"), labels.end());
-    EXPECT_NE(std::find(labels.begin(), labels.end(), L"Cookies to keep"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), L"All cookies &found"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), L"Cookies to &keep"), labels.end());
     const std::pair<int, const wchar_t*> buttons[] = {
-        {IDC_COOKIES_ADD, L"Add         ->"}, {IDC_COOKIES_REMOVE, L"Remove <-"},
-        {IDC_COOKIES_ADD_ALL, L"Add All    ->"}, {IDC_COOKIES_REMOVE_ALL, L"Remove All <-"},
+        {IDC_COOKIES_ADD, L"&Add"}, {IDC_COOKIES_REMOVE, L"&Remove"},
+        {IDC_COOKIES_ADD_ALL, L"Add A&ll"}, {IDC_COOKIES_REMOVE_ALL, L"Re&move All"},
         {IDC_COOKIES_VIEW, L"&View"}, {IDOK, L"&OK"}, {IDCANCEL, L"&Cancel"}};
     for (const auto& [id, caption] : buttons) EXPECT_EQ(WindowTextOf(GetDlgItem(manager, id)), caption);
     for (HWND list : {Found(), Keep()})

@@ -314,6 +314,10 @@ TEST_F(IndexDatViewerTest, DoubleClickHandsOnlyWebAddressesToTheShell) {
     EXPECT_TRUE(WaitUntil([&] { return Exists(log); }, 10s));
     std::this_thread::sleep_for(2s);
     EXPECT_EQ(ReadTextFile(log), Utf8ToWide(web) + L"\n");
+    // Enter on the selected row (the last clicked) opens it too.
+    DeleteFileW(log.c_str());
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ReadTextFile(log) == Utf8ToWide(web) + L"\n"; }, 10s));
 
     // "&More Index.dat": the product's page about index.dat files.
     DeleteFileW(log.c_str());

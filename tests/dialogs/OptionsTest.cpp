@@ -139,13 +139,13 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
     EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0) << "General comes first";
     const std::vector<std::pair<int, std::wstring>> general = {
-        {IDC_OPT_FAST_SCAN, L"Fast mode, not show detailed log of all cleaner settings"},
-        {IDC_OPT_SHOW_LOG_TEMP_FILES, L"Show detailed log of Temporary Internet Files"},
-        {IDC_OPT_SHOW_LOG_RECYCLE_BIN, L"Show detailed log of Empty Recycle Bin"},
-        {IDC_OPT_ASK_CLEAR, L"Ask before deleting the item"},
-        {IDC_OPT_AUTO_START, L"Auto run when the computer starts"},
-        {IDC_OPT_START_WASH, L"Schedule, Auto-Clean at Windows startup"},
-        {IDC_OPT_WIPE_FILE, L"Overwrite the deleted files, Number of times"}};
+        {IDC_OPT_FAST_SCAN, L"&Fast mode, not show detailed log of all cleaner settings"},
+        {IDC_OPT_SHOW_LOG_TEMP_FILES, L"Show detailed log of &Temporary Internet Files"},
+        {IDC_OPT_SHOW_LOG_RECYCLE_BIN, L"Show detailed log of Empty &Recycle Bin"},
+        {IDC_OPT_ASK_CLEAR, L"&Ask before deleting the item"},
+        {IDC_OPT_AUTO_START, L"A&uto run when the computer starts"},
+        {IDC_OPT_START_WASH, L"&Schedule, Auto-Clean at Windows startup"},
+        {IDC_OPT_WIPE_FILE, L"Over&write the deleted files,"}};
     LONG lastTop = -1;
     for (const auto& [id, caption] : general) {
         HWND box = GetDlgItem(dialog, id);
@@ -156,6 +156,7 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
         EXPECT_GT(rect.top, lastTop) << "top to bottom in this order";
         lastTop = rect.top;
     }
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_WIPE_NUMBER_LABEL)), L"&Number of times");
     HWND passes = GetDlgItem(dialog, IDC_OPT_WIPE_NUMBER);
     ASSERT_EQ(SendMessageW(passes, CB_GETCOUNT, 0, 0), 10);
     for (int i = 0; i < 10; ++i) {
@@ -186,8 +187,8 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
     const auto texts = KlarvexApp::StaticTexts(dialog);
     EXPECT_TRUE(Contains(texts, L"You can set a Boss Key(a keyboard key shortcut) that enables you"));
     EXPECT_TRUE(Contains(texts, L"to quickly hide all web browsers on your system."));
-    EXPECT_TRUE(Contains(texts, L"Enter the Boss Key below:"));
-    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_BOSS_KEY)), L"Enable Boss Key");
+    EXPECT_TRUE(Contains(texts, L"&Enter the Boss Key below (Backspace clears it):"));
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_BOSS_KEY)), L"Enable &Boss Key");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_HIDE)), L"Ctrl  F5") << "the default combination";
     EXPECT_TRUE(app.SaveScreenshot(dialog, L"settings-boss-key"));
     EXPECT_TRUE(KlarvexApp::CloseAndWait(dialog));
@@ -196,6 +197,8 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
 
 // Keys pressed one after another in one opening of the dialog: the box
 // shows what the key table makes of each, and typing never adds text.
+// (Tab, Esc and Enter alone, and Backspace alone, are the dialog's:
+// KeyboardTest.)
 TEST_F(OptionsTest, KeyCaptureShowsEachKeyAsTheTableNamesIt) {
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
@@ -212,8 +215,9 @@ TEST_F(OptionsTest, KeyCaptureShowsEachKeyAsTheTableNamesIt) {
                           Case{L"ctrl+Delete", L"Ctrl  Del"}, Case{L"shift+Insert", L"Shift  Ins"},
                           Case{L"F24", L"F24"}, Case{L"z", L"Z"}, Case{L"7", L"7"}, Case{L"Left", L"LeftArrow"},
                           Case{L"Down", L"DownArrow"}, Case{L"Prior", L"PageUp"}, Case{L"End", L"End"},
-                          Case{L"Tab", L"Tab"}, Case{L"Return", L"Enter"}, Case{L"Escape", L"Esc"},
-                          Case{L"space", L"Space"}, Case{L"BackSpace", L"BackSpace"}, Case{L"alt+F4", L"Alt  F4"},
+                          Case{L"ctrl+Tab", L"Ctrl  Tab"}, Case{L"shift+Return", L"Shift  Enter"},
+                          Case{L"shift+Escape", L"Shift  Esc"}, Case{L"space", L"Space"},
+                          Case{L"ctrl+BackSpace", L"Ctrl  BackSpace"}, Case{L"alt+F4", L"Alt  F4"},
                           Case{L"Num_Lock", L"Numlock"}, Case{L"KP_Home", L"Num 7"}, Case{L"KP_Multiply", L"*"},
                           Case{L"KP_Subtract", L"-"}, Case{L"Num_Lock", L"Numlock"},
                           Case{L"semicolon", L""}, Case{L"ctrl+semicolon", L""}}) {

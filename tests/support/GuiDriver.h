@@ -39,6 +39,9 @@ void PressKeys(HWND window, const std::wstring& keys);
 void ClickAt(HWND window, const RECT& rect);
 void ClickOn(HWND control);
 
+// The control that has the keyboard focus in the thread of window.
+HWND FocusOf(HWND window);
+
 class KlarvexApp {
 public:
     // Starts C:\Klarvex\Klarvex.exe with the given first argument (none
