@@ -7,6 +7,8 @@
 
 #include "base/Texts.h"
 #include "dialogs/OptionsRes.h"
+#include "platform/FreeSpaceWipe.h"
+#include "platform/SystemLookups.h"
 #include "settings/AutoStart.h"
 #include "settings/KeyNames.h"
 #include "ui/BossKey.h"
@@ -23,7 +25,7 @@ constexpr int kOverwritePassesMax = 10;
 constexpr std::initializer_list<int> kGeneralPage = {
     IDC_OPT_FAST_SCAN,  IDC_OPT_SHOW_LOG_TEMP_FILES, IDC_OPT_SHOW_LOG_RECYCLE_BIN, IDC_OPT_ASK_CLEAR,
     IDC_OPT_AUTO_START, IDC_OPT_START_WASH,          IDC_OPT_WIPE_FILE,            IDC_OPT_WIPE_NUMBER_LABEL,
-    IDC_OPT_WIPE_NUMBER};
+    IDC_OPT_WIPE_NUMBER, IDC_OPT_WIPE_DRIVES_LABEL, IDC_OPT_WIPE_DRIVES};
 constexpr std::initializer_list<int> kBossKeyPage = {IDC_OPT_BOSS_LINE1, IDC_OPT_BOSS_LINE2, IDC_OPT_BOSS_KEY,
                                                      IDC_OPT_HIDE_LABEL, IDC_OPT_HIDE};
 
@@ -143,6 +145,7 @@ void TfrmOptions::ExchangeControls(bool toRecord) {
         s.AutoClean = IsChecked(IDC_OPT_START_WASH);
         const auto index = static_cast<int>(SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_GETCURSEL, 0, 0));
         s.OverwriteNumber = index >= 0 ? index + 1 : 1;
+        s.WipeDrives = CheckedWipeDrives();
         // The key itself comes from the key capture, never from the text.
         const std::wstring text = ItemText(IDC_OPT_HIDE);
         s.Hotkey.IsCtrl = Contains(text, L"Ctrl");
@@ -158,6 +161,7 @@ void TfrmOptions::ExchangeControls(bool toRecord) {
     SetChecked(IDC_OPT_WIPE_FILE, s.OverwriteFile);
     SetChecked(IDC_OPT_BOSS_KEY, s.EnableHotkey);
     SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_SETCURSEL, static_cast<WPARAM>(s.OverwriteNumber - 1), 0);
+    ShowWipeDrives(s.WipeDrives);
     SetItemText(IDC_OPT_HIDE, HotkeyText(s.Hotkey.IsCtrl, s.Hotkey.IsShift, s.Hotkey.IsAlt, s.Hotkey.CharString));
     // Not from the record: the start with Windows is what the Run key says.
     SetChecked(IDC_OPT_AUTO_START, IsAutoStartCommand(ReadAutoStartCommand()));
@@ -166,6 +170,37 @@ void TfrmOptions::ExchangeControls(bool toRecord) {
 void TfrmOptions::ExchangeRecord(bool toGlobal) {
     if (toGlobal) Settings = EditedSettings;
     else EditedSettings = Settings;
+}
+
+void TfrmOptions::ShowWipeDrives(uint32_t chosen) {
+    HWND list = Item(IDC_OPT_WIPE_DRIVES);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
+    ListView_DeleteAllItems(list);
+    // None chosen: the drive Windows is on.
+    const std::wstring windows = GetWindowsDir();
+    if (chosen == 0 && !windows.empty()) chosen = 1u << (towupper(windows[0]) - L'A');
+    for (const auto& root : FixedDriveRoots()) {
+        std::wstring name = root.substr(0, 2);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = ListView_GetItemCount(list);
+        item.pszText = name.data();
+        item.lParam = root[0] - L'A';
+        const int index = ListView_InsertItem(list, &item);
+        ListView_SetCheckState(list, index, (chosen >> item.lParam) & 1u);
+    }
+}
+
+uint32_t TfrmOptions::CheckedWipeDrives() const {
+    HWND list = Item(IDC_OPT_WIPE_DRIVES);
+    uint32_t chosen = 0;
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        if (ListView_GetItem(list, &item) && ListView_GetCheckState(list, i)) chosen |= 1u << item.lParam;
+    }
+    return chosen;
 }
 
 bool TfrmOptions::BossKeyChanged() const {

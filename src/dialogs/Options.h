@@ -50,6 +50,10 @@ private:
     void ExchangeControls(bool toRecord);
     void ExchangeRecord(bool toGlobal);
     bool BossKeyChanged() const;
+    // The drives "Advanced - Wipe Free Space" wipes, as the record keeps
+    // them (none: the drive Windows is on), in the drives' list and back.
+    void ShowWipeDrives(uint32_t chosen);
+    uint32_t CheckedWipeDrives() const;
     bool TestHotkey();
     void ReleaseTestHotkey();
 

@@ -164,6 +164,12 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
         SendMessageW(passes, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         EXPECT_EQ(std::wstring(text), std::to_wstring(i + 1));
     }
+    // The drives a wipe of free space takes: the sandbox's one, ticked as
+    // the drive Windows is on.
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_WIPE_DRIVES_LABEL)), L"Wipe free space on &drives:");
+    HWND drives = GetDlgItem(dialog, IDC_OPT_WIPE_DRIVES);
+    ASSERT_EQ(SendMessageW(drives, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(drives, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_OPT_HIDE)));
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDOK)), L"&OK");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDCANCEL)), L"&Cancel");
