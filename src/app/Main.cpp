@@ -29,19 +29,6 @@ constexpr COLORREF kTitleText = RGB(255, 255, 255);
 // manager has given every control the dialog's new font.
 constexpr UINT WM_TITLE_FONT = WM_APP + 0x110;
 
-// The window's own DPI (per monitor on Windows 10 and later; the system's
-// DPI where the call does not exist).
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow)
-        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
-    WindowDc screen(window);
-    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-    return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(std::wstring firstArgument)
@@ -83,6 +70,11 @@ void TfrmMain::OnInit() {
     dpi_ = WindowDpi(Handle());
     placement_.Attach(Handle());
     accelerators_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_ACCEL));
+    // The menu the dialog manager loaded may be of another language.
+    if (HMENU menu = LoadMenuInLanguage(IDR_MAIN_MENU)) {
+        const Menu loaded(GetMenu(Handle()));
+        SetMenu(Handle(), menu);
+    }
     logTextColor_ = GetSysColor(COLOR_WINDOWTEXT);
     titleBrush_.Reset(CreateSolidBrush(kTitleBack));
 
@@ -278,7 +270,7 @@ bool TfrmMain::LogHasLines() const { return ListBox_GetCount(Item(IDC_LOG)) > 0;
 
 bool TfrmMain::OnContextMenu(HWND target, POINT at) {
     if (target != Item(IDC_LOG)) return false;
-    const Menu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LOG_POPUP)));
+    const Menu menu(LoadMenuInLanguage(IDR_LOG_POPUP));
     HMENU popup = GetSubMenu(menu.Get(), 0);
     EnableMenuItem(popup, IDM_SAVE_LOG, MF_BYCOMMAND | (LogHasLines() ? MF_ENABLED : MF_GRAYED));
     if (at.x == -1 && at.y == -1) {  // from the keyboard
