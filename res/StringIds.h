@@ -46,6 +46,7 @@
 #define IDS_SHRED_QUESTION 428
 #define IDS_SHRED_FILES_TITLE 429
 #define IDS_SHRED_FOLDER_TITLE 430
+#define IDS_NOT_SHREDDED_IN_USE 431
 // Databases and jump lists rewritten or left as they are.
 #define IDS_SKIPPING_LINKED_DATABASE 420
 #define IDS_DATABASE_NOT_REBUILT 421
