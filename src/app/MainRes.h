@@ -18,6 +18,13 @@
 #define IDC_CHECK_UPDATE 1015
 #define IDC_FAST_MODE 1016
 #define IDC_BOTTOM_RULE 1017
+// The results of a run, over the log's place (ResultsView).
+#define IDC_RESULT_TABS 1030
+#define IDC_RESULTS_LABEL 1031
+#define IDC_SHOW_EMPTY 1032
+#define IDC_RESULTS_LIST 1033
+#define IDC_RESULTS_TOTAL 1034
+#define IDC_RESULTS_CHART 1035
 
 #define IDR_MAIN_MENU 1020
 #define IDR_MAIN_ACCEL 1021
@@ -35,3 +42,4 @@
 #define IDM_HOME_PAGE 1059
 #define IDM_DONATE 1060
 #define IDM_ABOUT 1061
+#define IDM_SAVE_RESULTS 1062

@@ -20,6 +20,11 @@ enum TRunMode { rmClean = 0, rmAuto = 1, rmTest = 2, rmCleanRequested = 3 };
 
 inline constexpr int32_t kProgressMax = 1000;
 
+// What the window's taskbar button shows of a run: nothing, a bar that
+// moves without an end (a Test, the counting pass), a share done (a
+// Clean), or a full red bar (the run was refused or broken off).
+enum class TaskbarState { None, Moving, Normal, Error };
+
 // What the run control needs of the main window.
 class IRunView {
 public:
@@ -39,6 +44,13 @@ public:
     virtual void ShowProgress(int32_t position, const std::wstring& caption, bool captionVisible) = 0;
     virtual void SetTotalLabel(const std::wstring& text) = 0;
     virtual void SetNumber(int32_t count) = 0;
+
+    // The run has ended (or was cancelled, or broken off): its results
+    // show in place of the log.
+    virtual void ShowResults() = 0;
+    // An item of the run was refused, or the run was broken off in one.
+    virtual bool ResultsTellRefusal() const = 0;
+    virtual void ShowTaskbarProgress(TaskbarState state, int32_t position) = 0;
 
     virtual COLORREF LogTextColor() const = 0;
     virtual COLORREF LogBackColor() const = 0;
@@ -119,6 +131,10 @@ private:
     void SetProgressCaption(const std::wstring& caption, bool visible);
     void ShowProgressState();
     void ResetToIdle();
+    // The taskbar button while a run goes, and when it has ended; never for
+    // an automatic run (-Auto, /s), which shows what it always showed.
+    void ShowRunOnTaskbar();
+    void ShowEndOnTaskbar(bool refused);
 
     IRunView& view_;
     std::vector<std::wstring> tickedNames_;
@@ -138,6 +154,7 @@ private:
     uint32_t lastGeneration_ = 0;    // the run whose lines the log shows
     uint32_t activeGeneration_ = 0;  // 0: no runner of ours is running
     bool cleanStartPending_ = false;  // a counting pass has ended, WM_CLEAN_START is on its way
+    bool brokenOff_ = false;          // the run was broken off by an error
 };
 
 }  // namespace klarvex

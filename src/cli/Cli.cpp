@@ -253,7 +253,7 @@ int Run(const Options& options) {
 
     const bool testRun = options.command == Command::Test;
     // The document, when asked for, is the last thing on standard output.
-    auto ended = [&](const TRunReport& report, int status) {
+    auto ended = [&](const TRunResults& report, int status) {
         if (options.json) WriteStdOut(DocumentText(RunDocument(report, testRun, Settings.FastScan, status)));
         return status;
     };
@@ -263,7 +263,7 @@ int Run(const Options& options) {
         const std::wstring refusal = RunningBrowserRefusal(names, BrowserOpen);
         if (!refusal.empty()) {
             WriteStdErr(L"klarvex-cli: " + refusal);
-            TRunReport refused;
+            TRunResults refused;
             refused.RefuseAll(names, refusal);
             return ended(refused, kExitRunFailed);
         }
