@@ -99,7 +99,7 @@ bool CleanerRun::RemoveFile(const std::wstring& folder, const std::wstring& name
         return false;
     }
     if (DeletionLogged(logIt)) {
-        AddLog(deletingLinePrefix_ + folder + name);
+        LogEntry(deletingLinePrefix_, folder + name);
         ScrollLog(50);
     }
     if (IsTestRun()) return true;
