@@ -47,6 +47,7 @@
 #define IDS_SHRED_QUESTION 428
 #define IDS_SHRED_FILES_TITLE 429
 #define IDS_SHRED_FOLDER_TITLE 430
+#define IDS_NOT_SHREDDED_IN_USE 431
 // Databases and jump lists rewritten or left as they are.
 #define IDS_SKIPPING_LINKED_DATABASE 420
 #define IDS_DATABASE_NOT_REBUILT 421
@@ -93,6 +94,42 @@
 // The keyboard's ways through the main window.
 #define IDS_TEST_BUTTON 650
 #define IDS_CANCELLED 651
+
+// The results of a run in the main window, their details and CSV file.
+#define IDS_RESULTS_TAB 700
+#define IDS_LOG_TAB 701
+#define IDS_COLUMN_CATEGORY 702
+#define IDS_COLUMN_ITEM 703
+#define IDS_COLUMN_ENTRIES 704
+#define IDS_COLUMN_SIZE 705
+#define IDS_COLUMN_OUTCOME 706
+#define IDS_OUTCOME_DONE 707
+#define IDS_OUTCOME_SKIPPED 708
+#define IDS_OUTCOME_REFUSED 709
+#define IDS_OUTCOME_ERROR 710
+#define IDS_SIZE_BYTES 711
+#define IDS_SIZE_KB 712
+#define IDS_SIZE_MB 713
+#define IDS_SIZE_GB 714
+#define IDS_TOTALS_TEST 715
+#define IDS_TOTALS_CLEAN 716
+#define IDS_TOTALS_HIDDEN 717
+#define IDS_CSV_SIZE_BYTES 718
+#define IDS_CHART_SPACE 719
+#define IDS_CHART_SPACE_IN 720
+#define IDS_CHART_ENTRIES 721
+#define IDS_CHART_ENTRIES_IN 722
+#define IDS_CHART_OTHER 723
+#define IDS_CHART_NOTHING 724
+#define IDS_CHART_NO_RUN 725
+#define IDS_DETAILS_FAST 726
+#define IDS_DETAILS_UNLISTED 727
+#define IDS_DETAILS_CUT 728
+#define IDS_DETAILS_NOTHING 729
+#define IDS_DETAILS_CAPTION 730
+#define IDS_SAVE_RESULTS_TITLE 731
+#define IDS_CSV_FILTER 732
+#define IDS_DETAILS_ALL 733
 
 // The index.dat viewer and the custom lists editor.
 #define IDS_INDEX_DAT_VIEWER 800

@@ -7,12 +7,16 @@
 #include "app/CaptionProgress.h"
 #include "app/MainLayout.h"
 #include "app/MainRes.h"
+#include "app/ResultsChart.h"
+#include "app/ResultsTable.h"
 #include "app/SaveLogDialog.h"
 #include "app/ShredChoice.h"
+#include "app/SaveResultsDialog.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "dialogs/IndexDatViewer.h"
+#include "dialogs/ItemDetails.h"
 #include "dialogs/NewCustomItem.h"
 #include "dialogs/CookiesManager.h"
 #include "dialogs/Options.h"
@@ -41,9 +45,11 @@ TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::RegisterWindowClasses(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES |
-                                                        ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+                                                        ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES |
+                                                        ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterCaptionProgressClass(instance);
+    RegisterResultsChartClass(instance);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = DefDlgProcW;
@@ -101,7 +107,10 @@ void TfrmMain::OnInit() {
     catalogue_.RestoreExpandState();
     tree_.Build(Item(IDC_TREE), Scale(16));
     Button_SetCheck(Item(IDC_FAST_MODE), Settings.FastScan ? BST_CHECKED : BST_UNCHECKED);
+    results_.Attach(Handle());
+    taskbar_.Attach(Handle());
     LayoutMainWindow(Handle(), dpi_);
+    results_.FitColumns();
     bossKey_.Attach(Handle());
     // Files and folders dropped onto the window are shredded, once asked.
     DragAcceptFiles(Handle(), TRUE);
@@ -146,7 +155,22 @@ void TfrmMain::FirstActivation() {
 bool TfrmMain::PreTranslate(MSG& message) {
     if (!Handle()) return false;
     if (accelerators_ && TranslateAcceleratorW(Handle(), accelerators_, &message)) return true;
+    if ((message.hwnd == Handle() || IsChild(Handle(), message.hwnd)) && OnPageKey(message)) return true;
     return IsDialogMessageW(Handle(), &message) != FALSE;
+}
+
+// The tabs' access keys, as the dialog manager gives controls theirs (the
+// key itself went its usual way, so Alt does not open the menu after it),
+// and Ctrl+Tab, Ctrl+Shift+Tab from one page to the other.
+bool TfrmMain::OnPageKey(const MSG& message) {
+    std::optional<TResultsView::Page> page;
+    if (message.message == WM_SYSCHAR) page = results_.PageOfAccessKey(static_cast<wchar_t>(message.wParam));
+    else if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0)
+        page = results_.ShownPage() == TResultsView::Page::Results ? TResultsView::Page::Log
+                                                                   : TResultsView::Page::Results;
+    if (!page) return false;
+    ShowPage(*page);
+    return true;
 }
 
 bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -167,6 +191,8 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         case WM_RUN_SCROLL_END:
         case WM_RUN_CURRENT_ITEM:
         case WM_RUN_ON_UI:
+        case WM_RUN_ENTRY:
+        case WM_RUN_RESULT:
             OnRunMessage(message, wParam, lParam);
             return true;
         case WM_RUN_QUESTION:
@@ -177,6 +203,7 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         case WM_SIZE:
             LayoutMainWindow(Handle(), dpi_);
+            results_.FitColumns();
             return true;
         case WM_DPICHANGED:
             // The dialog manager still gets the message for the fonts of
@@ -186,6 +213,7 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
         case WM_TITLE_FONT:
             SendMessageW(Item(IDC_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), TRUE);
             LayoutMainWindow(Handle(), dpi_);
+            results_.FitColumns();
             return true;
         case WM_GETMINMAXINFO:
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Scale(kMainMinWidth), Scale(kMainMinHeight)};
@@ -223,6 +251,10 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             PostQuitMessage(0);
             return true;
         default:
+            if (message == TTaskbarProgress::ButtonCreatedMessage()) {
+                taskbar_.OnButtonCreated();
+                return true;
+            }
             return false;
     }
 }
@@ -284,6 +316,7 @@ bool TfrmMain::OnContextMenu(HWND target, POINT at) {
 
 void TfrmMain::OnInitMenuPopup(HMENU menu) {
     EnableMenuItem(menu, IDM_SAVE_LOG, MF_BYCOMMAND | (LogHasLines() ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_SAVE_RESULTS, MF_BYCOMMAND | (results_.Results().HasItems() ? MF_ENABLED : MF_GRAYED));
 }
 
 bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
@@ -309,6 +342,13 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
         case IDM_SAVE_LOG:
             if (LogHasLines()) SaveLogToFile();
             return true;
+        case IDM_SAVE_RESULTS:
+            if (results_.Results().HasItems()) SaveResultsToFile();
+            return true;
+        case IDC_SHOW_EMPTY:
+            if (code == BN_CLICKED) results_.OnShowEmptyClicked();
+            return true;
+
         case IDM_ONLINE_HELP:
             OpenWebPage(Handle(), LoadText(IDS_URL_HELP));
             return true;
@@ -362,6 +402,11 @@ bool TfrmMain::OnNotify(const NMHDR& header, LRESULT& result) {
                 return true;
             }
             return false;
+        case IDC_RESULT_TABS:
+        case IDC_RESULTS_LIST:
+            if (!OnResultsNotify(header)) return false;
+            result = 0;
+            return true;
         case IDC_ONLINE_HELP:
         case IDC_CHECK_UPDATE:
             if (header.code != NM_CLICK && header.code != NM_RETURN) return false;
@@ -371,6 +416,26 @@ bool TfrmMain::OnNotify(const NMHDR& header, LRESULT& result) {
         default:
             return false;
     }
+}
+
+bool TfrmMain::OnResultsNotify(const NMHDR& header) {
+    switch (header.code) {
+        case TCN_SELCHANGE:
+            results_.OnTabChanged();
+            return true;
+        case LVN_COLUMNCLICK:
+            results_.OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return true;
+        case NM_DBLCLK:
+            OpenItemDetails(results_.ItemOfRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem));
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TfrmMain::OnOK() {
+    if (GetFocus() == Item(IDC_RESULTS_LIST)) OpenItemDetails(results_.SelectedItem());
 }
 
 void TfrmMain::OnTimer(UINT_PTR id) {
@@ -412,22 +477,47 @@ void TfrmMain::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_RUN_LOG:
             // A cancelled run still writes the item it was in; a run
-            // replaced by a later one writes nothing into that one's log.
+            // replaced by a later one writes nothing into that one's log,
+            // nor into its results.
             if (runControl_.OwnsLog(generation)) {
                 const auto& line = *reinterpret_cast<const std::wstring*>(lParam);
                 SendMessageW(Item(IDC_LOG), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
             }
             break;
+        case WM_RUN_ENTRY:
+            if (runControl_.OwnsLog(generation)) {
+                const auto& entry = *reinterpret_cast<const RunEntryLine*>(lParam);
+                SendMessageW(Item(IDC_LOG), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.line.c_str()));
+                results_.Results().AddEntry(entry.line.substr(std::min(entry.entryAt, entry.line.size())));
+            }
+            break;
+        case WM_RUN_RESULT:
+            if (runControl_.OwnsLog(generation)) OnRunResult(*reinterpret_cast<const RunResultEvent*>(lParam));
+            break;
         case WM_RUN_SCROLL_END:
             if (runControl_.OwnsLog(generation)) ScrollLogToEnd();
             break;
-        case WM_RUN_CURRENT_ITEM:
-            if (runControl_.IsCurrentRun(generation))
-                SetItemText(IDC_CURRENT_ITEM, *reinterpret_cast<const std::wstring*>(lParam));
+        case WM_RUN_CURRENT_ITEM: {
+            const auto& name = *reinterpret_cast<const std::wstring*>(lParam);
+            if (runControl_.OwnsLog(generation)) results_.Results().BeginItem(name);
+            if (runControl_.IsCurrentRun(generation)) SetItemText(IDC_CURRENT_ITEM, name);
             break;
+        }
         default:
             break;
     }
+}
+
+void TfrmMain::OnRunResult(const RunResultEvent& event) {
+    TRunResults& results = results_.Results();
+    switch (event.kind) {
+        case RunResultEvent::Kind::ItemEnded: results.EndItem(event.count, event.bytes); break;
+        case RunResultEvent::Kind::Refused: results.Refused(*event.text); break;
+        case RunResultEvent::Kind::Declined: results.Declined(*event.text); break;
+        case RunResultEvent::Kind::BrokenOff: results.Error(*event.text); break;
+        case RunResultEvent::Kind::EntriesCut: results.EntriesCut(); return;
+    }
+    results_.Changed();
 }
 
 // A box a runner waits for. A run being cancelled or a window being closed
@@ -461,6 +551,30 @@ void TfrmMain::OnRunQuestion(uint32_t generation) {
 void TfrmMain::SaveLogToFile() {
     ModalScope modal(*this);
     SaveLogWithDialog(Handle(), Item(IDC_LOG));
+}
+
+void TfrmMain::SaveResultsToFile() {
+    ModalScope modal(*this);
+    SaveResultsWithDialog(Handle(), results_.Results(), results_.TestRun());
+}
+
+// A page chosen by its access key or Ctrl+Tab takes the focus with it, as a
+// click on its tab would leave the focus on the tabs.
+void TfrmMain::ShowPage(TResultsView::Page page) {
+    results_.ShowPage(page);
+    HWND target = Item(page == TResultsView::Page::Results ? IDC_RESULTS_LIST : IDC_LOG);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+}
+
+void TfrmMain::OpenItemDetails(std::optional<size_t> item) {
+    if (!item) return;
+    const ItemResult& result = results_.Results().Items().at(*item);
+    // The dialog keeps its own copy: a run still going may add to the
+    // results while it is open.
+    TfrmItemDetails details(FillIn(LoadText(IDS_DETAILS_CAPTION), {result.name}), result.entries,
+                            EntriesNote(result, results_.FastMode()));
+    ModalScope modal(*this);
+    details.ShowModal(Handle());
 }
 
 void TfrmMain::OpenCustomListsEditor() {

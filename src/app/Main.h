@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "app/ItemTree.h"
+#include "app/ResultsView.h"
 #include "app/RunControl.h"
 #include "app/RunLink.h"
+#include "app/TaskbarProgress.h"
 #include "app/WindowPlacement.h"
 #include "base/Handles.h"
 #include "engine/Catalogue.h"
@@ -18,12 +20,14 @@
 
 namespace klarvex {
 
-// The main window: the tree of clean items, the log, the progress bar and
-// the Test and Clean buttons. It turns the user's commands into runs of the
-// clean task runner and shows what the runner reports. Its parts live in
-// their own units: the layout (MainLayout), the tree (ItemTree), the runner
-// bridge (RunLink), the placement (WindowPlacement), the log export
-// (SaveLogDialog); what the run control asks of the window is in
+// The main window: the tree of clean items, the log and the results of the
+// last run, the progress bar and the Test and Clean buttons. It turns the
+// user's commands into runs of the clean task runner and shows what the
+// runner reports. Its parts live in their own units: the layout
+// (MainLayout), the tree (ItemTree), the runner bridge (RunLink), the
+// results (ResultsView, ResultsChart), the placement (WindowPlacement), the
+// log and results export (SaveLogDialog, SaveResultsDialog), the taskbar
+// button (TaskbarProgress); what the run control asks of the window is in
 // MainRunView.cpp.
 class TfrmMain final : public TDialogBase, private IRunView {
 public:
@@ -46,7 +50,9 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     void OnTimer(UINT_PTR id) override;
-    void OnOK() override {}
+    // Enter: the details of the results' row selected, when the table has
+    // the focus; nothing otherwise.
+    void OnOK() override;
     // Esc: a run in progress is cancelled.
     void OnCancel() override { runControl_.EscapePressed(); }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -73,10 +79,16 @@ private:
 
     // --- what the runners send
     void OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnRunResult(const RunResultEvent& event);
     void OnRunQuestion(uint32_t generation);
 
     // --- commands
     void SaveLogToFile();
+    void SaveResultsToFile();
+    void ShowPage(TResultsView::Page page);
+    bool OnPageKey(const MSG& message);
+    void OpenItemDetails(std::optional<size_t> item);
+    bool OnResultsNotify(const NMHDR& header);
     void OpenCustomListsEditor();
     void OpenIndexDatViewer();
     // Shreds what the user chose or dropped, once the question that says
@@ -98,6 +110,9 @@ private:
     void SetTestButtonCancel(bool cancel) override;
     void ShowProgressControls() override;
     void ShowProgress(int32_t position, const std::wstring& caption, bool captionVisible) override;
+    void ShowResults() override;
+    bool ResultsTellRefusal() const override { return results_.Results().AnyRefusedOrBrokenOff(); }
+    void ShowTaskbarProgress(TaskbarState state, int32_t position) override { taskbar_.Show(state, position); }
     void SetTotalLabel(const std::wstring& text) override;
     void SetNumber(int32_t count) override;
     void SetStatus(const std::wstring& text) override;
@@ -135,6 +150,8 @@ private:
     TRunControl runControl_;
     TMainPlacement placement_;
     TRunners runners_;  // runners that may still be running
+    TResultsView results_;
+    TTaskbarProgress taskbar_;
     TBossKey bossKey_;
     Font titleFont_;
     Brush titleBrush_;

@@ -1,5 +1,7 @@
 #include "app/MainLayout.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 
@@ -77,7 +79,16 @@ void LayoutMainWindow(HWND window, int dpi) {
     // count's label would run under the Test button at the minimum width.
     // The labels end 10 pixels above the buttons, where the log would.
     const int logBottom = buttonTop - scale(10) - 2 * labelHeight - scale(13);
-    place(IDC_LOG, innerLeft, logTop, innerWidth, logBottom - logTop);
+    // The tabs over the log's place, as high as their row; below them the
+    // log or the results, whichever is chosen.
+    HWND tabs = GetDlgItem(window, IDC_RESULT_TABS);
+    RECT display{0, 0, innerWidth, scale(200)};
+    TabCtrl_AdjustRect(tabs, FALSE, &display);
+    const int tabsHeight = std::max<int>(display.top, labelHeight);
+    place(IDC_RESULT_TABS, innerLeft, logTop, innerWidth, tabsHeight);
+    const RECT page{innerLeft, logTop + tabsHeight + scale(2), innerLeft + innerWidth, logBottom};
+    place(IDC_LOG, page.left, page.top, page.right - page.left, page.bottom - page.top);
+    PlaceResultsPage(window, dpi, page);
 
     const int cleanLeft = innerLeft + innerWidth - buttonWidth;
     const int testLeft = cleanLeft - scale(20) - buttonWidth;
@@ -112,6 +123,37 @@ void LayoutMainWindow(HWND window, int dpi) {
         place(IDC_CHECK_UPDATE, width - scale(8) - ideal.cx, linkTop, ideal.cx, labelHeight);
 
     InvalidateRect(window, nullptr, TRUE);
+}
+
+// The results: above the table its label and the check box, under it the
+// totals; the chart under them, or beside them where the page is wide.
+void PlaceResultsPage(HWND window, int dpi, const RECT& page) {
+    auto scale = [dpi](int pixels) { return ScaleToDpi(pixels, dpi); };
+    auto place = [window](int id, int x, int y, int w, int h) {
+        SetWindowPos(GetDlgItem(window, id), nullptr, x, y, std::max(w, 0), std::max(h, 0),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const int width = page.right - page.left;
+    const int rowHeight = scale(18), gap = scale(4), totalHeight = scale(16);
+    const int checkWidth = std::min(scale(230), width * 2 / 3);
+    place(IDC_RESULTS_LABEL, page.left, page.top + scale(2), width - checkWidth - gap, scale(15));
+    place(IDC_SHOW_EMPTY, page.right - checkWidth, page.top, checkWidth, rowHeight);
+    const int tableTop = page.top + rowHeight + gap;
+    if (width >= scale(640)) {
+        const int tableWidth = width * 3 / 5;
+        const int tableHeight = page.bottom - tableTop - gap - totalHeight;
+        place(IDC_RESULTS_LIST, page.left, tableTop, tableWidth, tableHeight);
+        place(IDC_RESULTS_TOTAL, page.left, page.bottom - totalHeight, tableWidth, totalHeight);
+        const int chartLeft = page.left + tableWidth + scale(8);
+        place(IDC_RESULTS_CHART, chartLeft, tableTop, page.right - chartLeft, page.bottom - tableTop);
+        return;
+    }
+    const int tableHeight = (page.bottom - tableTop - totalHeight - 2 * gap) * 11 / 20;
+    place(IDC_RESULTS_LIST, page.left, tableTop, width, tableHeight);
+    const int totalTop = tableTop + tableHeight + gap;
+    place(IDC_RESULTS_TOTAL, page.left, totalTop, width, totalHeight);
+    const int chartTop = totalTop + totalHeight + gap;
+    place(IDC_RESULTS_CHART, page.left, chartTop, width, page.bottom - chartTop);
 }
 
 void PlaceCountLabels(HWND window, int dpi) {

@@ -17,6 +17,9 @@ inline int ScaleToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 // Places every control of the main window for its client size.
 void LayoutMainWindow(HWND window, int dpi);
 
+// The results' controls within the page below the tabs (client pixels).
+void PlaceResultsPage(HWND window, int dpi, const RECT& page);
+
 // The total label 5 pixels below "Clearing:" and the count 5 pixels right
 // of it (the total label's width follows its text).
 void PlaceCountLabels(HWND window, int dpi);

@@ -19,6 +19,13 @@
 #define IDC_FAST_MODE 1016
 #define IDC_BOTTOM_RULE 1017
 #define IDC_RUN_STATUS 1018
+// The results of a run, over the log's place (ResultsView).
+#define IDC_RESULT_TABS 1030
+#define IDC_RESULTS_LABEL 1031
+#define IDC_SHOW_EMPTY 1032
+#define IDC_RESULTS_LIST 1033
+#define IDC_RESULTS_TOTAL 1034
+#define IDC_RESULTS_CHART 1035
 
 #define IDR_MAIN_MENU 1020
 #define IDR_MAIN_ACCEL 1021
@@ -38,3 +45,4 @@
 #define IDM_ABOUT 1061
 #define IDM_SHRED_FILES 1080
 #define IDM_SHRED_FOLDER 1081
+#define IDM_SAVE_RESULTS 1062

@@ -12,6 +12,7 @@
 #include "base/Texts.h"
 #include "cleaners/RunningBrowsers.h"
 #include "dialogs/AskDelete.h"
+#include "settings/Global.h"
 
 namespace klarvex {
 
@@ -93,8 +94,11 @@ void TfrmMain::FinishLog() {
 
 bool TfrmMain::StartRunner(RunKind kind, const std::vector<std::wstring>& names, uint32_t generation,
                            bool automatic, TClearTaskThread::CleanerTable table) {
+    results_.Start(kind == RunKind::Test, Settings.FastScan);
     return runners_.Start(Handle(), kind, names, generation, automatic, table);
 }
+
+void TfrmMain::ShowResults() { results_.ShowPage(TResultsView::Page::Results); }
 
 void TfrmMain::TerminateRunner() { runners_.StopAll(); }
 

@@ -104,6 +104,7 @@ void TRunControl::StartRun() {
             const std::wstring refusal = RunningBrowserRefusal(
                 tickedNames_, [this](const KnownBrowser& browser) { return view_.BrowserOpen(browser); });
             if (!refusal.empty()) {
+                ShowEndOnTaskbar(true);
                 view_.ShowInfo(refusal);
                 refuse();
                 return;
@@ -158,6 +159,8 @@ void TRunControl::StartRun() {
         return;
     }
 
+    brokenOff_ = false;
+    ShowRunOnTaskbar();
     progressStep_ = test ? 50 : 20;
     if (test && view_.LogTextColor() != view_.LogBackColor()) view_.SetTimer(true);
 }
@@ -175,6 +178,11 @@ void TRunControl::Cancel() {
         Settings.FastScan = savedFastScan_;
     }
     SetStatus(LoadText(IDS_CANCELLED));
+    // What ran before the cancel is a result too; a counting pass has none
+    // to show. A run broken off keeps its red button.
+    if (runMode_ == rmAuto) return;
+    if (!countingPass) view_.ShowResults();
+    if (!brokenOff_) ShowEndOnTaskbar(false);
 }
 
 void TRunControl::ResetToIdle() {
@@ -194,6 +202,7 @@ void TRunControl::OnProgress(int32_t count, uint32_t generation) {
         // counted keeps the bar full.
         const int64_t share = int64_t{count} * kProgressMax / preCountTotal_;
         SetProgressPosition(static_cast<int32_t>(std::clamp<int64_t>(share, 0, kProgressMax)));
+        ShowRunOnTaskbar();
     }
 }
 
@@ -217,6 +226,10 @@ void TRunControl::OnDone(int32_t total, uint32_t generation) {
     SetStatus(LoadText(IDS_FINISHED) + L" " + totalLabel_ + IntToStr(total));
     running_ = false;
     shredPaths_.clear();
+    if (runMode_ != rmAuto) {
+        view_.ShowResults();
+        ShowEndOnTaskbar(view_.ResultsTellRefusal());
+    }
     if (silentStart_) view_.CloseWindow();
 }
 
@@ -238,13 +251,29 @@ void TRunControl::OnTimer() {
 }
 
 void TRunControl::OnRunBrokenOff(uint32_t generation) {
+    if (!IsCurrentRun(generation)) return;
     // The window keeps its running state until Cancel; only a silent start,
     // which has no visible window to cancel from, ends here.
-    if (silentStart_ && IsCurrentRun(generation)) view_.CloseWindow();
+    if (silentStart_) view_.CloseWindow();
+    if (runMode_ == rmAuto) return;
+    brokenOff_ = true;
+    view_.ShowResults();
+    ShowEndOnTaskbar(true);
 }
 
 void TRunControl::Close() {
     if (testIsCancel_ || running_) Cancel();
+}
+
+void TRunControl::ShowRunOnTaskbar() {
+    if (runMode_ == rmAuto) return;
+    if (runMode_ == rmClean && preCountTotal_ != 0) view_.ShowTaskbarProgress(TaskbarState::Normal, progressPosition_);
+    else view_.ShowTaskbarProgress(TaskbarState::Moving, 0);
+}
+
+void TRunControl::ShowEndOnTaskbar(bool refused) {
+    if (runMode_ == rmAuto) return;
+    view_.ShowTaskbarProgress(refused ? TaskbarState::Error : TaskbarState::None, kProgressMax);
 }
 
 void TRunControl::SetProgressPosition(int32_t position) {

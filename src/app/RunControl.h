@@ -20,6 +20,11 @@ enum TRunMode { rmClean = 0, rmAuto = 1, rmTest = 2, rmCleanRequested = 3 };
 
 inline constexpr int32_t kProgressMax = 1000;
 
+// What the window's taskbar button shows of a run: nothing, a bar that
+// moves without an end (a Test, the counting pass), a share done (a
+// Clean), or a full red bar (the run was refused or broken off).
+enum class TaskbarState { None, Moving, Normal, Error };
+
 // What the run control needs of the main window.
 class IRunView {
 public:
@@ -42,6 +47,13 @@ public:
     // The run's state as plain text, beside what the bar paints: for
     // screen readers, and for whoever reads rather than looks.
     virtual void SetStatus(const std::wstring& text) = 0;
+
+    // The run has ended (or was cancelled, or broken off): its results
+    // show in place of the log.
+    virtual void ShowResults() = 0;
+    // An item of the run was refused, or the run was broken off in one.
+    virtual bool ResultsTellRefusal() const = 0;
+    virtual void ShowTaskbarProgress(TaskbarState state, int32_t position) = 0;
 
     virtual COLORREF LogTextColor() const = 0;
     virtual COLORREF LogBackColor() const = 0;
@@ -129,6 +141,10 @@ private:
     void ShowProgressState();
     void SetStatus(const std::wstring& text);
     void ResetToIdle();
+    // The taskbar button while a run goes, and when it has ended; never for
+    // an automatic run (-Auto, /s), which shows what it always showed.
+    void ShowRunOnTaskbar();
+    void ShowEndOnTaskbar(bool refused);
 
     IRunView& view_;
     std::vector<std::wstring> tickedNames_;
@@ -151,6 +167,7 @@ private:
     uint32_t lastGeneration_ = 0;    // the run whose lines the log shows
     uint32_t activeGeneration_ = 0;  // 0: no runner of ours is running
     bool cleanStartPending_ = false;  // a counting pass has ended, WM_CLEAN_START is on its way
+    bool brokenOff_ = false;          // the run was broken off by an error
 };
 
 }  // namespace klarvex

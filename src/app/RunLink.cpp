@@ -20,13 +20,32 @@ void TRunLink::PostDone(int32_t total) {
     PostMessageW(window_, WM_CLEAN_DONE, static_cast<WPARAM>(total), generation_);
 }
 
-bool TRunLink::AskYesNo(const std::wstring& question) { return Ask({RunQuestion::Kind::YesNo, question, {}}); }
+void TRunLink::AddEntryLine(const std::wstring& line, size_t entryAt) {
+    const RunEntryLine entry{line, entryAt};
+    Send(WM_RUN_ENTRY, &entry);
+}
+
+void TRunLink::EntriesCut() { Tell({RunResultEvent::Kind::EntriesCut}); }
+
+void TRunLink::ItemEnded(int32_t count, int64_t bytes) { Tell({RunResultEvent::Kind::ItemEnded, count, bytes}); }
+
+// Whatever the answer came from (the user, a cancel, a close), an item that
+// went without what was asked for is told as skipped.
+bool TRunLink::AskYesNo(const std::wstring& question) {
+    const bool yes = Ask({RunQuestion::Kind::YesNo, question, {}});
+    if (!yes) Tell({RunResultEvent::Kind::Declined, 0, 0, &question});
+    return yes;
+}
 
 void TRunLink::ShowNotice(const std::wstring& text, const std::wstring& caption) {
+    Tell({RunResultEvent::Kind::Refused, 0, 0, &text});
     Ask({RunQuestion::Kind::Notice, text, caption});
 }
 
-void TRunLink::ShowError(const std::wstring& message) { Ask({RunQuestion::Kind::Error, message, {}}); }
+void TRunLink::ShowError(const std::wstring& message) {
+    Tell({RunResultEvent::Kind::BrokenOff, 0, 0, &message});
+    Ask({RunQuestion::Kind::Error, message, {}});
+}
 
 bool TRunLink::Ask(RunQuestion question) {
     std::unique_lock lock(mutex_);

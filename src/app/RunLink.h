@@ -34,6 +34,24 @@ inline constexpr UINT WM_RUN_SCROLL_END = WM_APP + 0x101;
 inline constexpr UINT WM_RUN_CURRENT_ITEM = WM_APP + 0x102;  // lParam: const std::wstring*
 inline constexpr UINT WM_RUN_ON_UI = WM_APP + 0x103;         // lParam: RunUiWork*
 inline constexpr UINT WM_RUN_QUESTION = WM_APP + 0x104;      // posted; the question waits on the link
+inline constexpr UINT WM_RUN_ENTRY = WM_APP + 0x105;         // lParam: const RunEntryLine*
+inline constexpr UINT WM_RUN_RESULT = WM_APP + 0x106;        // lParam: const RunResultEvent*
+
+// A log line that names an entry of the current item, from entryAt on.
+struct RunEntryLine {
+    const std::wstring& line;
+    size_t entryAt;
+};
+
+// What the window's results take of the run besides the log: an item's
+// end, what became of it, the end of the list of entries.
+struct RunResultEvent {
+    enum class Kind { ItemEnded, Refused, Declined, BrokenOff, EntriesCut };
+    Kind kind;
+    int32_t count = 0;
+    int64_t bytes = 0;
+    const std::wstring* text = nullptr;  // Refused, Declined, BrokenOff
+};
 
 // Work of the runner on the UI thread; what it throws goes back to the
 // runner, whose run it breaks off, instead of into the window procedure.
@@ -60,13 +78,15 @@ public:
 
     // --- the runner's thread
     void AddLog(const std::wstring& line) override { Send(WM_RUN_LOG, &line); }
+    void AddEntryLine(const std::wstring& line, size_t entryAt) override;
+    void EntriesCut() override;
     void ScrollLogToEnd() override { Send(WM_RUN_SCROLL_END, nullptr); }
     void SetCurrentItem(const std::wstring& name) override { Send(WM_RUN_CURRENT_ITEM, &name); }
     void RunOnUiThread(const std::function<void()>& work) override;
     void PostProgress(int32_t count) override;
     void PostDone(int32_t total) override;
     void ItemProgress(int32_t) override {}
-    void ItemEnded(int32_t, int64_t) override {}
+    void ItemEnded(int32_t count, int64_t bytes) override;
     bool AskYesNo(const std::wstring& question) override;
     void ShowNotice(const std::wstring& text, const std::wstring& caption) override;
     void ShowError(const std::wstring& message) override;
@@ -86,6 +106,7 @@ private:
         return SendMessageW(window_, message, generation_, reinterpret_cast<LPARAM>(data));
     }
     bool Ask(RunQuestion question);
+    void Tell(const RunResultEvent& event) const { Send(WM_RUN_RESULT, &event); }
 
     HWND window_;
     uint32_t generation_;

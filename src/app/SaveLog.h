@@ -13,8 +13,8 @@ std::wstring LogFileName(const std::wstring& chosenName);
 // lines, each ended by CR LF.
 std::wstring LogFileText(const std::vector<std::wstring>& logLines);
 
-// Writes the text as UTF-8 with a byte order mark; false when the file
-// cannot be written.
+// Writes the text as UTF-8 with a byte order mark (the saved log, the
+// results' CSV file); false when the file cannot be written.
 bool WriteLogFile(const std::wstring& path, const std::wstring& text);
 
 }  // namespace klarvex

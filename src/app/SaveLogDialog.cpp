@@ -14,14 +14,11 @@
 
 namespace klarvex {
 
-namespace {
-
-// The name chosen in the Save As dialog, or none when it was cancelled.
-std::optional<std::wstring> AskFileName(HWND owner) {
-    std::wstring filter = LoadText(IDS_TEXT_FILES_FILTER);
+std::optional<std::wstring> AskSaveFileName(HWND owner, const std::wstring& title, const std::wstring& filterText,
+                                            const wchar_t* defaultExtension, DWORD flags) {
+    std::wstring filter = filterText;
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
     filter.push_back(L'\0');
-    const std::wstring title = LoadText(IDS_SAVE_AS_TEXT);
     std::wstring name(MAX_PATH * 4, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -30,13 +27,12 @@ std::optional<std::wstring> AskFileName(HWND owner) {
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    dialog.lpstrDefExt = defaultExtension;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | flags;
     if (!GetSaveFileNameW(&dialog)) return std::nullopt;
     name.resize(wcslen(name.c_str()));
     return name;
 }
-
-}  // namespace
 
 std::vector<std::wstring> ListBoxLines(HWND list) {
     std::vector<std::wstring> lines;
@@ -50,7 +46,7 @@ std::vector<std::wstring> ListBoxLines(HWND list) {
 }
 
 void SaveLogWithDialog(HWND owner, HWND log) {
-    const auto chosen = AskFileName(owner);
+    const auto chosen = AskSaveFileName(owner, LoadText(IDS_SAVE_AS_TEXT), LoadText(IDS_TEXT_FILES_FILTER));
     if (!chosen) return;
     const std::wstring path = LogFileName(*chosen);
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&

@@ -264,7 +264,7 @@ BOOL WINAPI OnConsoleBreak(DWORD type) {
 // The run of names through table, to its end: the exit status.
 int RunToEnd(const Options& options, RunKind kind, std::vector<std::wstring> names,
              TClearTaskThread::CleanerTable table) {
-    auto ended = [&](const TRunReport& report, int status) {
+    auto ended = [&](const TRunResults& report, int status) {
         if (options.json)
             WriteStdOut(DocumentText(RunDocument(report, kind == RunKind::Test, Settings.FastScan, status)));
         return status;
@@ -303,7 +303,7 @@ int Run(const Options& options) {
         const std::wstring refusal = RunningBrowserRefusal(names, BrowserOpen);
         if (!refusal.empty()) {
             WriteStdErr(L"klarvex-cli: " + refusal);
-            TRunReport refused;
+            TRunResults refused;
             refused.RefuseAll(names, refusal);
             if (options.json) WriteStdOut(DocumentText(RunDocument(refused, false, Settings.FastScan, kExitRunFailed)));
             return kExitRunFailed;

@@ -53,7 +53,7 @@ public:
 
     bool Done() const noexcept { return done_; }
     bool BrokenOff() const noexcept { return brokenOff_; }
-    const TRunReport& Report() const noexcept { return report_; }
+    const TRunResults& Report() const noexcept { return report_; }
 
     void AddLog(const std::wstring& line) override;
     void ScrollLogToEnd() override {}
@@ -77,7 +77,7 @@ private:
     std::wstring pending_;
     bool answerYes_;
     RunOutputs outputs_;
-    TRunReport report_;
+    TRunResults report_;
     bool done_ = false;
     bool brokenOff_ = false;
     // The progress line: which item, what it has counted so far, and how

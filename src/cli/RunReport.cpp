@@ -1,7 +1,6 @@
 #include "cli/RunReport.h"
 
 #include "base/Strings.h"
-#include "engine/Catalogue.h"
 
 namespace klarvex {
 
@@ -10,12 +9,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
-
-// An item name's category: the text before its first separator (a
-// category's text holds none; an application's name may).
-std::wstring CategoryOf(const std::wstring& itemName) {
-    return itemName.substr(0, itemName.find(kNameSeparator));
-}
 
 const char* OutcomeName(ItemOutcome outcome) {
     switch (outcome) {
@@ -29,49 +22,7 @@ const char* OutcomeName(ItemOutcome outcome) {
 
 }  // namespace
 
-void TRunReport::BeginItem(const std::wstring& name) {
-    items_.emplace_back();
-    items_.back().name = name;
-}
-
-void TRunReport::EndItem(int32_t count, int64_t bytes) {
-    if (items_.empty()) return;
-    items_.back().count = count;
-    items_.back().bytes = bytes;
-}
-
-void TRunReport::RefuseAll(const std::vector<std::wstring>& names, const std::wstring& message) {
-    for (const auto& name : names) {
-        BeginItem(name);
-        Refused(message);
-    }
-}
-
-void TRunReport::Note(ItemOutcome outcome, const std::wstring& text) {
-    if (items_.empty()) return;
-    ItemReport& item = items_.back();
-    if (outcome < item.outcome) return;
-    if (outcome > item.outcome) {
-        item.outcome = outcome;
-        item.text.clear();
-    }
-    if (!item.text.empty()) item.text += L'\n';
-    item.text += text;
-}
-
-int64_t TRunReport::TotalCount() const {
-    int64_t total = 0;
-    for (const auto& item : items_) total += item.count;
-    return total;
-}
-
-int64_t TRunReport::TotalBytes() const {
-    int64_t total = 0;
-    for (const auto& item : items_) total += item.bytes;
-    return total;
-}
-
-Json RunDocument(const TRunReport& report, bool testRun, bool fastMode, int exitStatus) {
+Json RunDocument(const TRunResults& report, bool testRun, bool fastMode, int exitStatus) {
     Json items = Json::array();
     for (const auto& item : report.Items()) {
         Json entry = {{"name", Utf8(item.name)},     {"category", Utf8(CategoryOf(item.name))},

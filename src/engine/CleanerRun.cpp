@@ -25,6 +25,20 @@ int32_t CleanerRun::WindowsVersionCode() const { return GetWindowsVersion(); }
 
 void CleanerRun::AddLog(const std::wstring& line) { host_.AddLog(line); }
 
+void CleanerRun::LogEntry(const std::wstring& linePrefix, const std::wstring& entry) {
+    const std::wstring line = linePrefix + entry;
+    if (listedEntries_ < entryLimit_) {
+        ++listedEntries_;
+        host_.AddEntryLine(line, linePrefix.size());
+        return;
+    }
+    if (listedEntries_ == entryLimit_) {
+        ++listedEntries_;  // told once
+        host_.EntriesCut();
+    }
+    host_.AddLog(line);
+}
+
 bool CleanerRun::ConfirmDespiteWarning(const std::wstring& what, const std::wstring& warning) {
     if (IsTestRun()) return true;
     if (!IsAutomaticRun() &&

@@ -63,6 +63,12 @@ public:
 
     // --- log and progress
     void AddLog(const std::wstring& line);
+    // The log line of one entry the item takes (a file, a key, a value, an
+    // address): linePrefix, then the entry. A front end that lists entries
+    // gets it as one, up to the run's limit (kMaxListedEntries unless a
+    // test sets it lower).
+    void LogEntry(const std::wstring& linePrefix, const std::wstring& entry);
+    void LimitListedEntries(size_t limit) noexcept { entryLimit_ = limit; }
     void ScrollLog(int32_t step);
     // A progress message, at most one every 2 seconds within an item.
     void PostThrottledProgress(int32_t count);
@@ -223,6 +229,8 @@ private:
     bool automatic_ = false;
     bool keepProtectedFolders_ = false;
     bool shredding_ = false;  // the files a walk removes are destroyed (ShredPath)
+    size_t listedEntries_ = 0;
+    size_t entryLimit_ = kMaxListedEntries;
 };
 
 // The time now, in days (the unit of LastProgressTime).

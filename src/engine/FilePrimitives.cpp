@@ -99,7 +99,7 @@ bool CleanerRun::RemoveFile(const std::wstring& folder, const std::wstring& name
         return false;
     }
     if (DeletionLogged(logIt)) {
-        AddLog(deletingLinePrefix_ + folder + name);
+        LogEntry(deletingLinePrefix_, folder + name);
         ScrollLog(50);
     }
     if (IsTestRun()) return true;
@@ -114,8 +114,10 @@ bool CleanerRun::RemoveFile(const std::wstring& folder, const std::wstring& name
     if (shredding_) {
         const Shredding shredding = ShredFileEntry(*opened, folder, name, passes);
         removal = shredding.removal;
+        // Whoever destroys files learns of each that stays.
         if (removal == FileRemoval::Removed && !shredding.overwritten)
             AddLog(LogPrefix + LoadText(IDS_NOT_OVERWRITTEN) + L" " + folder + name);
+        if (removal == FileRemoval::Failed) AddLog(LogPrefix + LoadText(IDS_LEFT_IN_USE) + L" " + folder + name);
     } else {
         removal = RemoveFileEntry(*opened, name, passes);
     }
@@ -265,7 +267,9 @@ int64_t CleanerRun::ClearFolder(const std::wstring& folder, bool removeFolder, b
     return WalkFolder(folder, removeFolder, walk, counter);
 }
 
-void CleanerRun::ShredPath(const std::wstring& path) {
+void CleanerRun::ShredPath(const std::wstring& pathText) {
+    std::wstring path = pathText;
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (!IsAbsolutePath(path) || attributes == INVALID_FILE_ATTRIBUTES) {
         Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_MISSING) + path, L"");
@@ -305,7 +309,7 @@ void CleanerRun::ShredPath(const std::wstring& path) {
     } else if (!IsTestRun() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // Under Wine a link to a file shows no reparse point: its handle
         // led elsewhere and it was passed over.
-        Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_LINK) + path, L"");
+        Host().ShowNotice(LoadText(IsLinkedFile(path) ? IDS_NOT_SHREDDED_LINK : IDS_NOT_SHREDDED_IN_USE) + path, L"");
     }
     shredding_ = false;
     ItemSizeText = FormatKB(ItemBytes);

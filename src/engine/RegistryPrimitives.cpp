@@ -76,7 +76,8 @@ int32_t CleanerRun::DeleteRegKey(const std::wstring& rootName, const std::wstrin
     const HKEY root = RootKeyHandle(rootKey);
     const int32_t count = CountRegValues(root, *keyPath);
     if (!Settings.FastScan) {
-        AddLog(LogPrefix + LoadText(IDS_DELETING_REG_KEY) + L" " + RootKeyText(rootKey) + L"\\" + *keyPath);
+        LogEntry(LogPrefix + LoadText(IDS_DELETING_REG_KEY) + L" ",
+                 std::wstring(RootKeyText(rootKey)) + L"\\" + *keyPath);
         ScrollLog(0);
     }
     if (!IsTestRun()) DeleteKeyTree(root, *keyPath);
@@ -94,11 +95,11 @@ int32_t CleanerRun::DeleteRegValues(const std::wstring& rootName, const std::wst
     const auto keyPath = KeyToTake(rootKey, keyPathText, valueName.empty(), key);
     if (!keyPath) return 0;
 
-    const std::wstring valueLinePrefix =
-        LogPrefix + LoadText(IDS_DELETING_REG_VALUE) + L" " + RootKeyText(rootKey) + L"\\" + *keyPath + L"\\";
+    const std::wstring valueLinePrefix = LogPrefix + LoadText(IDS_DELETING_REG_VALUE) + L" ";
+    const std::wstring keyText = std::wstring(RootKeyText(rootKey)) + L"\\" + *keyPath + L"\\";
     auto deleteValue = [&](const std::wstring& name) {
         if (!Settings.FastScan) {
-            AddLog(valueLinePrefix + name);
+            LogEntry(valueLinePrefix, keyText + name);
             ScrollLog(0);
         }
         if (!IsTestRun()) RegDeleteValueW(key.Get(), name.c_str());

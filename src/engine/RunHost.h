@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +13,10 @@ inline constexpr unsigned WM_CLEAN_DONE = 0x2409;      // wParam = the run's tot
 inline constexpr unsigned WM_CLEAN_PROGRESS = 0x2410;  // wParam = a count of entries
 inline constexpr unsigned WM_CLEAN_START = 0x2411;
 
+// The most entries a run hands its host by AddEntryLine; the lines of the
+// entries after them go through AddLog.
+inline constexpr size_t kMaxListedEntries = 100000;
+
 // What a run needs of the front end that started it. The main window
 // implements it with messages to itself; the command-line front end prints.
 // Every call comes from the run's thread.
@@ -21,6 +26,12 @@ public:
 
     // Appends one line to the log, synchronously.
     virtual void AddLog(const std::wstring& line) = 0;
+    // A log line that names one entry the current item takes (a file, a
+    // registry key or value, an address), whose text starts at entryAt: for
+    // a front end that lists them. A run hands at most kMaxListedEntries,
+    // then tells EntriesCut once and logs the others as plain lines.
+    virtual void AddEntryLine(const std::wstring& line, size_t /*entryAt*/) { AddLog(line); }
+    virtual void EntriesCut() {}
     // Scrolls the log to its last line.
     virtual void ScrollLogToEnd() = 0;
     // Shows the item being cleared.

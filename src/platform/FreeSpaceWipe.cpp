@@ -105,7 +105,9 @@ std::optional<bool> IsSolidStateDrive(const std::wstring& root) {
 uint64_t WipeFreeSpace(const std::wstring& root, const std::function<bool(uint64_t written)>& progress) {
     RemoveWipeFolder(root);
     const std::wstring folder = root + kWipeFolderName + L"\\";
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) return 0;
+    // What a crash left and could not be removed (another program's file in
+    // it) is written beside.
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return 0;
     const auto opened = OpenedFolder::Open(folder);
     if (!opened) return 0;
 

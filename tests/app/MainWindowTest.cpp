@@ -31,12 +31,6 @@ bool AnyStartsWith(const std::vector<std::wstring>& lines, const std::wstring& p
     return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-std::string TickedSettings(const std::vector<std::string>& names, const std::string& extra) {
-    std::string text = "[NodeSelected]\r\nSelectedCount=" + std::to_string(names.size()) + "\r\n";
-    for (size_t i = 0; i < names.size(); ++i) text += std::to_string(i + 1) + "=" + names[i] + "\r\n";
-    return text + extra;
-}
-
 // Every item of the catalogue, ticked: a run long enough to be caught
 // while it runs.
 std::string AllItemsTicked(const std::string& extra) {

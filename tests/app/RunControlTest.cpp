@@ -53,6 +53,9 @@ public:
     int autoRunsPosted = 0;
     bool hidden = false;
     int closes = 0;
+    int resultsShown = 0;
+    bool refusalInResults = false;
+    std::vector<std::pair<TaskbarState, int32_t>> taskbar;
 
     std::vector<std::wstring> CollectTickedItems() const override { return ticked; }
     bool BrowserOpen(const KnownBrowser& browser) const override {
@@ -71,6 +74,9 @@ public:
         caption = c;
         captionVisible = visible;
     }
+    void ShowResults() override { ++resultsShown; }
+    bool ResultsTellRefusal() const override { return refusalInResults; }
+    void ShowTaskbarProgress(TaskbarState state, int32_t position) override { taskbar.push_back({state, position}); }
     void SetTotalLabel(const std::wstring& text) override { totalLabel = text; }
     void SetNumber(int32_t count) override { number = count; }
     void SetStatus(const std::wstring& text) override { status = text; }
@@ -332,6 +338,82 @@ TEST_F(RunControlTest, BrowserChecksAndConfirmationGuardRemovalButNotTest) {
     EXPECT_EQ(view.confirmations, 1);
     EXPECT_FALSE(control.Running());
     EXPECT_EQ(view.starts.size(), 1u);
+}
+
+// What a run leaves shown when it is over: its results (never for an
+// automatic run, nor for a counting pass), and on the taskbar button the
+// run's course, then nothing, or red for a refusal or a break.
+TEST_F(RunControlTest, AnEndedRunShowsItsResultsAndTheTaskbarButtonFollowsItsCourse) {
+    using T = TaskbarState;
+    struct Rig {
+        FakeView view;
+        TRunControl control{view};
+        uint32_t Last() const { return view.starts.back().generation; }
+    };
+    struct Case {
+        const char* name;
+        void (*steps)(Rig&);
+        int resultsShown;
+        std::vector<std::pair<TaskbarState, int32_t>> taskbar;
+    };
+    const Case cases[] = {
+        {"a Test",
+         [](Rig& r) {
+             r.control.TestClick();
+             r.control.OnDone(3, r.Last());
+         },
+         1, {{T::Moving, 0}, {T::None, 1000}}},
+        {"a Clean with a refused item",
+         [](Rig& r) {
+             r.control.CleanClick();
+             r.control.OnDone(40, r.Last());
+             r.control.OnCleanStart();
+             r.control.OnProgress(10, r.Last());
+             r.view.refusalInResults = true;
+             r.control.OnDone(40, r.Last());
+         },
+         1, {{T::Moving, 0}, {T::Normal, 0}, {T::Normal, 250}, {T::Error, 1000}}},
+        {"a Clean refused while the browser is open",
+         [](Rig& r) {
+             r.view.ticked = {L"Google Chrome - Cookies"};
+             r.view.openPrograms = {L"chrome.exe"};
+             r.control.CleanClick();
+         },
+         0, {{T::Error, 1000}}},
+        {"a Test broken off, then cancelled",
+         [](Rig& r) {
+             r.control.TestClick();
+             r.control.OnRunBrokenOff(r.Last());
+             r.control.TestClick();
+         },
+         2, {{T::Moving, 0}, {T::Error, 1000}}},
+        {"a Test cancelled",
+         [](Rig& r) {
+             r.control.TestClick();
+             r.control.TestClick();
+         },
+         1, {{T::Moving, 0}, {T::None, 1000}}},
+        {"a counting pass cancelled",
+         [](Rig& r) {
+             r.control.CleanClick();
+             r.control.TestClick();
+         },
+         0, {{T::Moving, 0}, {T::None, 1000}}},
+        {"-Auto",
+         [](Rig& r) {
+             r.control.ApplyStartSwitch(ParseStartSwitch(L"-Auto"), true);
+             r.control.AutoRun();
+             r.control.OnDone(1, r.Last());
+         },
+         0, {}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        Rig rig;
+        c.steps(rig);
+        EXPECT_EQ(rig.view.resultsShown, c.resultsShown) << c.name;
+        EXPECT_EQ(rig.view.taskbar, c.taskbar) << c.name;
+    }
 }
 
 TEST_F(RunControlTest, StartSwitches) {

@@ -64,7 +64,7 @@ TEST(ItemNames, ATypoIsOfferedTheClosestNamesAndNonsenseNone) {
 }
 
 TEST(RunReport, TheMostSeriousEventDecidesAnItemAndTheDocumentCarriesItInUtf8) {
-    TRunReport report;
+    TRunResults report;
     report.BeginItem(L"Windows - Clipboard");
     report.EndItem(2, 100);
     report.BeginItem(L"Custom Lists - <New List>");

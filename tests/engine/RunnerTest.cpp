@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -144,6 +145,38 @@ TEST(Runner, AnErrorFromACleanerEndsTheRunAndIsReported) {
     EXPECT_FALSE(host.done);
     EXPECT_EQ(host.Progress(), std::vector<int32_t>{0});  // the broken item never ended
     EXPECT_EQ(host.itemEnds.size(), 1u);
+}
+
+// A detailed run hands its front end each entry its log lines name (a
+// file's path, a value's key and name), up to its limit; past that the
+// lines still go to the log, and the cut is told once.
+TEST(Runner, ADetailedRunHandsTheEntriesItsLinesNameUpToItsLimit) {
+    Settings.FastScan = false;
+    testing::ScratchFolder folder;
+    for (const wchar_t* name : {L"a.tmp", L"b.tmp", L"c.tmp"}) testing::MakeFile(folder / name, 10);
+    const std::wstring key = L"Software\\KlarvexEntriesTest";
+    testing::ScratchRegKeys keys({key});
+    keys.SetString(L"", L"v1", L"x");
+    keys.SetString(L"", L"v2", L"y");
+    RecordingHost host;
+    auto* runner = new ScriptedRunner(
+        RunKind::Test, host, {L"Windows - Clipboard", L"Opera - Cookies"},
+        {{L"Windows - Clipboard",
+          [&](ScriptedRunner& r) { r.ItemBytes += r.ClearFolder(folder.Path(), false, true, L"", r.ItemCount); }},
+         {L"Opera - Cookies", [&](ScriptedRunner& r) { r.ItemCount += r.DeleteUserRegValues(key, L""); }}});
+    runner->LimitListedEntries(4);
+    RunToEnd(runner);
+
+    auto files = std::vector<std::wstring>(host.entries.begin(), host.entries.begin() + 3);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::wstring>{folder / L"a.tmp", folder / L"b.tmp", folder / L"c.tmp"}));
+    ASSERT_EQ(host.entries.size(), 4u);
+    EXPECT_EQ(host.entries[3], L"HKEY_CURRENT_USER\\" + key + L"\\v1");
+    EXPECT_EQ(host.entriesCut, 1);
+    EXPECT_EQ(testing::LinesStartingWith(host, L"Test: deleting registry value HKEY_CURRENT_USER\\" + key + L"\\v"),
+              (std::vector<std::wstring>{L"Test: deleting registry value HKEY_CURRENT_USER\\" + key + L"\\v1",
+                                         L"Test: deleting registry value HKEY_CURRENT_USER\\" + key + L"\\v2"}));
+    EXPECT_EQ(testing::LinesStartingWith(host, L"Test: deleting " + folder.Path()).size(), 3u);
 }
 
 TEST(Dispatch, ExactNamesGoToTheirCleanersEverythingElseToARuleFile) {

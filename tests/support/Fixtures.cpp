@@ -319,6 +319,12 @@ void RecordingHost::AddLog(const std::wstring& line) {
     lines_.push_back(line);
 }
 
+void RecordingHost::AddEntryLine(const std::wstring& line, size_t entryAt) {
+    std::lock_guard lock(mutex_);
+    lines_.push_back(line);
+    entries.push_back(line.substr(entryAt));
+}
+
 void RecordingHost::SetCurrentItem(const std::wstring& name) {
     std::lock_guard lock(mutex_);
     currentItems.push_back(name);

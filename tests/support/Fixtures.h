@@ -152,8 +152,12 @@ public:
     std::vector<std::wstring> questions;
     std::vector<std::wstring> notices;
     std::vector<std::wstring> noticeCaptions;
+    std::vector<std::wstring> entries;  // what AddEntryLine named
+    int entriesCut = 0;
 
     void AddLog(const std::wstring& line) override;
+    void AddEntryLine(const std::wstring& line, size_t entryAt) override;
+    void EntriesCut() override { ++entriesCut; }
     void ScrollLogToEnd() override {}
     void SetCurrentItem(const std::wstring& name) override;
     void RunOnUiThread(const std::function<void()>& work) override;

@@ -74,6 +74,12 @@ void RunXdotool(const std::wstring& arguments) {
 
 }  // namespace
 
+std::string TickedSettings(const std::vector<std::string>& names, const std::string& extra) {
+    std::string text = "[NodeSelected]\r\nSelectedCount=" + std::to_string(names.size()) + "\r\n";
+    for (size_t i = 0; i < names.size(); ++i) text += std::to_string(i + 1) + "=" + names[i] + "\r\n";
+    return text + extra;
+}
+
 bool XdotoolInstalled() { return GetFileAttributesW(kXdotool) != INVALID_FILE_ATTRIBUTES; }
 
 void PressKeys(HWND window, const std::wstring& keys) {
@@ -296,6 +302,53 @@ RECT KlarvexApp::TabRect(HWND tabs, int index) {
         return {};
     MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+namespace {
+
+void PostClick(HWND window, POINT at) {
+    const LPARAM position = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, position);
+    PostMessageW(window, WM_LBUTTONUP, 0, position);
+}
+
+}  // namespace
+
+void KlarvexApp::ClickTab(HWND tabs, int index) {
+    const RECT rect = TabRect(tabs, index);
+    POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ScreenToClient(tabs, &middle);
+    PostClick(tabs, middle);
+}
+
+void KlarvexApp::ClickColumnHeader(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT rect{};
+    auto* remote = Remote(sizeof(rect));
+    if (!remote ||
+        !SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(remote)) ||
+        !ReadRemote(remote, &rect, sizeof(rect)))
+        return;
+    PostClick(header, {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+std::vector<std::wstring> KlarvexApp::Rows(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const auto columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    std::vector<std::wstring> rows;
+    for (int row = 0; row < RowCount(list); ++row) {
+        std::wstring text;
+        for (int column = 0; column < std::max(columns, 1); ++column)
+            text += (column > 0 ? L" | " : L"") + RowText(list, row, column);
+        rows.push_back(std::move(text));
+    }
+    return rows;
+}
+
+void KlarvexApp::SaveAs(HWND dialog, const std::wstring& path) {
+    constexpr int kFileNameBox = 0x47c;  // cmb13 of the Explorer-style dialog
+    SetText(dialog, kFileNameBox, path);
+    Click(dialog, IDOK);
 }
 
 bool KlarvexApp::SaveScreenshot(const std::wstring& name) { return SaveScreenshot(Main(), name); }

@@ -21,6 +21,10 @@ namespace klarvex::testing {
 
 using namespace std::chrono_literals;
 
+// A settings.ini that ticks the names ("Category", "Category - Item"),
+// followed by the extra text (more sections).
+std::string TickedSettings(const std::vector<std::string>& names, const std::string& extra);
+
 // Polls until the condition holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s);
 
@@ -130,6 +134,13 @@ public:
 
     // A tab's rectangle on the screen.
     RECT TabRect(HWND tabs, int index);
+    // Mouse clicks, posted: on a tab, on the header of a list view's column.
+    void ClickTab(HWND tabs, int index);
+    void ClickColumnHeader(HWND list, int column);
+    // Every row of a list view, its columns' texts joined by " | ".
+    std::vector<std::wstring> Rows(HWND list);
+    // Chooses the file in the common Save As dialog and saves.
+    static void SaveAs(HWND dialog, const std::wstring& path);
 
 private:
     // Remote memory in the program for messages that carry pointers.

@@ -95,8 +95,8 @@ void ClearAutomaticJumpLists(CleanerRun& run, const std::wstring& folder) {
             if (entries[i].pinned) continue;
             linkBytes += static_cast<int64_t>(list->links[i].size);
             if (!Settings.FastScan) {
-                run.AddLog(run.LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" " + entries[i].path + L" (" + path +
-                       L")");
+                run.LogEntry(run.LogPrefix + LoadText(IDS_DELETING_JUMP_LIST_ENTRY) + L" ",
+                             entries[i].path + L" (" + path + L")");
                 run.ScrollLog(50);
             }
         }

@@ -92,7 +92,7 @@ void DeleteUrlHistory(CleanerRun& run) {
                 CoTaskMemFree(entry.pwcsUrl);
                 CoTaskMemFree(entry.pwcsTitle);
                 if (!Settings.FastScan) {
-                    run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + url);
+                    run.LogEntry(run.LogPrefix + LoadText(IDS_DELETING) + L" ", url);
                     run.ScrollLog(50);
                 }
                 const HRESULT deleted = run.IsTestRun() ? S_OK : history.Get()->DeleteUrl(url.c_str(), 0);
@@ -119,7 +119,7 @@ int32_t DeleteHttpCacheEntries(CleanerRun& run) {
         // records of the cache are not this item's.
         if (!url || std::wcsncmp(url, L"http://", 7) != 0) return;
         if (!Settings.FastScan) {
-            run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + url);
+            run.LogEntry(run.LogPrefix + LoadText(IDS_DELETING) + L" ", url);
             run.ScrollLog(50);
         }
         if (!run.IsTestRun() && !DeleteUrlCacheEntryW(url)) return;
@@ -276,7 +276,7 @@ void CleanIETypedURLs(CleanerRun& run) {
         RegKey key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, kTypedUrlsKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
             for (const auto& name : ValueNames(key.Get()))
-                run.AddLog(run.LogPrefix + LoadText(IDS_DELETING) + L" " + ReadRegString(key.Get(), L"", name));
+                run.LogEntry(run.LogPrefix + LoadText(IDS_DELETING) + L" ", ReadRegString(key.Get(), L"", name));
             run.ScrollLog(0);
         }
     }

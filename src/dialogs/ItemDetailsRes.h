@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDD_ITEM_DETAILS 2500
+#define IDC_DETAILS_NOTE 2501
+#define IDC_DETAILS_LABEL 2502
+#define IDC_DETAILS_LIST 2503
