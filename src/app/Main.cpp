@@ -10,8 +10,8 @@
 #include "app/ResultsChart.h"
 #include "app/ResultsTable.h"
 #include "app/SaveLogDialog.h"
-#include "app/ShredChoice.h"
 #include "app/SaveResultsDialog.h"
+#include "app/ShredChoice.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
@@ -20,6 +20,7 @@
 #include "dialogs/NewCustomItem.h"
 #include "dialogs/CookiesManager.h"
 #include "dialogs/Options.h"
+#include "engine/Catalogue.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {
@@ -571,7 +572,7 @@ void TfrmMain::OpenItemDetails(std::optional<size_t> item) {
     const ItemResult& result = results_.Results().Items().at(*item);
     // The dialog keeps its own copy: a run still going may add to the
     // results while it is open.
-    TfrmItemDetails details(FillIn(LoadText(IDS_DETAILS_CAPTION), {result.name}), result.entries,
+    TfrmItemDetails details(LoadText(IDS_DETAILS_CAPTION, {DisplayItemName(result.name)}), result.entries,
                             EntriesNote(result, results_.FastMode()));
     ModalScope modal(*this);
     details.ShowModal(Handle());

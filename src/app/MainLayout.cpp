@@ -135,7 +135,10 @@ void PlaceResultsPage(HWND window, int dpi, const RECT& page) {
     };
     const int width = page.right - page.left;
     const int rowHeight = scale(18), gap = scale(4), totalHeight = scale(16);
-    const int checkWidth = std::min(scale(230), width * 2 / 3);
+    // The check box as wide as its text, in any language.
+    HWND showEmpty = GetDlgItem(window, IDC_SHOW_EMPTY);
+    const int checkWidth =
+        std::min(std::max(scale(230), TextWidth(showEmpty, WindowText(showEmpty)) + scale(24)), width * 3 / 4);
     place(IDC_RESULTS_LABEL, page.left, page.top + scale(2), width - checkWidth - gap, scale(15));
     place(IDC_SHOW_EMPTY, page.right - checkWidth, page.top, checkWidth, rowHeight);
     const int tableTop = page.top + rowHeight + gap;

@@ -67,21 +67,22 @@ std::wstring LoadText(unsigned id) {
     return text.empty() ? LoadTextIn(id, kEnglish) : text;
 }
 
-std::wstring LoadText(unsigned id, std::initializer_list<std::wstring> values) {
+std::wstring FillIn(const std::wstring& pattern, const std::vector<std::wstring>& values) {
     // One pass, so that a value's own "%2" stays as it is.
-    const std::wstring pattern = LoadText(id);
     std::wstring text;
     for (size_t i = 0; i < pattern.size(); ++i) {
-        const size_t index = i + 1 < pattern.size() ? static_cast<size_t>(pattern[i + 1] - L'1') : values.size();
-        if (pattern[i] == L'%' && index < values.size() && index < 9) {
-            text += values.begin()[index];
+        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
+            const auto index = static_cast<size_t>(pattern[i + 1] - L'1');
+            if (index < values.size()) text += values[index];
             ++i;
-        } else {
-            text += pattern[i];
+            continue;
         }
+        text += pattern[i];
     }
     return text;
 }
+
+std::wstring LoadText(unsigned id, const std::vector<std::wstring>& values) { return FillIn(LoadText(id), values); }
 
 std::wstring TranslatedName(const std::wstring& name) {
     // Pairs of UTF-8 texts, each ended by a zero: the English name, then

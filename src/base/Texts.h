@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -38,8 +37,11 @@ ResourceBytes FindLanguageResource(LPCWSTR type, unsigned id);
 // A text of the program's string table (res/Strings.rc, linked into every
 // executable) in the language of the texts. A missing text loads as empty.
 std::wstring LoadText(unsigned id);
-// The same with %1, %2, ... replaced by the values in order.
-std::wstring LoadText(unsigned id, std::initializer_list<std::wstring> values);
+// A text with %1 ... %9 replaced by the values in order (a mark with no
+// value goes; a value's own marks stay as they are).
+std::wstring FillIn(const std::wstring& pattern, const std::vector<std::wstring>& values);
+// The string table's text so filled in.
+std::wstring LoadText(unsigned id, const std::vector<std::wstring>& values);
 // A text in that language only; empty when the language has none.
 std::wstring LoadTextIn(unsigned id, LANGID language);
 

@@ -38,7 +38,9 @@ protected:
     // The English names a language's table translates (RCDATA IDR_NAMES).
     std::set<std::string> TranslatedNames(LANGID language) const {
         std::vector<std::string> texts(1);
-        for (const char c : Bytes(RT_RCDATA, IDR_NAMES, language)) c ? texts.back().push_back(c) : texts.emplace_back();
+        for (const char c : Bytes(RT_RCDATA, IDR_NAMES, language))
+            if (c) texts.back().push_back(c);
+            else texts.emplace_back();
         std::set<std::string> names;
         for (size_t i = 0; i + 1 < texts.size(); i += 2)
             if (!texts[i + 1].empty()) names.insert(texts[i]);
@@ -65,6 +67,35 @@ protected:
             if (option & MF_POPUP) ReadMenu(at, depth + 1, items);
         }
     }
+    // A dialog's controls in order (DLGTEMPLATEEX): each one's ID and class.
+    std::vector<std::wstring> DialogControls(unsigned id, LANGID language) const {
+        const std::string bytes = Bytes(RT_DIALOG, id, language);
+        if (bytes.size() < 26) return {};
+        const auto* words = reinterpret_cast<const WORD*>(bytes.data());
+        const size_t end = bytes.size() / 2;
+        size_t at = 13;  // past the header's fixed words
+        auto skipNameOrNumber = [&] { at += words[at] == 0xFFFF ? 2 : words[at] == 0 ? 1 : wcslen(reinterpret_cast<const wchar_t*>(words + at)) + 1; };
+        skipNameOrNumber();  // menu
+        skipNameOrNumber();  // class
+        skipNameOrNumber();  // caption
+        if (*reinterpret_cast<const DWORD*>(words + 6) & DS_SETFONT) {
+            at += 3;  // point size, weight, italic and character set
+            skipNameOrNumber();
+        }
+        std::vector<std::wstring> controls;
+        for (WORD left = words[8]; left > 0 && at < end; --left) {
+            at = (at + 1) & ~size_t{1};  // each control starts on a DWORD
+            const DWORD control = *reinterpret_cast<const DWORD*>(words + at + 10);
+            at += 12;
+            const std::wstring type = words[at] == 0xFFFF ? std::to_wstring(words[at + 1])
+                                                          : std::wstring(reinterpret_cast<const wchar_t*>(words + at));
+            skipNameOrNumber();
+            skipNameOrNumber();  // text
+            at += 1 + (words[at] + 1) / 2;
+            controls.push_back(std::to_wstring(control) + L" " + type);
+        }
+        return controls;
+    }
     std::vector<std::wstring> MenuItems(unsigned id, LANGID language) const {
         const std::string menu = Bytes(RT_MENU, id, language);
         std::vector<std::wstring> items;
@@ -82,11 +113,13 @@ protected:
 
 TEST_F(Translations, EveryLanguageHasEveryTextDialogMenuAndName) {
     const std::vector<unsigned> dialogs = Names(RT_DIALOG), menus = Names(RT_MENU);
-    ASSERT_GE(dialogs.size(), 9u);
+    ASSERT_GE(dialogs.size(), 10u);
+    ASSERT_GE(DialogControls(dialogs.front(), kEnglish).size(), 2u);
     ASSERT_EQ(menus.size(), 2u);
     // The names the window shows for the catalogue's own categories and items.
     std::vector<std::wstring> names;
-    for (const auto& category : TCatalogue().Categories()) {
+    const TCatalogue catalogue;
+    for (const auto& category : catalogue.Categories()) {
         names.push_back(category.Text);
         for (const auto& item : category.Items) names.push_back(item.Text);
     }
@@ -100,7 +133,8 @@ TEST_F(Translations, EveryLanguageHasEveryTextDialogMenuAndName) {
             if (id == IDS_PRODUCT_NAME || id == IDS_VERSION || english.find(L"https://") == 0)
                 EXPECT_EQ(translated, english) << id;
         }
-        for (const unsigned id : dialogs) EXPECT_NE(Bytes(RT_DIALOG, id, language), "") << "dialog " << id;
+        for (const unsigned id : dialogs)
+            EXPECT_EQ(DialogControls(id, language), DialogControls(id, kEnglish)) << "dialog " << id;
         for (const unsigned id : menus) EXPECT_EQ(MenuItems(id, language), MenuItems(id, kEnglish)) << "menu " << id;
         const std::set<std::string> translated = TranslatedNames(language);
         for (const auto& name : names) EXPECT_TRUE(translated.count(WideToUtf8(name))) << WideToUtf8(name);
