@@ -6,6 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$root"
 export KLARVEX_BUILD=${KLARVEX_BUILD:-$root/build}
+# The window speaks the language of Windows, which Wine takes from the
+# locale: the suites read its English texts.
+export LC_ALL=C.UTF-8
 
 bash scripts/setup.sh
 bash scripts/build.sh

@@ -156,7 +156,7 @@ Round RunOnce(bool fast) {
             const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
             return count >= 3 && ListBoxLine(log, count - 2).rfind(L"Total items will be removed = ", 0) == 0;
         },
-        600, 200);
+        1800, 200);  // a detailed run lists each file in the log: minutes under Wine
     round.run = Since(start);
     const auto end = Clock::now();
     const bool shown = ended && WaitFor([&] {

@@ -1,4 +1,5 @@
-// Identifiers of the program's string table (res/Strings.rc).
+// Identifiers of the program's string table (res/Strings.rc) and of the
+// translations of the tree's names (res/lang/).
 #pragma once
 
 #define IDS_TEST 100
@@ -161,3 +162,19 @@
 #define IDS_WIPE_FILE_HINT 754
 #define IDS_PAGE_GENERAL 755
 #define IDS_PAGE_BOSS_KEY 756
+// The languages: each names itself, and the settings dialog's page.
+#define IDS_LANGUAGE_NAME 771
+#define IDS_PAGE_LANGUAGE 772
+#define IDS_LANGUAGE_WINDOWS_DEFAULT 773
+// Whole sentences where the words' order differs between languages.
+#define IDS_TOTAL_LABEL_TEST 774
+#define IDS_TOTAL_LABEL_CLEAN 775
+// The buttons of the program's message boxes.
+#define IDS_BUTTON_OK 776
+#define IDS_BUTTON_YES 777
+#define IDS_BUTTON_NO 778
+
+// The names of the tree of clean items in each language but English
+// (RCDATA): pairs of UTF-8 texts, each ended by a zero, the English name
+// and then its translation.
+#define IDR_NAMES 1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # No access key ("&x") twice in one dialog or on one menu level of the
-# resource files; a dialog's menu bar counts as the dialog's, whose controls
+# resource files; a dialog's menu bar (the one of that name in the same file:
+# each language's file has its own) counts as the dialog's, whose controls
 # would take its letters.  access_keys_test.sh [FILE.rc...] (all by default)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,7 +21,7 @@ FNR == 1 { dialog = menu = ""; depth = 0 }
 { sub(/\r$/, ""); sub(/^[ \t]+/, "") }
 /^\/\// { next }
 dialog == "" && menu == "" && $2 ~ /^DIALOG(EX)?$/ { dialog = FILENAME ": dialog " $1; next }
-dialog != "" && $1 == "MENU" { menu_of[dialog] = $2; next }
+dialog != "" && $1 == "MENU" { menu_of[dialog] = FILENAME SUBSEP $2; next }
 dialog != "" && $1 == "END" { dialog = ""; next }
 dialog != "" && $1 ~ /^(L|R|C)TEXT$|PUSHBUTTON$|^GROUPBOX$|CHECKBOX$|RADIOBUTTON$|STATE3$|^CONTROL$/ { note(dialog, $0); next }
 dialog == "" && menu == "" && $2 == "MENU" { menu = $1; depth = 0; next }
@@ -29,7 +30,7 @@ menu != "" && $1 == "END" { if (--depth == 0) menu = ""; next }
 menu != "" && ($1 == "POPUP" || $1 == "MENUITEM") {
     if ($1 == "POPUP") popup = $2
     note(FILENAME ": menu " menu " [" path[depth] "]", $0)
-    if (depth == 1) bar[menu] = bar[menu] "\n" $0
+    if (depth == 1) bar[FILENAME, menu] = bar[FILENAME, menu] "\n" $0
 }
 END {
     for (d in menu_of) {

@@ -26,12 +26,14 @@ void TItemTree::Build(HWND tree, int checkBoxSize) {
         insert.hParent = TVI_ROOT;
         insert.hInsertAfter = TVI_LAST;
         insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-        insert.item.pszText = const_cast<wchar_t*>(categories[c].Text.c_str());
+        std::wstring text = DisplayName(categories[c].Text);
+        insert.item.pszText = text.data();
         insert.item.lParam = NodeParam(c, 0);
         categoryNodes_[c] = TreeView_InsertItem(tree_, &insert);
         for (size_t i = 0; i < categories[c].Items.size(); ++i) {
             insert.hParent = categoryNodes_[c];
-            insert.item.pszText = const_cast<wchar_t*>(categories[c].Items[i].Text.c_str());
+            text = DisplayName(categories[c].Text, categories[c].Items[i].Text);
+            insert.item.pszText = text.data();
             insert.item.lParam = NodeParam(c, i + 1);
             itemNodes_[c].push_back(TreeView_InsertItem(tree_, &insert));
         }

@@ -10,8 +10,8 @@
 #include "app/ResultsChart.h"
 #include "app/ResultsTable.h"
 #include "app/SaveLogDialog.h"
-#include "app/ShredChoice.h"
 #include "app/SaveResultsDialog.h"
+#include "app/ShredChoice.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
@@ -20,6 +20,7 @@
 #include "dialogs/NewCustomItem.h"
 #include "dialogs/CookiesManager.h"
 #include "dialogs/Options.h"
+#include "engine/Catalogue.h"
 #include "settings/UserFiles.h"
 
 namespace klarvex {
@@ -32,19 +33,6 @@ constexpr COLORREF kTitleText = RGB(255, 255, 255);
 // After a DPI change: the title's font back on the title, once the dialog
 // manager has given every control the dialog's new font.
 constexpr UINT WM_TITLE_FONT = WM_APP + 0x110;
-
-// The window's own DPI (per monitor on Windows 10 and later; the system's
-// DPI where the call does not exist).
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow)
-        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
-    WindowDc screen(window);
-    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-    return dpi > 0 ? dpi : 96;
-}
 
 }  // namespace
 
@@ -89,6 +77,11 @@ void TfrmMain::OnInit() {
     dpi_ = WindowDpi(Handle());
     placement_.Attach(Handle());
     accelerators_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAIN_ACCEL));
+    // The menu the dialog manager loaded may be of another language.
+    if (HMENU menu = LoadMenuInLanguage(IDR_MAIN_MENU)) {
+        const Menu loaded(GetMenu(Handle()));
+        SetMenu(Handle(), menu);
+    }
     logTextColor_ = GetSysColor(COLOR_WINDOWTEXT);
     titleBrush_.Reset(CreateSolidBrush(kTitleBack));
 
@@ -310,7 +303,7 @@ bool TfrmMain::LogHasLines() const { return ListBox_GetCount(Item(IDC_LOG)) > 0;
 
 bool TfrmMain::OnContextMenu(HWND target, POINT at) {
     if (target != Item(IDC_LOG)) return false;
-    const Menu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LOG_POPUP)));
+    const Menu menu(LoadMenuInLanguage(IDR_LOG_POPUP));
     HMENU popup = GetSubMenu(menu.Get(), 0);
     EnableMenuItem(popup, IDM_SAVE_LOG, MF_BYCOMMAND | (LogHasLines() ? MF_ENABLED : MF_GRAYED));
     if (at.x == -1 && at.y == -1) {  // from the keyboard
@@ -579,7 +572,7 @@ void TfrmMain::OpenItemDetails(std::optional<size_t> item) {
     const ItemResult& result = results_.Results().Items().at(*item);
     // The dialog keeps its own copy: a run still going may add to the
     // results while it is open.
-    TfrmItemDetails details(FillIn(LoadText(IDS_DETAILS_CAPTION), {result.name}), result.entries,
+    TfrmItemDetails details(LoadText(IDS_DETAILS_CAPTION, {DisplayItemName(result.name)}), result.entries,
                             EntriesNote(result, results_.FastMode()));
     ModalScope modal(*this);
     details.ShowModal(Handle());

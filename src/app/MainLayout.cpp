@@ -7,6 +7,8 @@
 
 #include "app/MainRes.h"
 #include "base/Handles.h"
+#include "base/Texts.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 
@@ -19,6 +21,14 @@ std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+// A link's width for its whole text on one line, at least atLeast (all
+// it gets when the control cannot tell).
+int IdealLinkWidth(HWND window, int id, int atLeast) {
+    SIZE ideal{};
+    SendMessageW(GetDlgItem(window, id), kLinkGetIdealSize, 0x7FFF, reinterpret_cast<LPARAM>(&ideal));
+    return std::max(atLeast, static_cast<int>(ideal.cx));
 }
 
 }  // namespace
@@ -52,7 +62,13 @@ void LayoutMainWindow(HWND window, int dpi) {
 
     const int innerLeft = groupLeft + scale(8);
     const int innerWidth = groupRight - groupLeft - scale(16);
-    const int buttonWidth = scale(75), buttonHeight = scale(25);
+    // The buttons are as wide as their longest text (Test turns into
+    // Cancel during a run) and the labels as their texts, in any language.
+    HWND test = GetDlgItem(window, IDC_TEST);
+    const int buttonWidth = std::max({scale(75), TextWidth(test, LoadText(IDS_TEST_BUTTON)) + scale(16),
+                                      TextWidth(test, LoadText(IDS_CANCEL)) + scale(16),
+                                      TextWidth(test, WindowText(GetDlgItem(window, IDC_CLEAN))) + scale(16)});
+    const int buttonHeight = scale(25);
     const int buttonTop = contentBottom - scale(10) - buttonHeight;
     const int progressTop = top + scale(20);
     const int progressHeight = scale(20);
@@ -83,16 +99,20 @@ void LayoutMainWindow(HWND window, int dpi) {
           labelHeight);
 
     const int clearingTop = logBottom + scale(8);
-    const int clearingWidth = scale(50);
+    HWND clearing = GetDlgItem(window, IDC_CLEARING_LABEL);
+    const int clearingWidth = std::max(scale(50), TextWidth(clearing, WindowText(clearing)) + scale(4));
     place(IDC_CLEARING_LABEL, innerLeft, clearingTop, clearingWidth, labelHeight);
     place(IDC_CURRENT_ITEM, innerLeft + clearingWidth, clearingTop, innerWidth - clearingWidth, labelHeight);
     PlaceCountLabels(window, dpi);
 
     place(IDC_BOTTOM_RULE, 0, panelTop, width, 2);
     const int linkTop = panelTop + scale(8);
-    place(IDC_ONLINE_HELP, margin, linkTop, scale(90), labelHeight);
-    place(IDC_FAST_MODE, groupLeft, panelTop + scale(6), scale(120), scale(18));
-    const int updateWidth = scale(160);
+    place(IDC_ONLINE_HELP, margin, linkTop, std::min(IdealLinkWidth(window, IDC_ONLINE_HELP, scale(90)), treeWidth),
+          labelHeight);
+    HWND fastMode = GetDlgItem(window, IDC_FAST_MODE);
+    const int fastModeWidth = std::max(scale(120), TextWidth(fastMode, WindowText(fastMode)) + scale(24));
+    place(IDC_FAST_MODE, groupLeft, panelTop + scale(6), fastModeWidth, scale(18));
+    const int updateWidth = std::max(scale(160), width - scale(8) - (groupLeft + fastModeWidth + scale(8)));
     place(IDC_CHECK_UPDATE, width - scale(8) - updateWidth, linkTop, updateWidth, labelHeight);
     // The link control draws its text from the left: move it so that the
     // text ends at the margin.
@@ -115,7 +135,10 @@ void PlaceResultsPage(HWND window, int dpi, const RECT& page) {
     };
     const int width = page.right - page.left;
     const int rowHeight = scale(18), gap = scale(4), totalHeight = scale(16);
-    const int checkWidth = std::min(scale(230), width * 2 / 3);
+    // The check box as wide as its text, in any language.
+    HWND showEmpty = GetDlgItem(window, IDC_SHOW_EMPTY);
+    const int checkWidth =
+        std::min(std::max(scale(230), TextWidth(showEmpty, WindowText(showEmpty)) + scale(24)), width * 3 / 4);
     place(IDC_RESULTS_LABEL, page.left, page.top + scale(2), width - checkWidth - gap, scale(15));
     place(IDC_SHOW_EMPTY, page.right - checkWidth, page.top, checkWidth, rowHeight);
     const int tableTop = page.top + rowHeight + gap;
@@ -141,17 +164,11 @@ void PlaceCountLabels(HWND window, int dpi) {
     GetWindowRect(GetDlgItem(window, IDC_CLEARING_LABEL), &clearing);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&clearing), 2);
     HWND total = GetDlgItem(window, IDC_TOTAL_ITEMS);
-    const std::wstring text = WindowText(total);
-    SIZE extent{};
-    {
-        WindowDc dc(total);
-        DcSelection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(total, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    }
+    const int width = TextWidth(total, WindowText(total));
     const int top = clearing.bottom + ScaleToDpi(5, dpi);
     const int height = clearing.bottom - clearing.top;
-    SetWindowPos(total, nullptr, clearing.left, top, extent.cx, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(GetDlgItem(window, IDC_NUMBER), nullptr, clearing.left + extent.cx + ScaleToDpi(5, dpi), top,
+    SetWindowPos(total, nullptr, clearing.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(window, IDC_NUMBER), nullptr, clearing.left + width + ScaleToDpi(5, dpi), top,
                  ScaleToDpi(80, dpi), height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/Format.h"
 #include "base/Texts.h"
+#include "engine/Catalogue.h"
 
 namespace klarvex {
 
@@ -60,20 +61,6 @@ std::wstring CsvField(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring FillIn(const std::wstring& pattern, const std::vector<std::wstring>& values) {
-    std::wstring text;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] >= L'1' && pattern[i + 1] <= L'9') {
-            const auto index = static_cast<size_t>(pattern[i + 1] - L'1');
-            if (index < values.size()) text += values[index];
-            ++i;
-            continue;
-        }
-        text += pattern[i];
-    }
-    return text;
-}
-
 std::vector<ResultColumn> ResultColumns(const TRunResults& results, bool testRun) {
     std::vector<ResultColumn> columns{ResultColumn::Category, ResultColumn::Item, ResultColumn::Entries,
                                       ResultColumn::Size};
@@ -114,23 +101,23 @@ std::vector<size_t> ResultRows(const TRunResults& results, bool showEmpty, const
 
 std::wstring CellText(const ItemResult& item, ResultColumn column, wchar_t decimalPoint) {
     switch (column) {
-        case ResultColumn::Category: return CategoryOf(item.name);
-        case ResultColumn::Item: return ItemPartOf(item.name);
+        case ResultColumn::Category: return DisplayName(CategoryOf(item.name));
+        case ResultColumn::Item: return DisplayName(CategoryOf(item.name), ItemPartOf(item.name));
         case ResultColumn::Entries: return FormatThousands(item.count);
         case ResultColumn::Size: return SizeText(item.bytes, decimalPoint);
         case ResultColumn::Outcome:
             switch (item.outcome) {
                 case ItemOutcome::Done: return LoadText(IDS_OUTCOME_DONE);
-                case ItemOutcome::Skipped: return FillIn(LoadText(IDS_OUTCOME_SKIPPED), {OneLine(item.text)});
-                case ItemOutcome::Refused: return FillIn(LoadText(IDS_OUTCOME_REFUSED), {OneLine(item.text)});
-                case ItemOutcome::Error: return FillIn(LoadText(IDS_OUTCOME_ERROR), {OneLine(item.text)});
+                case ItemOutcome::Skipped: return LoadText(IDS_OUTCOME_SKIPPED, {OneLine(item.text)});
+                case ItemOutcome::Refused: return LoadText(IDS_OUTCOME_REFUSED, {OneLine(item.text)});
+                case ItemOutcome::Error: return LoadText(IDS_OUTCOME_ERROR, {OneLine(item.text)});
             }
     }
     return {};
 }
 
 std::wstring SizeText(int64_t bytes, wchar_t decimalPoint) {
-    if (bytes < 1024) return FillIn(LoadText(IDS_SIZE_BYTES), {FormatThousands(std::max<int64_t>(bytes, 0))});
+    if (bytes < 1024) return LoadText(IDS_SIZE_BYTES, {FormatThousands(std::max<int64_t>(bytes, 0))});
     int unitText = IDS_SIZE_KB;
     int64_t unit = 1024;
     for (int textId : {IDS_SIZE_MB, IDS_SIZE_GB}) {
@@ -143,15 +130,15 @@ std::wstring SizeText(int64_t bytes, wchar_t decimalPoint) {
     std::wstring number;
     if (tenths < 100) number = std::to_wstring(tenths / 10) + decimalPoint + std::to_wstring(tenths % 10);
     else number = FormatThousands((bytes + unit / 2) / unit);
-    return FillIn(LoadText(unitText), {number});
+    return LoadText(unitText, {number});
 }
 
 std::wstring TotalsText(const TRunResults& results, bool testRun, size_t hiddenRows, wchar_t decimalPoint) {
-    std::wstring text = FillIn(LoadText(testRun ? IDS_TOTALS_TEST : IDS_TOTALS_CLEAN),
-                               {FormatThousands(results.TotalCount()), SizeText(results.TotalBytes(), decimalPoint),
-                                FormatThousands(static_cast<int64_t>(results.Items().size()))});
+    std::wstring text = LoadText(testRun ? IDS_TOTALS_TEST : IDS_TOTALS_CLEAN,
+                                 {FormatThousands(results.TotalCount()), SizeText(results.TotalBytes(), decimalPoint),
+                                  FormatThousands(static_cast<int64_t>(results.Items().size()))});
     if (hiddenRows > 0)
-        text = FillIn(LoadText(IDS_TOTALS_HIDDEN), {text, FormatThousands(static_cast<int64_t>(hiddenRows))});
+        text = LoadText(IDS_TOTALS_HIDDEN, {text, FormatThousands(static_cast<int64_t>(hiddenRows))});
     return text;
 }
 
@@ -189,7 +176,7 @@ ChartData ResultsChartData(const TRunResults& results) {
     for (const auto& item : results.Items()) {
         const std::wstring category = CategoryOf(item.name);
         const auto [at, added] = where.emplace(category, categories.size());
-        if (added) categories.push_back({category, 0});
+        if (added) categories.push_back({DisplayName(category), 0});
         categories[at->second].value += valueOf(item);
     }
     std::erase_if(categories, [](const ChartBar& bar) { return bar.value <= 0; });
@@ -197,8 +184,8 @@ ChartData ResultsChartData(const TRunResults& results) {
         // One category holds it all: its items tell more.
         data.category = categories.front().label;
         for (const auto& item : results.Items())
-            if (valueOf(item) > 0 && CategoryOf(item.name) == categories.front().label)
-                data.bars.push_back({ItemPartOf(item.name), valueOf(item)});
+            if (valueOf(item) > 0 && DisplayName(CategoryOf(item.name)) == data.category)
+                data.bars.push_back({DisplayName(CategoryOf(item.name), ItemPartOf(item.name)), valueOf(item)});
     } else {
         data.bars = std::move(categories);
     }
@@ -209,14 +196,14 @@ ChartData ResultsChartData(const TRunResults& results) {
 
 std::wstring ChartCaption(const ChartData& data) {
     if (data.category.empty()) return LoadText(data.bytes ? IDS_CHART_SPACE : IDS_CHART_ENTRIES);
-    return FillIn(LoadText(data.bytes ? IDS_CHART_SPACE_IN : IDS_CHART_ENTRIES_IN), {data.category});
+    return LoadText(data.bytes ? IDS_CHART_SPACE_IN : IDS_CHART_ENTRIES_IN, {data.category});
 }
 
 std::vector<ChartBar> FitBars(const std::vector<ChartBar>& bars, size_t maxBars) {
     maxBars = std::max<size_t>(maxBars, 1);
     if (bars.size() <= maxBars) return bars;
     std::vector<ChartBar> fitted(bars.begin(), bars.begin() + static_cast<ptrdiff_t>(maxBars - 1));
-    ChartBar other{FillIn(LoadText(IDS_CHART_OTHER), {std::to_wstring(bars.size() - fitted.size())}), 0};
+    ChartBar other{LoadText(IDS_CHART_OTHER, {std::to_wstring(bars.size() - fitted.size())}), 0};
     for (size_t i = fitted.size(); i < bars.size(); ++i) other.value += bars[i].value;
     fitted.push_back(std::move(other));
     return fitted;
@@ -225,7 +212,7 @@ std::vector<ChartBar> FitBars(const std::vector<ChartBar>& bars, size_t maxBars)
 std::wstring EntriesNote(const ItemResult& item, bool fastMode) {
     if (item.entriesCut) return LoadText(IDS_DETAILS_CUT);
     if (!item.entries.empty())
-        return FillIn(LoadText(IDS_DETAILS_ALL), {FormatThousands(static_cast<int64_t>(item.entries.size()))});
+        return LoadText(IDS_DETAILS_ALL, {FormatThousands(static_cast<int64_t>(item.entries.size()))});
     if (item.count == 0 && item.bytes == 0) return LoadText(IDS_DETAILS_NOTHING);
     return LoadText(fastMode ? IDS_DETAILS_FAST : IDS_DETAILS_UNLISTED);
 }

@@ -74,7 +74,4 @@ std::vector<ChartBar> FitBars(const std::vector<ChartBar>& bars, size_t maxBars)
 // holds, or why it is empty, or where it stops.
 std::wstring EntriesNote(const ItemResult& item, bool fastMode);
 
-// The pattern with %1, %2, ... replaced by the values in turn.
-std::wstring FillIn(const std::wstring& pattern, const std::vector<std::wstring>& values);
-
 }  // namespace klarvex

@@ -142,8 +142,7 @@ void TRunControl::StartRun() {
 
     view_.ClearLog();
     const bool test = runMode_ == rmTest;
-    totalLabel_ = LoadText(IDS_TOTAL) + L" " + LoadText(IDS_ITEMS) + L" " +
-                  LoadText(test ? IDS_WILL_BE_REMOVED : IDS_TO_BE_REMOVED) + L": ";
+    totalLabel_ = LoadText(test ? IDS_TOTAL_LABEL_TEST : IDS_TOTAL_LABEL_CLEAN);
     view_.SetTotalLabel(totalLabel_);
     view_.SetNumber(0);
 

@@ -10,6 +10,7 @@
 #include "base/PathText.h"
 #include "base/Texts.h"
 #include "platform/Folders.h"
+#include "ui/DialogBase.h"
 
 namespace klarvex {
 
@@ -89,14 +90,9 @@ ShredTotal CountToShred(const std::vector<std::wstring>& paths) {
 }
 
 bool ConfirmShred(HWND owner, const ShredTotal& total) {
-    std::wstring text = LoadText(IDS_SHRED_QUESTION);
-    const auto put = [&](const wchar_t* mark, const std::wstring& value) {
-        if (const size_t at = text.find(mark); at != std::wstring::npos) text.replace(at, 2, value);
-    };
-    put(L"%1", std::to_wstring(total.files));
-    put(L"%2", std::to_wstring((total.bytes + (1 << 20) - 1) >> 20));  // whole megabytes, rounded up
-    return MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(),
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    // Whole megabytes, rounded up.
+    return AskYesNoBox(owner, LoadText(IDS_SHRED_QUESTION, {std::to_wstring(total.files),
+                                                           std::to_wstring((total.bytes + (1 << 20) - 1) >> 20)}));
 }
 
 }  // namespace klarvex

@@ -13,6 +13,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "platform/FreeSpaceWipe.h"
+#include "settings/Global.h"
 #include "ui/DialogBase.h"
 
 namespace {
@@ -26,7 +27,14 @@ std::wstring FirstArgument() {
     return first;
 }
 
+// The language the settings choose, before any window is made in it.
+void ChooseLanguage() {
+    klarvex::SetTextLanguage(klarvex::ChosenLanguage(klarvex::ReadLanguageSetting(), GetUserDefaultUILanguage(),
+                                                     klarvex::ShippedLanguages()));
+}
+
 int Run(HINSTANCE instance, int showCommand) {
+    ChooseLanguage();
     // A wipe of free space broken off by a crash left its folder.
     klarvex::RemoveWipeLeftovers();
     klarvex::TfrmMain::RegisterWindowClasses(instance);

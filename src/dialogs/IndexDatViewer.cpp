@@ -98,7 +98,8 @@ TfrmIndexDatViewer::~TfrmIndexDatViewer() = default;
 
 void TfrmIndexDatViewer::OnInit() {
     SetWindowTextW(Handle(), LoadText(IDS_INDEX_DAT_VIEWER).c_str());
-    SetClientSize(Handle(), kClientWidth, kClientHeight);
+    const int dpi = WindowDpi(Handle());
+    SetClientSize(Handle(), MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96));
     CentreOnOwner(Handle());
     PlaceControls();
     SetUpList();
@@ -113,26 +114,35 @@ void TfrmIndexDatViewer::OnInit() {
     if (!cache.empty()) SetItemText(IDC_IDX_FILE_NAME, cache + L"Content.IE5\\index.dat");
 }
 
-// The layout in pixels of the client area.
+// The layout in pixels of the client area, at 96 DPI. The buttons and the
+// total's label are as wide as their texts need, in any language.
 void TfrmIndexDatViewer::PlaceControls() {
-    struct Place {
+    const int dpi = WindowDpi(Handle());
+    auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    auto fit = [&](int id, int designed, int padding) {
+        return std::max(scale(designed), TextWidth(Item(id), ItemText(id)) + scale(padding));
+    };
+    const int right = scale(668), bottomRow = scale(464), buttonHeight = scale(28);
+    const int browse = fit(IDC_IDX_BROWSE, 78, 16), label = fit(IDC_IDX_TOTAL_LABEL, 80, 4);
+    const int close = fit(IDCANCEL, 90, 16), show = fit(IDC_IDX_SHOW, 90, 16), more = fit(IDC_IDX_MORE, 122, 16);
+    const int browseLeft = right - scale(10) - browse, showLeft = right - close - scale(8) - show;
+    const struct Place {
         int id, x, y, width, height;
+    } places[] = {
+        {IDC_IDX_LOCATION_GROUP, scale(8), scale(4), scale(660), scale(54)},
+        {IDC_IDX_FILE_NAME, scale(18), scale(24), browseLeft - scale(6) - scale(18), scale(22)},
+        {IDC_IDX_BROWSE, browseLeft, scale(24), browse, scale(22)},
+        {IDC_IDX_SEPARATOR, scale(8), scale(65), scale(660), 2},
+        {IDC_IDX_PROGRESS, scale(8), scale(61), scale(660), scale(10)},
+        {IDC_IDX_LIST_LABEL, scale(8), scale(76), scale(300), scale(16)},
+        {IDC_IDX_LIST, scale(8), scale(94), scale(660), scale(360)},
+        {IDC_IDX_TOTAL_LABEL, scale(8), scale(470), label, scale(18)},
+        {IDC_IDX_TOTAL, scale(10) + label, scale(465), scale(100), scale(26)},
+        {IDC_IDX_MORE, showLeft - scale(6) - more, bottomRow, more, buttonHeight},
+        {IDC_IDX_SHOW, showLeft, bottomRow, show, buttonHeight},
+        {IDCANCEL, right - close, bottomRow, close, buttonHeight},
     };
-    static constexpr Place kPlaces[] = {
-        {IDC_IDX_LOCATION_GROUP, 8, 4, 660, 54},
-        {IDC_IDX_FILE_NAME, 18, 24, 556, 22},
-        {IDC_IDX_BROWSE, 580, 24, 78, 22},
-        {IDC_IDX_SEPARATOR, 8, 65, 660, 2},
-        {IDC_IDX_PROGRESS, 8, 61, 660, 10},
-        {IDC_IDX_LIST_LABEL, 8, 76, 300, 16},
-        {IDC_IDX_LIST, 8, 94, 660, 360},
-        {IDC_IDX_TOTAL_LABEL, 8, 470, 80, 18},
-        {IDC_IDX_TOTAL, 90, 465, 100, 26},
-        {IDC_IDX_MORE, 352, 464, 122, 28},
-        {IDC_IDX_SHOW, 480, 464, 90, 28},
-        {IDCANCEL, 578, 464, 90, 28},
-    };
-    for (const Place& place : kPlaces)
+    for (const Place& place : places)
         SetWindowPos(Item(place.id), nullptr, place.x, place.y, place.width, place.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -146,7 +156,7 @@ void TfrmIndexDatViewer::SetUpList() {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(titles[i].c_str());
-        column.cx = widths[i];
+        column.cx = MulDiv(widths[i], WindowDpi(Handle()), 96);
         column.iSubItem = i;
         ListView_InsertColumn(list, i, &column);
     }
@@ -212,8 +222,8 @@ void TfrmIndexDatViewer::ShowClick() {
     if (reading_) return;
     const std::wstring path = ItemText(IDC_IDX_FILE_NAME);
     if (!IsIndexDatFileName(path)) {
-        MessageBoxW(Handle(), LoadText(IDS_WRONG_INDEX_DAT).c_str(), LoadText(IDS_INDEX_DAT_VIEWER).c_str(),
-                    MB_OK | MB_ICONWARNING);
+        MessageBoxInLanguage(Handle(), LoadText(IDS_WRONG_INDEX_DAT), LoadText(IDS_INDEX_DAT_VIEWER),
+                             MB_OK | MB_ICONWARNING);
         SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_IDX_FILE_NAME)), TRUE);
         return;
     }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "base/Texts.h"
@@ -28,6 +29,7 @@ constexpr std::initializer_list<int> kGeneralPage = {
     IDC_OPT_WIPE_NUMBER, IDC_OPT_WIPE_DRIVES_LABEL, IDC_OPT_WIPE_DRIVES};
 constexpr std::initializer_list<int> kBossKeyPage = {IDC_OPT_BOSS_LINE1, IDC_OPT_BOSS_LINE2, IDC_OPT_BOSS_KEY,
                                                      IDC_OPT_HIDE_LABEL, IDC_OPT_HIDE};
+constexpr std::initializer_list<int> kLanguagePage = {IDC_OPT_LANGUAGE_LABEL, IDC_OPT_LANGUAGE, IDC_OPT_LANGUAGE_NOTE};
 
 bool Contains(const std::wstring& text, const wchar_t* word) { return text.find(word) != std::wstring::npos; }
 
@@ -54,7 +56,8 @@ void TfrmOptions::OnInit() {
     CenterOnOwner();
     themedPages_ = IsAppThemed() != FALSE;
     HWND pages = Item(IDC_OPT_PAGES);
-    for (const auto& [index, text] : {std::pair{0, IDS_PAGE_GENERAL}, std::pair{1, IDS_PAGE_BOSS_KEY}}) {
+    for (const auto& [index, text] :
+         {std::pair{0, IDS_PAGE_GENERAL}, std::pair{1, IDS_PAGE_BOSS_KEY}, std::pair{2, IDS_PAGE_LANGUAGE}}) {
         std::wstring label = LoadText(text);
         TCITEMW tab{};
         tab.mask = TCIF_TEXT;
@@ -64,6 +67,12 @@ void TfrmOptions::OnInit() {
     HWND passes = Item(IDC_OPT_WIPE_NUMBER);
     for (int n = 1; n <= kOverwritePassesMax; ++n)
         SendMessageW(passes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(n).c_str()));
+    // Windows' own language first, then each language in its own words.
+    HWND languages = Item(IDC_OPT_LANGUAGE);
+    SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(IDS_LANGUAGE_WINDOWS_DEFAULT).c_str()));
+    for (const LANGID language : shippedLanguages_)
+        SendMessageW(languages, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(LoadTextIn(IDS_LANGUAGE_NAME, language).c_str()));
     SetWindowSubclass(Item(IDC_OPT_HIDE), HotkeyEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
     CreateWipeFileHint();
 
@@ -98,6 +107,7 @@ void TfrmOptions::CreateWipeFileHint() {
 void TfrmOptions::ShowPage(int page) {
     for (int id : kGeneralPage) ShowWindow(Item(id), page == 0 ? SW_SHOW : SW_HIDE);
     for (int id : kBossKeyPage) ShowWindow(Item(id), page == 1 ? SW_SHOW : SW_HIDE);
+    for (int id : kLanguagePage) ShowWindow(Item(id), page == 2 ? SW_SHOW : SW_HIDE);
     // The focus never stays on a control of the page that went.
     HWND focus = GetFocus();
     if (focus && !IsWindowVisible(focus))
@@ -146,6 +156,11 @@ void TfrmOptions::ExchangeControls(bool toRecord) {
         const auto index = static_cast<int>(SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_GETCURSEL, 0, 0));
         s.OverwriteNumber = index >= 0 ? index + 1 : 1;
         s.WipeDrives = CheckedWipeDrives();
+        // A setting the list cannot show (an unknown code) stays as it is
+        // unless another language is chosen.
+        const auto language = static_cast<int>(SendMessageW(Item(IDC_OPT_LANGUAGE), CB_GETCURSEL, 0, 0));
+        if (language != LanguageIndex(s.Language))
+            s.Language = language > 0 ? LanguageCode(shippedLanguages_.at(static_cast<size_t>(language - 1))) : L"";
         // The key itself comes from the key capture, never from the text.
         const std::wstring text = ItemText(IDC_OPT_HIDE);
         s.Hotkey.IsCtrl = Contains(text, L"Ctrl");
@@ -162,9 +177,17 @@ void TfrmOptions::ExchangeControls(bool toRecord) {
     SetChecked(IDC_OPT_BOSS_KEY, s.EnableHotkey);
     SendMessageW(Item(IDC_OPT_WIPE_NUMBER), CB_SETCURSEL, static_cast<WPARAM>(s.OverwriteNumber - 1), 0);
     ShowWipeDrives(s.WipeDrives);
+    SendMessageW(Item(IDC_OPT_LANGUAGE), CB_SETCURSEL, static_cast<WPARAM>(LanguageIndex(s.Language)), 0);
     SetItemText(IDC_OPT_HIDE, HotkeyText(s.Hotkey.IsCtrl, s.Hotkey.IsShift, s.Hotkey.IsAlt, s.Hotkey.CharString));
     // Not from the record: the start with Windows is what the Run key says.
     SetChecked(IDC_OPT_AUTO_START, IsAutoStartCommand(ReadAutoStartCommand()));
+}
+
+int TfrmOptions::LanguageIndex(const std::wstring& setting) const {
+    if (setting.empty()) return 0;
+    const LANGID chosen = ChosenLanguage(setting, kEnglish, shippedLanguages_);
+    const auto at = std::find(shippedLanguages_.begin(), shippedLanguages_.end(), chosen);
+    return at == shippedLanguages_.end() ? 1 : static_cast<int>(at - shippedLanguages_.begin()) + 1;
 }
 
 void TfrmOptions::ExchangeRecord(bool toGlobal) {

@@ -6,7 +6,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "base/Texts.h"
 #include "settings/Global.h"
 #include "ui/DialogBase.h"
 
@@ -54,6 +56,9 @@ private:
     // them (none: the drive Windows is on), in the drives' list and back.
     void ShowWipeDrives(uint32_t chosen);
     uint32_t CheckedWipeDrives() const;
+    // The language list's line for a Language setting: 0 for Windows'
+    // language, else the language it chooses.
+    int LanguageIndex(const std::wstring& setting) const;
     bool TestHotkey();
     void ReleaseTestHotkey();
 
@@ -75,6 +80,7 @@ private:
     std::function<void()> saveSettings_;
     HWND hint_ = nullptr;  // a tooltip the dialog owns: goes with it
     bool themedPages_ = false;  // the tab control draws its pages in the window colour
+    const std::vector<LANGID> shippedLanguages_ = ShippedLanguages();
 
     TSettingsRecord EditedSettings;
     int SavedHintDelay = 0;

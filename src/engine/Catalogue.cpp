@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "base/Handles.h"
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "engine/ProgressThread.h"
 #include "engine/Winapp2Places.h"
 #include "formats/IniFile.h"
@@ -71,6 +73,18 @@ TickState Flipped(TickState state) {
 
 std::wstring ItemName(const std::wstring& category, const std::wstring& item) {
     return category + kNameSeparator + item;
+}
+
+std::wstring DisplayName(const std::wstring& category, const std::wstring& item) {
+    if (item.empty()) return TranslatedName(category);
+    return category == kApplicationsCategory ? item : TranslatedName(item);
+}
+
+std::wstring DisplayItemName(const std::wstring& name) {
+    const size_t separator = name.find(kNameSeparator);
+    if (separator == std::wstring::npos) return DisplayName(name);
+    const std::wstring category = name.substr(0, separator);
+    return ItemName(DisplayName(category), DisplayName(category, name.substr(separator + wcslen(kNameSeparator))));
 }
 
 TCatalogue::TCatalogue() {

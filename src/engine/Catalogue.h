@@ -87,6 +87,13 @@ private:
 
 std::wstring ItemName(const std::wstring& category, const std::wstring& item);
 
+// What the window shows, in the language of the texts, for a category's
+// text (item empty) or an item's text in its category; the programs of
+// "Applications" keep their names. Stored and compared names stay English.
+std::wstring DisplayName(const std::wstring& category, const std::wstring& item = L"");
+// The same for a whole item name ("Category - Item") or a category's.
+std::wstring DisplayItemName(const std::wstring& name);
+
 // Section names of the rule file that match installed programs: for each
 // display name in order, each section (in file order) whose upper-case text
 // contains, or is contained in, the upper-case display name.

@@ -192,15 +192,15 @@ bool CleanerRun::ConfirmFolder(const std::wstring& folder, const std::vector<Fil
             return false;
         }
         const bool files = protection.askForFiles && masks;
-        return Host().AskYesNo(LoadText(files ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
+        return Host().AskYesNo(LoadText(files ? IDS_ASK_DELETE_FILES_ON : IDS_ASK_DELETE_ALL_UNDER, {folder}));
     }
     if (IsTestRun()) return true;
     // Files named in a protected folder: asked about where the window has
     // always asked, and wherever the masks may take what the user keeps.
     if (protection.driveRoot && AnyWildcard(*masks))
-        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER) + folder + L"?");
+        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_ALL_UNDER, {folder}));
     if (protection.askForFiles || (protection.Any() && !AllNarrow(*masks)))
-        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_FILES_ON) + folder + L"?");
+        return Host().AskYesNo(LoadText(IDS_ASK_DELETE_FILES_ON, {folder}));
     return true;
 }
 

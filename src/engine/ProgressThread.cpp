@@ -10,6 +10,7 @@
 #include "base/Format.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
+#include "engine/Catalogue.h"
 
 namespace klarvex {
 
@@ -56,9 +57,11 @@ void TClearTaskThread::Execute() {
             if (Terminated()) return;
             const std::wstring& name = ItemNames[i];
             Host().RunOnUiThread([this] { BeginItem(); });
-            Host().SetCurrentItem(name);
+            // The name as the window shows it; the cleaner gets the English one.
+            const std::wstring shown = DisplayItemName(name);
+            Host().SetCurrentItem(shown);
             if (i > 0) AddLog(kSeparator);
-            AddLog(LogPrefix + LoadText(IDS_CLEARING) + L" " + name + L" ...");
+            AddLog(LogPrefix + LoadText(IDS_CLEARING) + L" " + shown + L" ...");
             CleanItem(name);
             Host().RunOnUiThread([this] { EndItem(); });
             Host().ItemEnded(ItemCount, ItemBytes);

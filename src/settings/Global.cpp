@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/Strings.h"
+#include "base/Texts.h"
 #include "formats/IniFile.h"
 #include "formats/ProfileInteger.h"
 #include "settings/UserFiles.h"
@@ -20,6 +21,7 @@ constexpr wchar_t kSchedule[] = L"SChedule";
 constexpr wchar_t kNodeSelected[] = L"NodeSelected";
 constexpr wchar_t kFirstNodeExpand[] = L"FirstNodeExpand";
 constexpr wchar_t kWindow[] = L"Window";
+constexpr wchar_t kLanguage[] = L"Language";
 
 constexpr int32_t kMaximized = 3;
 
@@ -82,6 +84,7 @@ void Load(const TIniFile& ini, ITickedNodes& tree, const ISettingsWindow& window
     s.ShowLogRecycleBin = ini.ReadBool(kSettings, L"ShowLogRecycleBin", false);
     s.FastScan = ini.ReadBool(kSettings, L"FastScan", true);
     s.WipeDrives = DriveLettersMask(ini.ReadString(kSettings, L"WipeFreeSpaceDrives", L""));
+    s.Language = ini.ReadString(kSettings, kLanguage, L"");
 
     if (ini.ReadInteger(kWindow, L"State", 1) == kMaximized) {
         s.WindowState = 2;
@@ -118,6 +121,7 @@ void Save(TIniText& ini, const ITickedNodes& tree, const ISettingsWindow& window
     ini.WriteBool(kSettings, L"ShowLogRecycleBin", s.ShowLogRecycleBin);
     ini.WriteBool(kSettings, L"FastScan", s.FastScan);
     ini.WriteString(kSettings, L"WipeFreeSpaceDrives", DriveLettersText(s.WipeDrives));
+    ini.WriteString(kSettings, kLanguage, s.Language);
 
     if (const UINT showCmd = window.PlacementShowCmd()) ini.WriteInteger(kWindow, L"State", static_cast<int32_t>(showCmd));
     const WindowBounds bounds = window.Bounds();
@@ -130,6 +134,17 @@ void Save(TIniText& ini, const ITickedNodes& tree, const ISettingsWindow& window
 }  // namespace
 
 std::wstring SettingsFilePath() { return UserFilePath(L"settings.ini"); }
+
+std::wstring ReadLanguageSetting(const std::wstring& path) { return TIniFile(path).ReadString(kSettings, kLanguage, L""); }
+
+LANGID ChosenLanguage(const std::wstring& setting, LANGID windowsLanguage, const std::vector<LANGID>& shipped) {
+    for (const LANGID language : shipped) {
+        const bool chosen = setting.empty() ? PRIMARYLANGID(language) == PRIMARYLANGID(windowsLanguage)
+                                            : SameText(setting, LanguageCode(language));
+        if (chosen) return language;
+    }
+    return kEnglish;
+}
 
 void LoadSaveSettings(bool load, ITickedNodes& tree, const ISettingsWindow& window, const std::wstring& path) {
     const TIniFile ini(path);

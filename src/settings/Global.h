@@ -66,6 +66,9 @@ struct TSettingsRecord {
     // The drives "Advanced - Wipe Free Space" wipes: bit n for the drive
     // letter 'A' + n; none, the drive Windows is on.
     SharedSetting<uint32_t> WipeDrives;
+    // The window's language as settings.ini keeps it: a language's code
+    // ("de"), or empty for the language of Windows (ChosenLanguage).
+    std::wstring Language;
     uint8_t WindowState = 0;  // 2 = start maximized
     int32_t Left = 0;
     int32_t Top = 0;
@@ -114,6 +117,16 @@ public:
 
 // settings.ini where the user's files of the program live (UserFiles.h).
 std::wstring SettingsFilePath();
+
+// settings.ini's Language, read at the start before anything else of it:
+// the window is made in that language.
+std::wstring ReadLanguageSetting(const std::wstring& path = SettingsFilePath());
+
+// The language the window speaks for a Language setting: the shipped
+// language of that code (any letter case); for an empty one, the language
+// of Windows' user interface when one of the shipped speaks it; else
+// English. shipped: ShippedLanguages(), English first.
+LANGID ChosenLanguage(const std::wstring& setting, LANGID windowsLanguage, const std::vector<LANGID>& shipped);
 
 // load = true: the file into Settings and the ticks of the tree;
 // load = false: Settings and the ticks into the file. A failed write throws

@@ -4,10 +4,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "base/Exception.h"
+#include "base/Handles.h"
 #include "base/Strings.h"
 #include "base/Texts.h"
 
@@ -80,8 +83,8 @@ public:
 INT_PTR TDialogBase::ShowModal(HWND owner) {
     modal_ = true;
     ModalKeys keys(this);
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), Template(), owner, DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 LRESULT CALLBACK TDialogBase::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
@@ -106,8 +109,14 @@ LRESULT CALLBACK TDialogBase::KeyFilter(int code, WPARAM wParam, LPARAM lParam) 
 
 HWND TDialogBase::Create(HWND owner) {
     modal_ = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, DialogProc,
-                              reinterpret_cast<LPARAM>(this));
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), Template(), owner, DialogProc,
+                                      reinterpret_cast<LPARAM>(this));
+}
+
+// The dialog in the language of the texts, found here: the dialog manager
+// would pick a language of its own.
+LPCDLGTEMPLATEW TDialogBase::Template() const {
+    return static_cast<LPCDLGTEMPLATEW>(FindLanguageResource(RT_DIALOG, templateId_).data);
 }
 
 void TDialogBase::End(INT_PTR result) {
@@ -227,19 +236,52 @@ INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+namespace {
+
+// The buttons of the system's message box speak the language of Windows:
+// they are given the program's words as the box opens.
+thread_local HHOOK boxHook = nullptr;
+
+LRESULT CALLBACK NameBoxButtons(int code, WPARAM wParam, LPARAM lParam) {
+    const auto box = reinterpret_cast<HWND>(wParam);
+    wchar_t className[8] = L"";
+    if (code == HCBT_ACTIVATE && GetClassNameW(box, className, 8) && wcscmp(className, L"#32770") == 0) {
+        for (const auto& [button, text] : {std::pair{IDOK, IDS_BUTTON_OK}, std::pair{IDYES, IDS_BUTTON_YES},
+                                          std::pair{IDNO, IDS_BUTTON_NO}})
+            if (HWND control = GetDlgItem(box, button)) SetWindowTextW(control, LoadText(text).c_str());
+        UnhookWindowsHookEx(std::exchange(boxHook, nullptr));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+int MessageBoxInLanguage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+    if (!boxHook) boxHook = SetWindowsHookExW(WH_CBT, NameBoxButtons, nullptr, GetCurrentThreadId());
+    const int result = MessageBoxW(owner, text.c_str(), caption.c_str(), style);
+    // A box that never opened leaves the hook behind.
+    if (boxHook) UnhookWindowsHookEx(std::exchange(boxHook, nullptr));
+    return result;
+}
+
+HMENU LoadMenuInLanguage(UINT id) {
+    const ResourceBytes menu = FindLanguageResource(RT_MENU, id);
+    return menu.data ? LoadMenuIndirectW(menu.data) : nullptr;
+}
+
 void ShowInfoBox(HWND owner, const std::wstring& text) { ShowInfoBox(owner, text, LoadText(IDS_PRODUCT_NAME)); }
 
 void ShowInfoBox(HWND owner, const std::wstring& text, const std::wstring& caption) {
-    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    MessageBoxInLanguage(owner, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 bool AskYesNoBox(HWND owner, const std::wstring& text) {
-    return MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(),
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return MessageBoxInLanguage(owner, text, LoadText(IDS_PRODUCT_NAME), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+           IDYES;
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), LoadText(IDS_PRODUCT_NAME).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxInLanguage(owner, text, LoadText(IDS_PRODUCT_NAME), MB_OK | MB_ICONERROR);
 }
 
 void CentreOnOwner(HWND window) {
@@ -269,6 +311,26 @@ HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text) {
     tool.lpszText = const_cast<wchar_t*>(text.c_str());
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     return tooltip;
+}
+
+int WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow)
+        if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+    WindowDc screen(window);
+    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    return dpi > 0 ? dpi : 96;
+}
+
+int TextWidth(HWND control, std::wstring text) {
+    std::erase(text, L'&');
+    SIZE extent{};
+    WindowDc dc(control);
+    DcSelection font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
 }
 
 void OpenWebPage(HWND owner, const std::wstring& address) {

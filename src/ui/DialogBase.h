@@ -65,12 +65,18 @@ private:
     static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void MoveFocusOff(HWND control) const;
+    LPCDLGTEMPLATEW Template() const;
 
     UINT templateId_;
     HWND window_ = nullptr;
     bool modal_ = false;
     int initialFocus_ = 0;
 };
+
+// MessageBoxW with the buttons named in the language of the texts.
+int MessageBoxInLanguage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style);
+// A menu of the program in the language of the texts; the caller owns it.
+HMENU LoadMenuInLanguage(UINT id);
 
 // Message boxes with the product name as their caption.
 void ShowInfoBox(HWND owner, const std::wstring& text);
@@ -87,6 +93,14 @@ void CentreOnOwner(HWND window);
 // A hint shown while the mouse rests on the control; the tooltip window is
 // the dialog's and goes with it.
 HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text);
+
+// The window's own DPI (per monitor on Windows 10 and later; the system's
+// DPI where the call does not exist).
+int WindowDpi(HWND window);
+
+// The width of a text in the control's font, an access key's mark left
+// out: what a control needs to show it on one line.
+int TextWidth(HWND control, std::wstring text);
 
 // Opens a web address in the default browser.
 void OpenWebPage(HWND owner, const std::wstring& address);

@@ -23,31 +23,6 @@ const std::wstring kFew = L"Custom Lists | <New List> | 2 | 300 bytes";
 const std::wstring kMany = L"Applications | Demo Tool | 3 | 9.8 KB";
 const std::wstring kOpera = L"Opera | Cookies | 0 | 0 bytes";
 
-// The display's DPI for the programs started while the object lives.
-class DpiSetting {
-public:
-    explicit DpiSetting(DWORD dpi) {
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        key_.Put(), nullptr);
-        DWORD size = sizeof(old_);
-        had_ = RegQueryValueExW(key_.Get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
-               ERROR_SUCCESS;
-        RegSetValueExW(key_.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-    }
-    ~DpiSetting() {
-        if (!had_) {
-            RegDeleteValueW(key_.Get(), L"LogPixels");
-            return;
-        }
-        RegSetValueExW(key_.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
-    }
-
-private:
-    RegKey key_;
-    DWORD old_ = 0;
-    bool had_ = false;
-};
-
 class ResultsViewTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -130,13 +130,13 @@ protected:
     }
 };
 
-TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
+TEST_F(OptionsTest, ShowsEveryPageWithItsTextsAndPicturesIt) {
     KlarvexApp app;
     ASSERT_TRUE(app.Main());
     HWND dialog = OpenSettings(app);
     ASSERT_TRUE(dialog) << "no dialog captioned Settings";
     HWND tabs = GetDlgItem(dialog, IDC_OPT_PAGES);
-    EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0) << "General comes first";
     const std::vector<std::pair<int, std::wstring>> general = {
         {IDC_OPT_FAST_SCAN, L"&Fast mode, not show detailed log of all cleaner settings"},
@@ -197,8 +197,28 @@ TEST_F(OptionsTest, ShowsBothPagesWithTheirTextsAndPicturesThem) {
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_BOSS_KEY)), L"Enable &Boss Key");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_HIDE)), L"Ctrl  F5") << "the default combination";
     EXPECT_TRUE(app.SaveScreenshot(dialog, L"settings-boss-key"));
-    EXPECT_TRUE(KlarvexApp::CloseAndWait(dialog));
+
+    // The language: each in its own words, taken at the next start.
+    HWND languages = GetDlgItem(dialog, IDC_OPT_LANGUAGE);
+    ClickAt(dialog, app.TabRect(tabs, 2));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(languages) != FALSE; }, 5s));
+    std::vector<std::wstring> names;
+    for (int i = 0; i < SendMessageW(languages, CB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[64] = L"";
+        SendMessageW(languages, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        names.push_back(text);
+    }
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Windows default", L"English", L"Deutsch", L"Fran\u00E7ais",
+                                                L"Espa\u00F1ol"}));
+    EXPECT_EQ(SendMessageW(languages, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_OPT_LANGUAGE_NOTE)),
+              L"A new language takes effect the next time Klarvex starts.");
+    EXPECT_TRUE(app.SaveScreenshot(dialog, L"settings-language"));
+    SendMessageW(languages, CB_SETCURSEL, 2, 0);
+    EXPECT_TRUE(Ok(dialog));
+    EXPECT_EQ(WindowTextOf(app.Control(IDC_TEST)), L"&Test") << "the window keeps its language until it starts again";
     EXPECT_EQ(app.Close(), 0);
+    EXPECT_EQ(settings.Read(L"Settings", L"Language"), L"de");
 }
 
 // Keys pressed one after another in one opening of the dialog: the box

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Exception.h"
+#include "base/Texts.h"
 #include "engine/Catalogue.h"
 #include "formats/IniFile.h"
 #include "settings/Global.h"
@@ -113,6 +114,31 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesBackEverySetting) {
     EXPECT_EQ(Settings.Width, 800);
     EXPECT_EQ(Settings.Height, 600);
     EXPECT_EQ(reloaded.TickedNodeNames(), tree_.TickedNodeNames());
+}
+
+TEST_F(SettingsFileTest, TheLanguageIsAShippedOneByItsCodeOrWindowsOwnElseEnglish) {
+    const LANGID german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), french = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+    const LANGID swissGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_SWISS);
+    const LANGID japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    const std::vector<LANGID> shipped{kEnglish, german, french};
+    const struct {
+        const char* file;  // the [Settings] section's Language line, if any
+        LANGID windows, chosen;
+    } cases[] = {
+        {"", swissGerman, german}, {"", japanese, kEnglish}, {"Language=\r\n", french, french},
+        {"Language=DE\r\n", french, german}, {"Language=xx\r\n", german, kEnglish},
+        {"Language=fr\r\n", japanese, french},
+    };
+    for (const auto& c : cases) {
+        WriteTextFile(path_, std::string("[Settings]\r\n") + c.file);
+        EXPECT_EQ(ChosenLanguage(ReadLanguageSetting(path_), c.windows, shipped), c.chosen) << c.file << c.windows;
+    }
+    // An unknown code is kept as it is: the next version may speak it.
+    Load();
+    EXPECT_EQ(Settings.Language, L"fr");
+    Settings.Language = L"xx";
+    Save();
+    EXPECT_EQ(Read(L"Settings", L"Language"), L"xx");
 }
 
 TEST_F(SettingsFileTest, OverwriteNumberOutsideOneToTenLoadsAsOne) {

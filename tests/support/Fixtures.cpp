@@ -372,4 +372,20 @@ std::vector<std::wstring> LinesStartingWith(const RecordingHost& host, const std
     return found;
 }
 
+DpiSetting::DpiSetting(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.Put(),
+                    nullptr);
+    DWORD size = sizeof(old_);
+    had_ = RegQueryValueExW(key_.Get(), L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+           ERROR_SUCCESS;
+    RegSetValueExW(key_.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+}
+
+DpiSetting::~DpiSetting() {
+    if (had_)
+        RegSetValueExW(key_.Get(), L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof(old_));
+    else
+        RegDeleteValueW(key_.Get(), L"LogPixels");
+}
+
 }  // namespace klarvex::testing

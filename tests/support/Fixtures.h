@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Handles.h"
 #include "engine/RunHost.h"
 
 namespace klarvex::testing {
@@ -98,6 +99,20 @@ private:
 };
 
 // --- registry, under HKEY_CURRENT_USER unless a root is given
+// The display's DPI for the programs started while the object lives.
+class DpiSetting {
+public:
+    explicit DpiSetting(DWORD dpi);
+    ~DpiSetting();
+    DpiSetting(const DpiSetting&) = delete;
+    DpiSetting& operator=(const DpiSetting&) = delete;
+
+private:
+    RegKey key_;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
 // Keys removed with their subtrees when made and when the object goes.
 class ScratchRegKeys {
 public:

@@ -174,7 +174,7 @@ void CleanProgramsRun(CleanerRun& run) {
 }
 
 void CleanFolderViews(CleanerRun& run) {
-    if (!run.ConfirmDespiteWarning(L"Folder Views", LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
+    if (!run.ConfirmDespiteWarning(TranslatedName(L"Folder Views"), LoadText(IDS_FOLDER_VIEWS_WARNING))) return;
     for (const wchar_t* shell : {kLocalSettingsShellKey, kShellKey})
         for (const wchar_t* key : {L"BagMRU", L"Bags"})
             run.ItemCount += run.DeleteUserRegKey(std::wstring(shell) + L"\\" + key);
