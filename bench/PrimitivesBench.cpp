@@ -22,9 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchTree.h"
+
 namespace {
 
-const std::wstring kTree = L"C:\\klarvex-bench-tree";
 const std::wstring kItem = L"\"Custom Lists - <New List>\"";
 
 double Seconds(std::chrono::steady_clock::time_point since) {
@@ -34,22 +35,6 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-void MakeTree(int files, int folders) {
-    CreateDirectoryW(kTree.c_str(), nullptr);
-    const char content[] = "klarvex bench file\r\n";
-    for (int f = 0; f < folders; ++f) {
-        const std::wstring folder = kTree + L"\\d" + std::to_wstring(f);
-        CreateDirectoryW(folder.c_str(), nullptr);
-        for (int i = f; i < files; i += folders) {
-            const std::wstring path = folder + L"\\file" + std::to_wstring(i) + L".tmp";
-            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            DWORD written;
-            WriteFile(h, content, sizeof content - 1, &written, nullptr);
-            CloseHandle(h);
-        }
-    }
 }
 
 // The baseline walk: list every folder, look at every entry.

@@ -24,9 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "BenchTree.h"
+
 namespace {
 
-const std::wstring kTree = L"C:\\klarvex-bench-tree";
 constexpr int kIdTest = 1012, kIdLog = 1011, kIdResultsList = 1033;  // app/MainRes.h
 
 using Clock = std::chrono::steady_clock;
@@ -45,22 +46,6 @@ bool WaitFor(const std::function<bool()>& condition, double seconds, DWORD pollM
         Sleep(pollMs);
     }
     return true;
-}
-
-void MakeTree(int files, int folders) {
-    CreateDirectoryW(kTree.c_str(), nullptr);
-    const char content[] = "klarvex bench file\r\n";
-    for (int f = 0; f < folders; ++f) {
-        const std::wstring folder = kTree + L"\\d" + std::to_wstring(f);
-        CreateDirectoryW(folder.c_str(), nullptr);
-        for (int i = f; i < files; i += folders) {
-            const std::wstring path = folder + L"\\file" + std::to_wstring(i) + L".tmp";
-            HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            DWORD written;
-            WriteFile(h, content, sizeof content - 1, &written, nullptr);
-            CloseHandle(h);
-        }
-    }
 }
 
 void RemoveTree(const std::wstring& folder) {
@@ -100,8 +85,9 @@ std::wstring ListBoxLine(HWND list, LRESULT index) {
     const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length <= 0) return L"";
     std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-    line.resize(static_cast<size_t>(
-        std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(line.data())), 0)));
+    const LRESULT copied =
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(line.data()));
+    line.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
     return line;
 }
 
