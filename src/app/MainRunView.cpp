@@ -1,4 +1,5 @@
-// What the run control asks of the main window (IRunView).
+// The run as the main window sees it: what the run control asks of the
+// window (IRunView), and what the runner's thread tells it.
 
 #include <windowsx.h>
 
@@ -114,5 +115,90 @@ void TfrmMain::PostAutoRun() { PostMessageW(Handle(), WM_CLEAN_AUTORUN, 0, 0); }
 void TfrmMain::HideWindow() { ShowWindow(Handle(), SW_HIDE); }
 
 void TfrmMain::CloseWindow() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+void TfrmMain::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto generation = static_cast<uint32_t>(wParam);
+    switch (message) {
+        case WM_RUN_ON_UI: {
+            // The runner's own bookkeeping: it runs whether or not the run
+            // is still wanted.
+            auto& call = *reinterpret_cast<RunUiWork*>(lParam);
+            try {
+                call.work();
+            } catch (...) {
+                call.error = std::current_exception();
+            }
+            break;
+        }
+        case WM_RUN_LOG:
+            // A cancelled run still writes the item it was in; a run
+            // replaced by a later one writes nothing into that one's log,
+            // nor into its results.
+            if (runControl_.OwnsLog(generation)) {
+                const auto& line = *reinterpret_cast<const std::wstring*>(lParam);
+                SendMessageW(Item(IDC_LOG), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+            }
+            break;
+        case WM_RUN_ENTRY:
+            if (runControl_.OwnsLog(generation)) {
+                const auto& entry = *reinterpret_cast<const RunEntryLine*>(lParam);
+                SendMessageW(Item(IDC_LOG), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.line.c_str()));
+                results_.Results().AddEntry(entry.line.substr(std::min(entry.entryAt, entry.line.size())));
+            }
+            break;
+        case WM_RUN_RESULT:
+            if (runControl_.OwnsLog(generation)) OnRunResult(*reinterpret_cast<const RunResultEvent*>(lParam));
+            break;
+        case WM_RUN_SCROLL_END:
+            if (runControl_.OwnsLog(generation)) ScrollLogToEnd();
+            break;
+        case WM_RUN_CURRENT_ITEM: {
+            const auto& name = *reinterpret_cast<const std::wstring*>(lParam);
+            if (runControl_.OwnsLog(generation)) results_.Results().BeginItem(name);
+            if (runControl_.IsCurrentRun(generation)) SetItemText(IDC_CURRENT_ITEM, name);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TfrmMain::OnRunResult(const RunResultEvent& event) {
+    TRunResults& results = results_.Results();
+    switch (event.kind) {
+        case RunResultEvent::Kind::ItemEnded: results.EndItem(event.count, event.bytes); break;
+        case RunResultEvent::Kind::Refused: results.Refused(*event.text); break;
+        case RunResultEvent::Kind::Declined: results.Declined(*event.text); break;
+        case RunResultEvent::Kind::BrokenOff: results.Error(*event.text); break;
+        case RunResultEvent::Kind::EntriesCut: results.EntriesCut(); return;
+    }
+    results_.Changed();
+}
+
+// A box a runner waits for. A run being cancelled or a window being closed
+// asks nobody: the answer is No.
+void TfrmMain::OnRunQuestion(uint32_t generation) {
+    const std::shared_ptr<TRunLink> link = runners_.Find(generation);
+    if (!link) return;
+    const std::optional<RunQuestion> question = link->TakeQuestion();
+    if (!question) return;
+    if (!runControl_.IsCurrentRun(generation) || closing_) {
+        link->Answer(false);
+        return;
+    }
+    bool yes = false;
+    {
+        ModalScope modal(*this);
+        switch (question->kind) {
+            case RunQuestion::Kind::YesNo: yes = AskYesNoBox(Handle(), question->text); break;
+            case RunQuestion::Kind::Notice: ShowInfoBox(Handle(), question->text, question->caption); break;
+            case RunQuestion::Kind::Error: ShowErrorBox(Handle(), question->text); break;
+        }
+    }
+    // Were the session ended while the box was open, the runner has had
+    // its No already and this answer is not taken.
+    link->Answer(yes);
+    if (question->kind == RunQuestion::Kind::Error && !closing_) runControl_.OnRunBrokenOff(generation);
+}
 
 }  // namespace klarvex
