@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A folder link inside a tree that is cleaned: the link and everything in its
-# target survive; so does a database that is a link, and what it leads to. Wine shows a Unix symlink to a folder as a reparse point,
-# and every delete through it would act on the target. The link points at a
-# folder of the sandbox prefix, never outside it.
+# target survive; so does a database that is a link, and what it leads to.
+# Wine shows a Unix symlink to a folder as a reparse point, and every delete
+# through it would act on the target. The link points at a folder of the
+# sandbox prefix, never outside it.
 #   folder_links_test.sh path/to/engine_tests.exe
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
