@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRun.h"
 #include "cleaners/firefox/FirefoxTables.h"
 
 namespace {
@@ -30,15 +31,6 @@ using klarvex::kFirefoxHistoryTables;
 const std::wstring kWork = L"C:\\klarvex-bench-db\\";
 const std::wstring kTemplate = L"C:\\realdata\\modern\\firefox\\x.default\\places.sqlite";
 const std::wstring kItem = L"\"Mozilla Firefox - Visited URL History\"";
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::string Utf8(const std::wstring& text) {
     std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr,
@@ -113,37 +105,6 @@ int Baseline(const std::wstring& path) {
     return 0;
 }
 
-// A program beside this one, run to its end with its output discarded:
-// seconds, and its exit code.
-std::pair<double, DWORD> RunProgram(const std::wstring& program, const std::wstring& args) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    dir = dir.substr(0, dir.find_last_of(L'\\') + 1);
-    std::wstring command = L"\"" + dir + program + L"\" " + args;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process = {};
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &process)) {
-        std::printf("cannot start %ls (%lu)\n", program.c_str(), GetLastError());
-        std::exit(2);
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    const double seconds = Seconds(start);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(nul);
-    return {seconds, exitCode};
-}
-
 std::wstring FirefoxProfile() {
     wchar_t appData[MAX_PATH];
     SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData);
@@ -180,13 +141,13 @@ void Compare(const char* journalMode, int places, int rounds) {
         double clean = 0, baseline = 0;
         for (int side = 0; side < 2; ++side) {
             if ((side + round) % 2 == 0) {
-                const auto [seconds, exitCode] = RunProgram(L"klarvex-cli.exe", L"--clean --fast --yes " + kItem);
-                if (exitCode) std::printf("klarvex-cli ended with %lu\n", exitCode);
-                clean = seconds;
+                const Child cli = RunProgram(L"klarvex-cli.exe", L"--clean --fast --yes " + kItem);
+                if (cli.exitCode) std::printf("klarvex-cli ended with %lu\n", cli.exitCode);
+                clean = cli.seconds;
             } else {
-                const auto [seconds, exitCode] = RunProgram(L"database_bench.exe", L"--baseline \"" + copy + L"\"");
-                if (exitCode) std::printf("the baseline ended with %lu\n", exitCode);
-                baseline = seconds;
+                const Child alone = RunProgram(L"database_bench.exe", L"--baseline \"" + copy + L"\"");
+                if (alone.exitCode) std::printf("the baseline ended with %lu\n", alone.exitCode);
+                baseline = alone.seconds;
             }
         }
         cleans.push_back(clean);

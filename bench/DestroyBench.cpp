@@ -22,19 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchRun.h"
+
 namespace {
 
 const std::wstring kDrive = L"D:\\";
 const std::wstring kShredFolder = L"D:\\klarvex-shred-bench";
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 uint64_t FreeBytes() {
     ULARGE_INTEGER available{};
@@ -83,48 +76,6 @@ int BareDeleteLoop() {
     FindClose(find);
     RemoveDirectoryW(kShredFolder.c_str());
     return count;
-}
-
-struct Child {
-    double seconds = 0;
-    SIZE_T peak = 0;  // the largest working set seen while it ran
-    DWORD exitCode = 1;
-};
-
-// A program beside this one, run to its end with its output discarded; its
-// memory is looked at while it runs (Wine forgets it at the end).
-Child RunProgram(const std::wstring& program, const std::wstring& args) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    dir = dir.substr(0, dir.find_last_of(L'\\') + 1);
-    std::wstring command = L"\"" + dir + program + L"\" " + args;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process = {};
-    Child child;
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &process)) {
-        std::printf("cannot start %ls (%lu)\n", program.c_str(), GetLastError());
-        std::exit(2);
-    }
-    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
-        PROCESS_MEMORY_COUNTERS memory = {};
-        memory.cb = sizeof memory;
-        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))
-            child.peak = std::max({child.peak, memory.WorkingSetSize, memory.PeakWorkingSetSize});
-    }
-    child.seconds = Seconds(start);
-    GetExitCodeProcess(process.hProcess, &child.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(nul);
-    return child;
 }
 
 void Print(const char* name, const std::vector<double>& ratios, double seconds, SIZE_T peak) {

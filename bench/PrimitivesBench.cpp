@@ -22,20 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchRun.h"
 #include "BenchTree.h"
 
 namespace {
 
 const std::wstring kItem = L"\"Custom Lists - <New List>\"";
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The baseline walk: list every folder, look at every entry.
 long long PlainWalk(const std::wstring& folder, bool remove) {
@@ -62,45 +54,6 @@ long long PlainWalk(const std::wstring& folder, bool remove) {
 void RemoveTree() {
     PlainWalk(kTree, true);
     RemoveDirectoryW(kTree.c_str());
-}
-
-struct Child {
-    double seconds = 0;
-    SIZE_T peak = 0;
-    DWORD exitCode = 1;
-};
-
-// A program beside this one, run to its end with its output discarded.
-Child RunProgram(const std::wstring& program, const std::wstring& args) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring dir(exe);
-    dir = dir.substr(0, dir.find_last_of(L'\\') + 1);
-    std::wstring command = L"\"" + dir + program + L"\" " + args;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process = {};
-    Child child;
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &process)) {
-        std::printf("cannot start %ls (%lu)\n", program.c_str(), GetLastError());
-        std::exit(2);
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    child.seconds = Seconds(start);
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) child.peak = memory.PeakWorkingSetSize;
-    GetExitCodeProcess(process.hProcess, &child.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(nul);
-    return child;
 }
 
 Child RunCli(const std::wstring& args) { return RunProgram(L"klarvex-cli.exe", args); }

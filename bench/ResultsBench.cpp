@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRun.h"
 #include "BenchTree.h"
 
 namespace {
@@ -32,17 +33,10 @@ constexpr int kIdTest = 1012, kIdLog = 1011, kIdResultsList = 1033;  // app/Main
 
 using Clock = std::chrono::steady_clock;
 
-double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool WaitFor(const std::function<bool()>& condition, double seconds, DWORD pollMs = 1) {
     const auto start = Clock::now();
     while (!condition()) {
-        if (Since(start) > seconds) return false;
+        if (Seconds(start) > seconds) return false;
         Sleep(pollMs);
     }
     return true;
@@ -143,12 +137,12 @@ Round RunOnce(bool fast) {
             return count >= 3 && ListBoxLine(log, count - 2).rfind(L"Total items will be removed = ", 0) == 0;
         },
         1800, 200);  // a detailed run lists each file in the log: minutes under Wine
-    round.run = Since(start);
+    round.run = Seconds(start);
     const auto end = Clock::now();
     const bool shown = ended && WaitFor([&] {
         return IsWindowVisible(list) && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= 1;
     }, 60);
-    round.results = Since(end);
+    round.results = Seconds(end);
     round.ok = ended && shown;
 
     if (round.ok && !fast) {
@@ -171,7 +165,7 @@ Round RunOnce(bool fast) {
             HWND entries = details ? GetDlgItem(details, 2503) : nullptr;  // dialogs/ItemDetailsRes.h
             return entries && SendMessageW(entries, LVM_GETITEMCOUNT, 0, 0) > 0;
         }, 60);
-        round.details = Since(open);
+        round.details = Seconds(open);
         round.ok = listed;
         PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof memory;

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRun.h"
 #include "base/Strings.h"
 #include "engine/Catalogue.h"
 #include "engine/ProgressThread.h"
@@ -85,11 +86,6 @@ int Excludes(const std::wstring& folder, const std::wstring& excludesFile) {
     std::printf("%zu exclusions over %d files: %.2f s (%d files left to clean), without them %.2f s; ratio %.2f\n",
                 excluded.front().excludes.size(), all, with, left, base, with / base);
     return 0;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -14,6 +14,6 @@ mkdir -p "$bin"
 cp "$release/bin/klarvex-cli.exe" "$release/bin/sqlite3.dll" "$root/res/Klarvex.dat" "$bin/"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -o "$bin/database_bench.exe" \
     -I "$root/src" -I "$release/third_party/sqlite/sqlite-amalgamation-3520000" \
-    "$root/bench/DatabaseBench.cpp" "$bin/sqlite3.dll"
+    "$root/bench/DatabaseBench.cpp" "$bin/sqlite3.dll" -lpsapi
 [ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$root/scripts/sandbox.sh"
 bash "$root/scripts/wine-run.sh" "$bin/database_bench.exe" "$@" | tr -d '\r'
