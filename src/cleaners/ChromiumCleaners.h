@@ -4,8 +4,6 @@
 // cookies, visited pages, saved passwords, downloads, form data and session
 // of each of its profiles. The families and table entries of those
 // browsers (Google Chrome, Microsoft Edge, Brave, today's Opera) call them.
-// Each leaves what it counted or removed in the run's ItemCount, and the
-// bytes of the files it handled in ItemBytes and ItemSizeText.
 
 #include "cleaners/BrowserFolders.h"
 #include "engine/CleanerRun.h"

@@ -167,7 +167,9 @@ public:
     // rows taken (in a Test: there).
     int32_t EmptyDatabaseTables(const std::wstring& path, const TableSet& tables);
 
-    // Counters of the current item, which its cleaner keeps, and of the run.
+    // Counters of the current item, which its cleaner keeps (what it counted
+    // or removed in ItemCount, the bytes of the files it handled in
+    // ItemBytes and ItemSizeText), and of the run.
     int32_t ItemCount = 0;
     std::wstring ItemSizeText = L"0";
     int64_t ItemBytes = 0;

@@ -2,8 +2,6 @@
 
 // The cleaners of the Windows Explorer category: the traces Windows 10 and
 // 11 keep of what the user opened, searched for, typed and ran.
-// Each leaves what it counted or removed in the run's ItemCount, and the
-// bytes of the files it handled in ItemBytes and ItemSizeText.
 
 #include "engine/CleanerRun.h"
 

@@ -1,8 +1,6 @@
 #pragma once
 
 // The cleaners of the Mozilla Firefox and Netscape categories.
-// Each leaves what it counted or removed in the run's ItemCount, and the
-// bytes of the files it handled in ItemBytes and ItemSizeText.
 
 #include "engine/CleanerRun.h"
 

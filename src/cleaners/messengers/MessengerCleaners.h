@@ -2,8 +2,6 @@
 
 // The cleaners of the Instant Messengers category that are built into the
 // program.
-// Each leaves what it counted or removed in the run's ItemCount, and the
-// bytes of the files it handled in ItemBytes and ItemSizeText.
 
 #include "engine/CleanerRun.h"
 
