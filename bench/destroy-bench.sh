@@ -11,27 +11,10 @@ megabytes=${1:-512}
 shift || true
 # What is measured is the program as it ships: the release build.
 bash "$root/scripts/release-build.sh" klarvex-cli >/dev/null
-[ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$root/scripts/sandbox.sh"
+source "$root/scripts/throwaway-prefix.sh" destroy-bench
+throwaway_drive_d "$megabytes"
 
-copy=$(mktemp -d "$KLARVEX_SANDBOX/destroy-bench-XXXXXX")
-mnt=$copy/d
-cleanup() {
-    WINEPREFIX=$copy/prefix "$WINESERVER" -k 2>/dev/null || true
-    mountpoint -q "$mnt" && umount "$mnt"
-    rm -rf "$copy"
-}
-trap cleanup EXIT
-cp -a "$WINEPREFIX" "$copy/prefix"
-export KLARVEX_WINEPREFIX=$copy/prefix
-source "$root/scripts/wine-env.sh"
-
-dd if=/dev/zero of="$copy/d.img" bs=1M count="$megabytes" status=none
-mkfs.ext2 -q -F -m 0 "$copy/d.img"
-mkdir -p "$mnt"
-mount -o loop "$copy/d.img" "$mnt"
-ln -sfn "$mnt" "$WINEPREFIX/dosdevices/d:"
-
-bin=$copy/bin
+bin=$throwaway/bin
 mkdir -p "$bin"
 cp "$KLARVEX_BUILD/release/bin/klarvex-cli.exe" "$bin/"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -o "$bin/destroy_bench.exe" \

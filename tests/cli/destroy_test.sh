@@ -6,31 +6,14 @@
 # machine's own disk) is never wiped.
 #   destroy_test.sh path/to/klarvex-cli.exe
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 cli=$1
-[ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$KLARVEX_ROOT/scripts/sandbox.sh"
-
-copy=$(mktemp -d "$KLARVEX_SANDBOX/destroy-XXXXXX")
-export KLARVEX_WINEPREFIX=$copy/prefix
-image=$copy/d.img
-mnt=$copy/d
-cleanup() {
-    WINEPREFIX=$KLARVEX_WINEPREFIX "$WINESERVER" -k 2>/dev/null || true
-    mountpoint -q "$mnt" && umount "$mnt"
-    rm -rf "$copy"
-}
-trap cleanup EXIT
-cp -a "$WINEPREFIX" "$KLARVEX_WINEPREFIX"
-source "$KLARVEX_ROOT/scripts/wine-env.sh"  # WINEPREFIX is the copy's from here on
-
-dd if=/dev/zero of="$image" bs=1M count=32 status=none
-mkfs.ext2 -q -F -m 0 "$image"
-mkdir -p "$mnt"
-if ! mount -o loop "$image" "$mnt"; then
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/throwaway-prefix.sh" destroy
+image=$drive_d_image
+mnt=$drive_d
+if ! throwaway_drive_d 32; then
     echo "destroy_test: this machine cannot mount a loop device" >&2
     exit 1
 fi
-ln -sfn "$mnt" "$WINEPREFIX/dosdevices/d:"
 
 fail=0
 check() { if ! eval "$1"; then echo "FAILED: $2"; fail=1; fi; }

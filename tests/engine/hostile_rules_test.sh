@@ -4,18 +4,8 @@
 # copy suffers.
 #   hostile_rules_test.sh path/to/engine_hostile_rules_tests.exe
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 exe=$1
-[ -f "$WINEPREFIX/.klarvex-sandbox" ] || bash "$KLARVEX_ROOT/scripts/sandbox.sh"
-
-copy=$(mktemp -d "$KLARVEX_SANDBOX/hostile-XXXXXX")
-export KLARVEX_WINEPREFIX=$copy/prefix
-cleanup() {
-    WINEPREFIX=$KLARVEX_WINEPREFIX "$WINESERVER" -k 2>/dev/null || true
-    rm -rf "$copy"
-}
-trap cleanup EXIT
-cp -a "$WINEPREFIX" "$KLARVEX_WINEPREFIX"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/throwaway-prefix.sh" hostile
 
 # What only the Unix side can make: links that show no reparse point, and
 # names Windows cannot have. Every link points inside the copy.
