@@ -261,14 +261,16 @@ BOOL WINAPI OnConsoleBreak(DWORD type) {
     return FALSE;
 }
 
+// A run that ended with status, as report says: the document, when asked
+// for, is the last thing on standard output.
+int Ended(const Options& options, RunKind kind, const TRunResults& report, int status) {
+    if (options.json) WriteStdOut(DocumentText(RunDocument(report, kind == RunKind::Test, Settings.FastScan, status)));
+    return status;
+}
+
 // The run of names through table, to its end: the exit status.
 int RunToEnd(const Options& options, RunKind kind, std::vector<std::wstring> names,
              TClearTaskThread::CleanerTable table) {
-    auto ended = [&](const TRunResults& report, int status) {
-        if (options.json)
-            WriteStdOut(DocumentText(RunDocument(report, kind == RunKind::Test, Settings.FastScan, status)));
-        return status;
-    };
     TConsoleHost host(options.yes, ChooseRunOutputs(options.json, options.quiet, StdErrIsConsole()), names.size());
     auto* runner = new TClearTaskThread(kind, host, std::move(names), table);
     // Nobody sees a question here: what would wipe a drive, the system or
@@ -279,15 +281,15 @@ int RunToEnd(const Options& options, RunKind kind, std::vector<std::wstring> nam
     UniqueHandle thread = TClearTaskThread::Start(runner);
     if (!thread) {
         WriteStdErr(L"klarvex-cli: cannot start the run");
-        return ended(host.Report(), kExitRunFailed);
+        return Ended(options, kind, host.Report(), kExitRunFailed);
     }
     WaitForSingleObject(thread.Get(), INFINITE);
     host.Finish();
     SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
 
-    if (host.Done()) return ended(host.Report(), kExitOk);
+    if (host.Done()) return Ended(options, kind, host.Report(), kExitOk);
     if (!host.BrokenOff()) WriteStdErr(L"klarvex-cli: the run was cancelled");
-    return ended(host.Report(), kExitRunFailed);
+    return Ended(options, kind, host.Report(), kExitRunFailed);
 }
 
 int Run(const Options& options) {
@@ -305,8 +307,7 @@ int Run(const Options& options) {
             WriteStdErr(L"klarvex-cli: " + refusal);
             TRunResults refused;
             refused.RefuseAll(names, refusal);
-            if (options.json) WriteStdOut(DocumentText(RunDocument(refused, false, Settings.FastScan, kExitRunFailed)));
-            return kExitRunFailed;
+            return Ended(options, RunKind::Clean, refused, kExitRunFailed);
         }
     }
     return RunToEnd(options, testRun ? RunKind::Test : RunKind::Clean, std::move(names), CleanerFor);
