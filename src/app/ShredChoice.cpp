@@ -11,6 +11,7 @@
 #include "base/Texts.h"
 #include "platform/Folders.h"
 #include "ui/DialogBase.h"
+#include "ui/FolderPicker.h"
 
 namespace klarvex {
 
@@ -36,17 +37,9 @@ std::vector<std::wstring> ChooseFilesToShred(HWND owner) {
 }
 
 std::vector<std::wstring> ChooseFolderToShred(HWND owner) {
-    const std::wstring title = LoadText(IDS_SHRED_FOLDER_TITLE);
-    BROWSEINFOW browse{};
-    browse.hwndOwner = owner;
-    browse.lpszTitle = title.c_str();
-    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    const ItemIdList chosen(SHBrowseForFolderW(&browse));
-    if (!chosen) return {};
-    std::wstring path(MAX_PATH * 4, L'\0');
-    if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
-    path.resize(wcslen(path.c_str()));
-    return {path};
+    const std::optional<std::wstring> folder = PickFolder(owner, LoadText(IDS_SHRED_FOLDER_TITLE));
+    if (!folder) return {};
+    return {*folder};
 }
 
 std::vector<std::wstring> DroppedPaths(HDROP drop) {

@@ -11,6 +11,7 @@
 #include "base/Texts.h"
 #include "dialogs/CustomListsRes.h"
 #include "platform/Folders.h"
+#include "ui/FolderPicker.h"
 
 namespace klarvex {
 
@@ -108,23 +109,15 @@ bool TfrmAddFolder::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 void TfrmAddFolder::BrowseClick() {
-    const std::wstring title = LoadText(IDS_SELECT_FOLDER_TO_ADD);
-    BROWSEINFOW browse{};
-    browse.hwndOwner = GetAncestor(Handle(), GA_ROOTOWNER);
-    browse.lpszTitle = title.c_str();
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    browse.lpfn = CentrePicker;
     // The picker is modal to the program's first window; this dialog is
     // kept from taking input too while it is open.
     EnableWindow(Handle(), FALSE);
-    const ItemIdList chosen(SHBrowseForFolderW(&browse));
+    const std::optional<std::wstring> folder =
+        PickFolder(GetAncestor(Handle(), GA_ROOTOWNER), LoadText(IDS_SELECT_FOLDER_TO_ADD), CentrePicker);
     EnableWindow(Handle(), TRUE);
     SetActiveWindow(Handle());
-    if (!chosen) return;
-    std::wstring path(MAX_PATH * 4, L'\0');
-    if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return;
-    path.resize(wcslen(path.c_str()));
-    SetItemText(IDC_AF_FOLDER, path);
+    if (!folder) return;
+    SetItemText(IDC_AF_FOLDER, *folder);
     ModeChanged();
 }
 
