@@ -134,7 +134,10 @@ void TfrmMain::CreateTitleFont() {
 
 void TfrmMain::Shred(std::vector<std::wstring> paths) {
     if (paths.empty() || runControl_.Running()) return;
-    if (!ConfirmShred(Handle(), CountToShred(paths))) return;
+    {
+        ModalScope modal(*this);
+        if (!ConfirmShred(Handle(), CountToShred(paths))) return;
+    }
     runControl_.Shred(std::move(paths));
 }
 
@@ -375,11 +378,15 @@ bool TfrmMain::OnCommand(WORD id, WORD code, HWND control) {
             OpenIndexDatViewer();
             return true;
         case IDM_SHRED_FILES:
-            Shred(ChooseFilesToShred(Handle()));
+        case IDM_SHRED_FOLDER: {
+            std::vector<std::wstring> paths;
+            {
+                ModalScope modal(*this);
+                paths = id == IDM_SHRED_FILES ? ChooseFilesToShred(Handle()) : ChooseFolderToShred(Handle());
+            }
+            Shred(std::move(paths));
             return true;
-        case IDM_SHRED_FOLDER:
-            Shred(ChooseFolderToShred(Handle()));
-            return true;
+        }
         case IDM_SETTINGS:
             OpenSettings();
             return true;
