@@ -139,7 +139,7 @@ public:
     bool RemoveAtNextStart(const std::wstring& path);
 
     // --- destroying what the user names, and the free space of drives
-    // (Shredding.cpp). The file or folder at path (absolute) destroyed
+    // (FilePrimitives.cpp). The file or folder at path (absolute) destroyed
     // beyond recovery (ShredFileEntry), a folder with all it holds, its
     // subfolders last, into the item's counters. A drive root, a system or
     // user folder itself or one that holds one is refused (a notice says

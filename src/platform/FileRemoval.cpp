@@ -118,6 +118,11 @@ bool DeleteReadOnly(HANDLE file) {
     return true;
 }
 
+// Marks the open file to go when its handle closes, read-only or not.
+bool MarkForDeletionEvenReadOnly(HANDLE file) {
+    return MarkForDeletion(file) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file));
+}
+
 // A name of length letters and digits, for a file about to go: what a
 // recovery tool finds of it says nothing of what it was.
 std::wstring RandomName(size_t length, std::mt19937& random) {
@@ -162,9 +167,7 @@ Shredding ShredFileEntry(const OpenedFolder& folder, const std::wstring& folderP
     // Neither a link's target nor the content of another name is ours to
     // destroy: only this name goes.
     if (IsLink(basic.FileAttributes) || standard.NumberOfLinks > 1) {
-        if (MarkForDeletion(file.Get()) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get())))
-            return {FileRemoval::Removed};
-        return {FileRemoval::Failed};
+        return {MarkForDeletionEvenReadOnly(file.Get()) ? FileRemoval::Removed : FileRemoval::Failed};
     }
     if (!writable && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
         // The system opens a read-only file for no writing: the flag goes
@@ -176,13 +179,16 @@ Shredding ShredFileEntry(const OpenedFolder& folder, const std::wstring& folderP
         if (const auto failure = OpenListedFile(folder, name, kRemovalAccess, true, file, writable))
             return {*failure};
     }
-    // A file another program holds is not destroyed, and not deleted half.
-    if (!writable || !OverwriteOpenFile(file.Get(), std::max(passes, 1))) return {FileRemoval::Failed};
+    // A file another program holds is not destroyed, and not deleted half;
+    // a read-only one gets its flag back.
+    if (!writable || !OverwriteOpenFile(file.Get(), std::max(passes, 1))) {
+        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) SetAttributes(file.Get(), basic.FileAttributes);
+        return {FileRemoval::Failed};
+    }
     RenameAtRandom(file.Get(), folderPath, name);
     FILE_END_OF_FILE_INFO empty{};
     SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &empty, sizeof(empty));
-    const bool gone = MarkForDeletion(file.Get()) || (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get()));
-    return {gone ? FileRemoval::Removed : FileRemoval::Failed, true};
+    return {MarkForDeletionEvenReadOnly(file.Get()) ? FileRemoval::Removed : FileRemoval::Failed, true};
 }
 
 FileRemoval RemoveFileEntry(const OpenedFolder& folder, const std::wstring& name, int32_t overwritePasses) {
@@ -191,9 +197,7 @@ FileRemoval RemoveFileEntry(const OpenedFolder& folder, const std::wstring& name
     if (const auto failure = OpenListedFile(folder, name, kRemovalAccess, overwritePasses > 0, file, writable))
         return *failure;
     if (writable) OverwriteOpenFile(file.Get(), overwritePasses);
-    if (MarkForDeletion(file.Get())) return FileRemoval::Removed;
-    if (GetLastError() == ERROR_ACCESS_DENIED && DeleteReadOnly(file.Get())) return FileRemoval::Removed;
-    return FileRemoval::Failed;
+    return MarkForDeletionEvenReadOnly(file.Get()) ? FileRemoval::Removed : FileRemoval::Failed;
 }
 
 bool OverwriteFileEntry(const OpenedFolder& folder, const std::wstring& name, int32_t passes) {

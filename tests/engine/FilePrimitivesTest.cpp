@@ -354,6 +354,20 @@ TEST_F(FilePrimitives, ReadOnlyHiddenAndSystemFilesAreRemovedOthersKeepTheirAttr
     EXPECT_EQ(GetFileAttributesW((dir / L"other-name").c_str()) & FILE_ATTRIBUTE_READONLY,
               DWORD{FILE_ATTRIBUTE_READONLY});
     SetFileAttributesW((dir / L"other-name").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A read-only file another program holds, sharing no writing, is not
+    // shredded: it keeps its content and its flag.
+    MakeFile(dir / L"held-ro", 6, 'h');
+    ASSERT_TRUE(SetFileAttributesW((dir / L"held-ro").c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        const FileHandle held(CreateFileW((dir / L"held-ro").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        clean.ShredPath(dir / L"held-ro");
+    }
+    EXPECT_EQ(ReadBytes(dir / L"held-ro"), std::string(6, 'h'));
+    EXPECT_EQ(GetFileAttributesW((dir / L"held-ro").c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+    SetFileAttributesW((dir / L"held-ro").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FilePrimitives, DeleteFileItemDeletesOneFileNeverAFolderOrAWildcard) {
