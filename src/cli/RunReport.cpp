@@ -1,6 +1,7 @@
 #include "cli/RunReport.h"
 
 #include "base/Strings.h"
+#include "engine/Catalogue.h"
 
 namespace klarvex {
 

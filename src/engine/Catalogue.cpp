@@ -80,11 +80,18 @@ std::wstring DisplayName(const std::wstring& category, const std::wstring& item)
     return category == kApplicationsCategory ? item : TranslatedName(item);
 }
 
+std::wstring CategoryOf(const std::wstring& itemName) { return itemName.substr(0, itemName.find(kNameSeparator)); }
+
+std::wstring ItemPartOf(const std::wstring& itemName) {
+    const size_t separator = itemName.find(kNameSeparator);
+    if (separator == std::wstring::npos) return itemName;
+    return itemName.substr(separator + wcslen(kNameSeparator));
+}
+
 std::wstring DisplayItemName(const std::wstring& name) {
-    const size_t separator = name.find(kNameSeparator);
-    if (separator == std::wstring::npos) return DisplayName(name);
-    const std::wstring category = name.substr(0, separator);
-    return ItemName(DisplayName(category), DisplayName(category, name.substr(separator + wcslen(kNameSeparator))));
+    if (name.find(kNameSeparator) == std::wstring::npos) return DisplayName(name);
+    const std::wstring category = CategoryOf(name);
+    return ItemName(DisplayName(category), DisplayName(category, ItemPartOf(name)));
 }
 
 TCatalogue::TCatalogue() {

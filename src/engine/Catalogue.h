@@ -86,6 +86,11 @@ private:
 };
 
 std::wstring ItemName(const std::wstring& category, const std::wstring& item);
+// The two halves of an item name: its category, the text before its first
+// separator (a category's text holds none; an application's name may), and
+// the item's own name after it (the whole name when it has no separator).
+std::wstring CategoryOf(const std::wstring& itemName);
+std::wstring ItemPartOf(const std::wstring& itemName);
 
 // What the window shows, in the language of the texts, for a category's
 // text (item empty) or an item's text in its category; the programs of

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/Catalogue.h"
-
 namespace klarvex {
 
 void TRunResults::BeginItem(const std::wstring& name) {
@@ -63,14 +61,6 @@ bool TRunResults::AnyRefusedOrBrokenOff() const {
     return std::any_of(items_.begin(), items_.end(), [](const ItemResult& item) {
         return item.outcome == ItemOutcome::Refused || item.outcome == ItemOutcome::Error;
     });
-}
-
-std::wstring CategoryOf(const std::wstring& itemName) { return itemName.substr(0, itemName.find(kNameSeparator)); }
-
-std::wstring ItemPartOf(const std::wstring& itemName) {
-    const size_t separator = itemName.find(kNameSeparator);
-    if (separator == std::wstring::npos) return itemName;
-    return itemName.substr(separator + std::char_traits<wchar_t>::length(kNameSeparator));
 }
 
 }  // namespace klarvex

@@ -66,10 +66,4 @@ private:
     bool entriesCut_ = false;
 };
 
-// The two halves of an item name: its category, the text before its first
-// separator (a category's text holds none; an application's name may), and
-// the item's own name after it.
-std::wstring CategoryOf(const std::wstring& itemName);
-std::wstring ItemPartOf(const std::wstring& itemName);
-
 }  // namespace klarvex
