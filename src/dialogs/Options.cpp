@@ -9,7 +9,6 @@
 #include "base/Texts.h"
 #include "dialogs/OptionsRes.h"
 #include "platform/FreeSpaceWipe.h"
-#include "platform/SystemLookups.h"
 #include "settings/AutoStart.h"
 #include "settings/KeyNames.h"
 #include "ui/BossKey.h"
@@ -199,9 +198,7 @@ void TfrmOptions::ShowWipeDrives(uint32_t chosen) {
     HWND list = Item(IDC_OPT_WIPE_DRIVES);
     ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
     ListView_DeleteAllItems(list);
-    // None chosen: the drive Windows is on.
-    const std::wstring windows = GetWindowsDir();
-    if (chosen == 0 && !windows.empty()) chosen = 1u << (towupper(windows[0]) - L'A');
+    chosen = ChosenOrWindowsDrive(chosen);
     for (const auto& root : FixedDriveRoots()) {
         std::wstring name = root.substr(0, 2);
         LVITEMW item{};

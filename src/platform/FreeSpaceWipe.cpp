@@ -10,6 +10,7 @@
 #include "base/Handles.h"
 #include "platform/FileRemoval.h"
 #include "platform/Folders.h"
+#include "platform/SystemLookups.h"
 
 namespace klarvex {
 
@@ -69,6 +70,12 @@ std::vector<std::wstring> FixedDriveRoots() {
         if (GetDriveTypeW(root.c_str()) == DRIVE_FIXED) roots.push_back(root);
     }
     return roots;
+}
+
+uint32_t ChosenOrWindowsDrive(uint32_t chosen) {
+    if (chosen) return chosen;
+    const auto root = DriveRootOf(GetWindowsDir().substr(0, 2));
+    return root ? 1u << ((*root)[0] - L'A') : 0;
 }
 
 std::optional<std::wstring> DriveRootOf(const std::wstring& text) {

@@ -22,6 +22,10 @@ inline constexpr wchar_t kWipeFolderName[] = L"Klarvex free space wipe";
 // The roots ("C:\") of the local fixed drives, in letter order.
 std::vector<std::wstring> FixedDriveRoots();
 
+// The drives a wipe of the chosen ones takes (bit n for the letter 'A' + n):
+// those chosen, or when none is, the drive Windows is on.
+uint32_t ChosenOrWindowsDrive(uint32_t chosen);
+
 // A drive root as the user may name it ("d", "D:", "d:\"): "D:\"; nothing
 // for any other text.
 std::optional<std::wstring> DriveRootOf(const std::wstring& text);

@@ -25,10 +25,6 @@ constexpr wchar_t kLanguage[] = L"Language";
 
 constexpr int32_t kMaximized = 3;
 
-// The numbers of the keys "1" to "count" that the NodeSelected section
-// really holds, in rising order. A key that is missing would tick nothing,
-// so only these are read: a damaged file with a huge count then costs no
-// more than the keys it has.
 // Drive letters as settings.ini keeps them ("CD") and as the record
 // does (a bit a letter); anything but a letter is no drive.
 uint32_t DriveLettersMask(const std::wstring& letters) {
@@ -47,6 +43,10 @@ std::wstring DriveLettersText(uint32_t mask) {
     return letters;
 }
 
+// The numbers of the keys "1" to "count" that the NodeSelected section
+// really holds, in rising order. A key that is missing would tick nothing,
+// so only these are read: a damaged file with a huge count then costs no
+// more than the keys it has.
 std::vector<int32_t> SelectedKeys(const TIniFile& ini, int32_t count) {
     std::vector<int32_t> numbers;
     for (const auto& key : ini.KeyNames(kNodeSelected)) {

@@ -176,14 +176,10 @@ void CleanPaintRecent(CleanerRun& run) {
 }
 
 void CleanWipeFreeSpace(CleanerRun& run) {
-    const uint32_t chosen = Settings.WipeDrives;
-    const std::wstring windows = GetWindowsDir();
+    const uint32_t drives = ChosenOrWindowsDrive(Settings.WipeDrives);
     std::vector<std::wstring> roots;
-    for (const auto& root : FixedDriveRoots()) {
-        const bool taken = chosen ? (chosen & (1u << (root[0] - L'A'))) != 0
-                                  : !windows.empty() && towupper(windows[0]) == root[0];
-        if (taken) roots.push_back(root);
-    }
+    for (const auto& root : FixedDriveRoots())
+        if (drives & (1u << (root[0] - L'A'))) roots.push_back(root);
     if (roots.empty()) return;
     if (!run.IsTestRun()) {
         std::wstring warning = LoadText(IDS_WIPE_FREE_SPACE_WARNING);
