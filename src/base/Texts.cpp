@@ -1,6 +1,11 @@
 #include "base/Texts.h"
 
 #include <atomic>
+#include <map>
+#include <mutex>
+#include <string_view>
+
+#include "base/Strings.h"
 
 namespace klarvex {
 
@@ -22,6 +27,33 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR lan
     auto& list = *reinterpret_cast<std::vector<LANGID>*>(languages);
     if (language != kEnglish) list.push_back(language);
     return TRUE;
+}
+
+// The translated names of a language (IDR_NAMES), read once: pairs of
+// UTF-8 texts, each ended by a zero, the English name and then its
+// translation. An empty translation is none.
+const std::map<std::wstring, std::wstring>& NamesIn(LANGID language) {
+    static std::mutex lock;
+    static std::map<LANGID, std::map<std::wstring, std::wstring>> languages;
+    const std::lock_guard<std::mutex> held(lock);
+    const auto [at, added] = languages.try_emplace(language);
+    if (!added) return at->second;
+    const ResourceBytes table = FindResourceIn(RT_RCDATA, IDR_NAMES, language);
+    const char* next = static_cast<const char*>(table.data);
+    const char* const end = next + table.size;
+    auto take = [&] {
+        const char* text = next;
+        while (next < end && *next) ++next;
+        const std::string_view taken(text, static_cast<size_t>(next - text));
+        if (next < end) ++next;
+        return Utf8ToWide(taken);
+    };
+    while (next && next < end) {
+        std::wstring english = take();
+        std::wstring translated = take();
+        if (!translated.empty()) at->second.try_emplace(std::move(english), std::move(translated));
+    }
+    return at->second;
 }
 
 }  // namespace
@@ -85,27 +117,11 @@ std::wstring FillIn(const std::wstring& pattern, const std::vector<std::wstring>
 std::wstring LoadText(unsigned id, const std::vector<std::wstring>& values) { return FillIn(LoadText(id), values); }
 
 std::wstring TranslatedName(const std::wstring& name) {
-    // Pairs of UTF-8 texts, each ended by a zero: the English name, then
-    // its translation.
     const LANGID language = TextLanguage();
-    const ResourceBytes table = language == kEnglish ? ResourceBytes{} : FindResourceIn(RT_RCDATA, IDR_NAMES, language);
-    const char* next = static_cast<const char*>(table.data);
-    const char* const end = next + table.size;
-    auto take = [&] {
-        const char* text = next;
-        while (next < end && *next) ++next;
-        std::wstring wide(static_cast<size_t>(next - text), L'\0');
-        wide.resize(static_cast<size_t>(
-            MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(next - text), wide.data(), static_cast<int>(wide.size()))));
-        if (next < end) ++next;
-        return wide;
-    };
-    while (next && next < end) {
-        const std::wstring english = take();
-        std::wstring translated = take();
-        if (english == name && !translated.empty()) return translated;
-    }
-    return name;
+    if (language == kEnglish) return name;
+    const auto& names = NamesIn(language);
+    const auto found = names.find(name);
+    return found == names.end() ? name : found->second;
 }
 
 }  // namespace klarvex
