@@ -17,6 +17,7 @@
 #include "base/Strings.h"
 #include "base/Texts.h"
 #include "cleaners/ShellKeys.h"
+#include "engine/Catalogue.h"
 #include "platform/Folders.h"
 #include "platform/FreeSpaceWipe.h"
 #include "platform/SystemLookups.h"
@@ -185,7 +186,7 @@ void CleanWipeFreeSpace(CleanerRun& run) {
         std::wstring warning = LoadText(IDS_WIPE_FREE_SPACE_WARNING);
         for (const auto& root : roots)
             if (IsSolidStateDrive(root).value_or(false)) warning += L" " + root + LoadText(IDS_WIPE_SOLID_STATE);
-        if (!run.ConfirmDespiteWarning(L"Advanced - Wipe Free Space", warning)) return;
+        if (!run.ConfirmDespiteWarning(DisplayItemName(L"Advanced - Wipe Free Space"), warning)) return;
     }
     for (const auto& root : roots) {
         if (run.Terminated()) return;
