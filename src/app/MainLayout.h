@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "ui/DialogBase.h"  // ScaleToDpi
+
 namespace klarvex {
 
 // The main window's geometry, in pixels at 96 DPI.
@@ -10,9 +12,6 @@ inline constexpr int kMainDesignHeight = 507;
 inline constexpr int kMainMinWidth = 610;
 inline constexpr int kMainMinHeight = 400;
 inline constexpr int kMainTitleHeight = 50;
-
-// Pixels at 96 DPI to pixels at that DPI.
-inline int ScaleToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 
 // Places every control of the main window for its client size.
 void LayoutMainWindow(HWND window, int dpi);

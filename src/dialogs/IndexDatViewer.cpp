@@ -99,7 +99,7 @@ TfrmIndexDatViewer::~TfrmIndexDatViewer() = default;
 void TfrmIndexDatViewer::OnInit() {
     SetWindowTextW(Handle(), LoadText(IDS_INDEX_DAT_VIEWER).c_str());
     const int dpi = WindowDpi(Handle());
-    SetClientSize(Handle(), MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96));
+    SetClientSize(Handle(), ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi));
     CentreOnOwner(Handle());
     PlaceControls();
     SetUpList();
@@ -118,7 +118,7 @@ void TfrmIndexDatViewer::OnInit() {
 // total's label are as wide as their texts need, in any language.
 void TfrmIndexDatViewer::PlaceControls() {
     const int dpi = WindowDpi(Handle());
-    auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    auto scale = [dpi](int pixels) { return ScaleToDpi(pixels, dpi); };
     auto fit = [&](int id, int designed, int padding) {
         return std::max(scale(designed), TextWidth(Item(id), ItemText(id)) + scale(padding));
     };
@@ -152,11 +152,12 @@ void TfrmIndexDatViewer::SetUpList() {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     const std::wstring titles[] = {LoadText(IDS_COLUMN_URL), LoadText(IDS_COLUMN_LAST_MODIFIED)};
     const int widths[] = {380, 120};
+    const int dpi = WindowDpi(Handle());
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(titles[i].c_str());
-        column.cx = MulDiv(widths[i], WindowDpi(Handle()), 96);
+        column.cx = ScaleToDpi(widths[i], dpi);
         column.iSubItem = i;
         ListView_InsertColumn(list, i, &column);
     }

@@ -97,6 +97,8 @@ HWND AddToolTip(HWND dialog, HWND control, const std::wstring& text);
 // The window's own DPI (per monitor on Windows 10 and later; the system's
 // DPI where the call does not exist).
 int WindowDpi(HWND window);
+// Pixels at 96 DPI to pixels at that DPI.
+inline int ScaleToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 
 // The width of a text in the control's font, an access key's mark left
 // out: what a control needs to show it on one line.
