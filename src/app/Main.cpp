@@ -110,8 +110,7 @@ void TfrmMain::OnInit() {
     Button_SetCheck(Item(IDC_FAST_MODE), Settings.FastScan ? BST_CHECKED : BST_UNCHECKED);
     results_.Attach(Handle());
     taskbar_.Attach(Handle());
-    LayoutMainWindow(Handle(), dpi_);
-    results_.FitColumns();
+    Layout();
     bossKey_.Attach(Handle());
     // Files and folders dropped onto the window are shredded, once asked.
     DragAcceptFiles(Handle(), TRUE);
@@ -206,8 +205,7 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             if (LOWORD(wParam) != WA_INACTIVE) FirstActivation();
             return false;
         case WM_SIZE:
-            LayoutMainWindow(Handle(), dpi_);
-            results_.FitColumns();
+            Layout();
             return true;
         case WM_DPICHANGED:
             // The dialog manager still gets the message for the fonts of
@@ -216,8 +214,7 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         case WM_TITLE_FONT:
             SendMessageW(Item(IDC_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), TRUE);
-            LayoutMainWindow(Handle(), dpi_);
-            results_.FitColumns();
+            Layout();
             return true;
         case WM_GETMINMAXINFO:
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Scale(kMainMinWidth), Scale(kMainMinHeight)};
@@ -266,6 +263,11 @@ bool TfrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 // Moved to a monitor of another DPI: the pixel sizes of the layout, the
 // title font and the check boxes follow, and the window takes the size the
 // system suggests.
+void TfrmMain::Layout() {
+    LayoutMainWindow(Handle(), dpi_);
+    results_.FitColumns();
+}
+
 void TfrmMain::OnDpiChanged(int dpi, const RECT& suggested) {
     if (dpi > 0) dpi_ = dpi;
     CreateTitleFont();

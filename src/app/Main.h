@@ -66,6 +66,8 @@ private:
     int Scale(int pixels) const;
 
     // --- window messages
+    // Every control placed for the client size, the results' columns too.
+    void Layout();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnPaint();
     bool OnCtlColorStatic(HDC dc, HWND control, LRESULT& result);

@@ -13,8 +13,6 @@ namespace klarvex {
 
 namespace {
 
-bool IsNumber(ResultColumn column) { return column == ResultColumn::Entries || column == ResultColumn::Size; }
-
 // A message of several lines as one line of a cell.
 std::wstring OneLine(const std::wstring& text) {
     std::wstring line;
@@ -61,6 +59,8 @@ std::wstring CsvField(const std::wstring& text) {
 
 }  // namespace
 
+bool IsNumberColumn(ResultColumn column) { return column == ResultColumn::Entries || column == ResultColumn::Size; }
+
 std::vector<ResultColumn> ResultColumns(const TRunResults& results, bool testRun) {
     std::vector<ResultColumn> columns{ResultColumn::Category, ResultColumn::Item, ResultColumn::Entries,
                                       ResultColumn::Size};
@@ -83,7 +83,7 @@ std::wstring ColumnTitle(ResultColumn column) {
 
 ResultsSort NextSort(const std::optional<ResultsSort>& current, ResultColumn clicked) {
     if (current && current->column == clicked) return {clicked, !current->ascending};
-    return {clicked, !IsNumber(clicked)};
+    return {clicked, !IsNumberColumn(clicked)};
 }
 
 std::vector<size_t> ResultRows(const TRunResults& results, bool showEmpty, const std::optional<ResultsSort>& sort) {

@@ -21,6 +21,8 @@ enum class ResultColumn { Category, Item, Entries, Size, Outcome };
 // only for a Clean, or for a Test in which an item has something to tell.
 std::vector<ResultColumn> ResultColumns(const TRunResults& results, bool testRun);
 std::wstring ColumnTitle(ResultColumn column);
+// Entries and size: numbers, right-aligned, sorted largest first.
+bool IsNumberColumn(ResultColumn column);
 
 struct ResultsSort {
     ResultColumn column = ResultColumn::Category;

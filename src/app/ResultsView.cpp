@@ -127,8 +127,7 @@ void TResultsView::FillTable() {
             std::wstring title = ColumnTitle(columns[i]);
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
-            const bool number = columns[i] == ResultColumn::Entries || columns[i] == ResultColumn::Size;
-            column.fmt = number ? LVCFMT_RIGHT : LVCFMT_LEFT;
+            column.fmt = IsNumberColumn(columns[i]) ? LVCFMT_RIGHT : LVCFMT_LEFT;
             column.cx = 50;
             column.pszText = title.data();
             SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
