@@ -82,6 +82,11 @@ std::wstring WithBackslash(std::wstring path) {
     return path;
 }
 
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
 std::wstring WithoutDevicePrefix(std::wstring_view path) {
     if (!StartsWith(path, L"\\\\?\\") && !StartsWith(path, L"\\\\.\\")) return std::wstring(path);
     const std::wstring_view rest = path.substr(4);

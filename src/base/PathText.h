@@ -58,6 +58,9 @@ bool FitsAnyMask(const std::vector<FileMask>& masks, std::wstring_view name, std
 // The path with one trailing backslash (added when missing; "" stays "",
 // never the bare "\" that would name the current drive's root).
 std::wstring WithBackslash(std::wstring path);
+// The path without trailing backslashes, but for a drive's root ("C:\"),
+// which keeps its own.
+std::wstring WithoutTrailingBackslash(std::wstring path);
 
 // "X:\..." or "\\server\...", also behind a "\\?\" or "\\.\" prefix: a path
 // that names its drive. Anything else would be taken relative to the

@@ -268,8 +268,7 @@ int64_t CleanerRun::ClearFolder(const std::wstring& folder, bool removeFolder, b
 }
 
 void CleanerRun::ShredPath(const std::wstring& pathText) {
-    std::wstring path = pathText;
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    const std::wstring path = WithoutTrailingBackslash(pathText);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (!IsAbsolutePath(path) || attributes == INVALID_FILE_ATTRIBUTES) {
         Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_MISSING) + path, L"");
@@ -284,13 +283,13 @@ void CleanerRun::ShredPath(const std::wstring& pathText) {
             return;
         }
     }
-    const size_t slash = path.rfind(L'\\');
-    const auto parent = slash == std::wstring::npos ? std::nullopt : OpenedFolder::Open(path.substr(0, slash + 1));
+    const auto folderAndName = FolderAndName(path);
+    const auto parent = folderAndName ? OpenedFolder::Open(folderAndName->first) : std::nullopt;
     if (!parent) {
         Host().ShowNotice(LoadText(IDS_NOT_SHREDDED_MISSING) + path, L"");
         return;
     }
-    const std::wstring name = path.substr(slash + 1);
+    const auto& [parentPath, name] = *folderAndName;
     if (IsLink(attributes)) {
         // Of a link only the link goes, where the system shows it as one.
         if (IsTestRun() || RemoveLinkEntry(*parent, name) == FileRemoval::Removed) ++ItemCount;
@@ -303,7 +302,7 @@ void CleanerRun::ShredPath(const std::wstring& pathText) {
         walk.judgeFolders = false;  // holds no protected folder: judged above
         if (const auto opened = parent->OpenSubfolder(name))
             ItemBytes += WalkOpenedFolder(*opened, WithBackslash(path), true, walk, ItemCount);
-    } else if (const int64_t size = FileSize(path); RemoveFile(path.substr(0, slash + 1), name, true, &*parent)) {
+    } else if (const int64_t size = FileSize(path); RemoveFile(parentPath, name, true, &*parent)) {
         ++ItemCount;
         ItemBytes += size;
     } else if (!IsTestRun() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {

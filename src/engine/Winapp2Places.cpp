@@ -14,15 +14,6 @@
 
 namespace klarvex {
 
-namespace {
-
-std::wstring WithoutBackslash(std::wstring folder) {
-    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-    return folder;
-}
-
-}  // namespace
-
 std::vector<Winapp2Entry> LoadWinapp2File(const std::wstring& path) {
     const auto bytes = ReadWholeFile(path, kMaxWinapp2FileBytes);
     if (!bytes) return {};
@@ -39,7 +30,7 @@ std::vector<Winapp2Variable> ReadWinapp2Variables() {
     auto add = [&](const wchar_t* name, std::vector<std::wstring> values) {
         std::vector<std::wstring> usable;
         for (auto& value : values)
-            if (!value.empty()) usable.push_back(WithoutBackslash(std::move(value)));
+            if (!value.empty()) usable.push_back(WithoutTrailingBackslash(std::move(value)));
         variables.push_back({name, std::move(usable)});
     };
     const std::wstring windows = GetWindowsDir();

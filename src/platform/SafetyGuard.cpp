@@ -26,11 +26,6 @@ std::wstring ParentFolder(const std::wstring& folder) {
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    return path;
-}
-
 // The path the file system gives an existing file or folder once opened;
 // nothing when it cannot be opened.
 std::optional<std::wstring> FinalPath(const std::wstring& path) {
