@@ -486,7 +486,7 @@ void TfrmMain::SaveResultsToFile() {
 void TfrmMain::ShowPage(TResultsView::Page page) {
     results_.ShowPage(page);
     HWND target = Item(page == TResultsView::Page::Results ? IDC_RESULTS_LIST : IDC_LOG);
-    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    FocusItem(target);
 }
 
 void TfrmMain::OpenItemDetails(std::optional<size_t> item) {

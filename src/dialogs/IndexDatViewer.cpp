@@ -225,7 +225,7 @@ void TfrmIndexDatViewer::ShowClick() {
     if (!IsIndexDatFileName(path)) {
         MessageBoxInLanguage(Handle(), LoadText(IDS_WRONG_INDEX_DAT), LoadText(IDS_INDEX_DAT_VIEWER),
                              MB_OK | MB_ICONWARNING);
-        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_IDX_FILE_NAME)), TRUE);
+        FocusItem(Item(IDC_IDX_FILE_NAME));
         return;
     }
 

@@ -141,7 +141,7 @@ void TfrmNewCustomItem::RemoveClick() {
     SelectRow(next);
     // The list keeps the keyboard, an empty one too: "Remove" and OK may
     // have just been disabled.
-    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(List()), TRUE);
+    FocusItem(List());
     UpdateActions();
 }
 

@@ -110,7 +110,7 @@ void TfrmOptions::ShowPage(int page) {
     // The focus never stays on a control of the page that went.
     HWND focus = GetFocus();
     if (focus && !IsWindowVisible(focus))
-        SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_OPT_PAGES)), TRUE);
+        FocusItem(Item(IDC_OPT_PAGES));
 }
 
 void TfrmOptions::TurnPage(bool forward) {

@@ -153,7 +153,11 @@ void TDialogBase::MoveFocusOff(HWND control) const {
     HWND focus = GetFocus();
     if (!focus || (focus != control && !IsChild(control, focus))) return;
     HWND next = GetNextDlgTabItem(window_, control, FALSE);
-    if (next && next != control) SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    if (next && next != control) FocusItem(next);
+}
+
+void TDialogBase::FocusItem(HWND control) const {
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 void TDialogBase::EnableItem(int id, bool enable) const {
@@ -213,7 +217,7 @@ INT_PTR TDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             OnInit();
             if (initialFocus_ == 0) return TRUE;
             // FALSE: the dialog manager leaves the focus where it was put.
-            SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(initialFocus_)), TRUE);
+            FocusItem(Item(initialFocus_));
             return FALSE;
         case WM_COMMAND:
             return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;

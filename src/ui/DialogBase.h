@@ -52,6 +52,9 @@ protected:
     // The control that has the focus when the dialog opens (called from
     // OnInit); without it, the first control of the tab order.
     void FocusOnOpen(int id) { initialFocus_ = id; }
+    // The focus to control, as the dialog manager moves it (the default
+    // button follows).
+    void FocusItem(HWND control) const;
     // Enable, disable, show or hide a control. A control that has the focus
     // hands it on to the next one first: a disabled or hidden control would
     // keep the keyboard with it.
